@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include "platform/processsource.h"
+#include "platform/toolkit.h"
+#include "platform/windowsystem.h"
+#include "tasks/tasktables.h"
+
+namespace pelorus::details {
+
+/// Opens the process of the task list's selected row: the detail list (executable,
+/// PID and priority, threads, modules) and then the window tree.
+class TaskDetails {
+public:
+    TaskDetails(platform::ProcessSource& processes, platform::ThreadSource& threads,
+                platform::ModuleSource& modules, platform::WindowSystem& windows,
+                platform::Form& frmMain);
+
+    /// Fills TINF and rebuilds TFRM for the selected row of `eTaskList`. Nothing
+    /// selected: nothing changes. Events are handled after every thread entry; an
+    /// opening that arrives meanwhile is ignored, and the run works from a copy of its
+    /// slot, so a refresh in the middle cannot change what it shows. A row whose
+    /// process has ended or whose PID a newer process has taken shows the four rows of
+    /// an ended process and a tree with only its root.
+    void ShowTaskDetails(const tasks::TaskTables& tables, const platform::ReportList& eTaskList,
+                         platform::ReportList& TINF, platform::WindowTree& TFRM);
+
+    /// Whether an opening is running (its thread walk is handling events).
+    bool isRunning() const { return m_running; }
+
+private:
+    platform::ProcessSource& m_processes;
+    platform::ThreadSource& m_threads;
+    platform::ModuleSource& m_modules;
+    platform::WindowSystem& m_windows;
+    platform::Form& m_frmMain;
+    bool m_running = false;
+};
+
+}  // namespace pelorus::details

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "platform/platform.h"
+
+namespace pelorus::platform {
+namespace {
+
+class NullPlatform final : public Platform,
+                           ProcessSource,
+                           ThreadSource,
+                           ModuleSource,
+                           ProcessControl,
+                           WindowSystem {
+public:
+    ProcessSource& processSource() override { return *this; }
+    ThreadSource& threadSource() override { return *this; }
+    ModuleSource& moduleSource() override { return *this; }
+    ProcessControl& processControl() override { return *this; }
+    WindowSystem& windowSystem() override { return *this; }
+
+private:
+    std::unique_ptr<Snapshot<ProcessEntry>> processes() override {
+        return makeEmptySnapshot<ProcessEntry>();
+    }
+    std::optional<StartTime> startTime(Pid) override { return std::nullopt; }
+    PathConvention pathConvention() const override { return kLinuxPaths; }
+    std::unique_ptr<Snapshot<ThreadEntry>> threads(Pid) override {
+        return makeEmptySnapshot<ThreadEntry>();
+    }
+    std::unique_ptr<Snapshot<ModuleEntry>> modules(Pid) override {
+        return makeEmptySnapshot<ModuleEntry>();
+    }
+    TerminateResult terminate(Pid pid, StartTime) override {
+        return pid <= 0 ? TerminateResult::InvalidPid : TerminateResult::NoSuchProcess;
+    }
+    WindowHandle desktop() override { return 0; }
+    std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override {
+        return std::vector<std::vector<WindowHandle>>(parents.size());
+    }
+    std::vector<Pid> owners(std::span<const WindowHandle> windows) override {
+        return std::vector<Pid>(windows.size(), 0);
+    }
+    std::vector<WindowText> texts(std::span<const WindowHandle> windows) override {
+        return std::vector<WindowText>(windows.size());
+    }
+    WindowPlacement placement(WindowHandle) override { return {}; }
+    void setPlacement(WindowHandle, const WindowPlacement&) override {}
+    void raise(WindowHandle) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> makeNullPlatform() { return std::make_unique<NullPlatform>(); }
+
+}  // namespace pelorus::platform

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <memory>
+
+#include "platform/processcontrol.h"
+#include "platform/processsource.h"
+#include "platform/windowsystem.h"
+
+namespace pelorus::platform {
+
+/// Everything the viewer asks of the operating system, behind the small interfaces of
+/// this folder. The forms get one of these at start-up and never name a backend.
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual ProcessSource& processSource() = 0;
+    virtual ThreadSource& threadSource() = 0;
+    virtual ModuleSource& moduleSource() = 0;
+    virtual ProcessControl& processControl() = 0;
+    virtual WindowSystem& windowSystem() = 0;
+};
+
+/// The backend of this system: /proc for processes, pidfd for ending them, X11 for
+/// windows (its display connection opened on first use).
+std::unique_ptr<Platform> makeNativePlatform();
+
+/// A backend that knows no process and no window: runs anywhere, ends nothing.
+std::unique_ptr<Platform> makeNullPlatform();
+
+}  // namespace pelorus::platform

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+/// Plain value types that cross the platform seam. Nothing here knows Linux, X11 or Qt.
+namespace pelorus::platform {
+
+/// Process and thread identifiers are 32-bit values throughout the viewer.
+using Pid = std::int32_t;
+using ThreadId = std::int32_t;
+/// A window handle: on X11 the window id, a 32-bit value.
+using WindowHandle = std::uint32_t;
+/// When a process started, in clock ticks since boot. Tells a listed process from a
+/// newer one that took its PID since the list was read.
+using StartTime = std::uint64_t;
+
+/// One entry of the process snapshot.
+struct ProcessEntry {
+    Pid pid = 0;
+    /// Base priority of the process's main thread on the viewer's 4..24 scale.
+    std::int32_t basePriority = 0;
+    /// The executable's path text as the system gives it: raw bytes, possibly not valid
+    /// UTF-8, possibly a bare name ("[kthreadd]", "sshd: alice@pts/0") rather than a path.
+    std::string path;
+    StartTime startTime = 0;
+};
+
+/// One entry of the thread snapshot of a process.
+struct ThreadEntry {
+    Pid owner = 0;
+    ThreadId tid = 0;
+    std::int32_t basePriority = 0;
+};
+
+/// One entry of the module snapshot of a process: a loaded file.
+struct ModuleEntry {
+    Pid owner = 0;
+    std::string path;  ///< raw bytes, possibly not valid UTF-8
+};
+
+/// How the platform writes paths: the folder separator and whether paths are shown
+/// lower-cased. Data, not code paths, so that either convention can be tested anywhere.
+struct PathConvention {
+    char separator = '/';
+    bool lowerCase = false;
+    /// Only a text that begins with the separator is a path; any other text is a name
+    /// (a rewritten title such as "sshd: alice@pts/0", "[kworker/0:1]") and stays whole.
+    bool pathsBeginWithSeparator = true;
+};
+
+/// Linux: '/' and the case kept (file systems are case-sensitive).
+inline constexpr PathConvention kLinuxPaths{'/', false, true};
+/// The Windows convention: '\' and lower case; "C:\x" is a path too.
+inline constexpr PathConvention kWindowsPaths{'\\', true, false};
+
+/// Show states of a window placement, with the values of the design.
+enum ShowCommand : std::int32_t {
+    SW_HIDE = 0,
+    SW_SHOWNORMAL = 1,
+    SW_SHOWMINIMIZED = 2,
+    SW_SHOWMAXIMIZED = 3,
+    SW_SHOW = 5,
+};
+
+/// A window's placement record. Only the show state is read and written: the window
+/// system keeps a window's positions across hiding and showing by itself.
+struct WindowPlacement {
+    std::int32_t showCmd = SW_HIDE;
+};
+
+/// Title and class name of a window, each valid UTF-8 and at most 254 code points;
+/// empty when absent or when the window has gone.
+struct WindowText {
+    std::string title;
+    std::string className;
+};
+
+}  // namespace pelorus::platform

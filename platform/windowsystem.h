@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace pelorus::platform {
+
+/// The desktop's windows. Every question may be asked about many windows at once, so
+/// that an implementation over a display server can send all the requests of one tree
+/// level before it reads any reply. Answers come back in the order of the questions.
+///
+/// A window that has gone, or any error of the window system, is an answer of 0, empty
+/// or no-op: never an exception, never the end of the program.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    /// The desktop window, whose children are the top-level windows; 0 when there is no
+    /// desktop (no display server reachable).
+    virtual WindowHandle desktop() = 0;
+
+    /// For each of `parents`, its children topmost first. For the desktop these are the
+    /// client top-level windows (under a reparenting window manager the application's
+    /// own windows, not the manager's frames). A window that has gone has none.
+    virtual std::vector<std::vector<WindowHandle>> children(
+        std::span<const WindowHandle> parents) = 0;
+
+    /// For each window, the PID of the process that created it; 0 when unknown or gone.
+    virtual std::vector<Pid> owners(std::span<const WindowHandle> windows) = 0;
+
+    /// For each window, its title and class name.
+    virtual std::vector<WindowText> texts(std::span<const WindowHandle> windows) = 0;
+
+    /// The window's placement; a window that has gone reads as hidden.
+    virtual WindowPlacement placement(WindowHandle window) = 0;
+
+    /// Applies the show state of `placement` (SW_HIDE, SW_SHOW, SW_SHOWNORMAL).
+    virtual void setPlacement(WindowHandle window, const WindowPlacement& placement) = 0;
+
+    /// Puts the window on top of its siblings.
+    virtual void raise(WindowHandle window) = 0;
+};
+
+}  // namespace pelorus::platform

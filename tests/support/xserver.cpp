@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "tests/support/xserver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+namespace pelorus::testing {
+
+ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& extraEnvironment) {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        environment.emplace_back(*entry);
+    }
+    for (const auto& extra : extraEnvironment) {
+        const auto name = extra.substr(0, extra.find('=') + 1);
+        std::erase_if(environment, [&](const std::string& e) { return e.starts_with(name); });
+        environment.push_back(extra);
+    }
+    std::vector<char*> args;
+    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> env;
+    for (const auto& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+    env.push_back(nullptr);
+
+    ChildProcess child;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execvpe(args[0], args.data(), env.data());
+        _exit(127);
+    }
+    if (pid > 0) {
+        child.m_pid = pid;
+        child.m_reaped = false;
+    }
+    return child;
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : m_pid(other.m_pid), m_reaped(other.m_reaped) {
+    other.m_pid = -1;
+    other.m_reaped = true;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        if (!m_reaped) stop();
+        m_pid = other.m_pid;
+        m_reaped = other.m_reaped;
+        other.m_pid = -1;
+        other.m_reaped = true;
+    }
+    return *this;
+}
+
+ChildProcess::~ChildProcess() {
+    if (!m_reaped) stop();
+}
+
+int ChildProcess::stop(int signal) {
+    if (m_reaped || m_pid <= 0) return 0;
+    ::kill(m_pid, signal);
+    int status = 0;
+    while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    m_reaped = true;
+    return status;
+}
+
+bool ChildProcess::reapIfEnded() {
+    if (m_reaped) return true;
+    int status = 0;
+    if (waitpid(m_pid, &status, WNOHANG) == m_pid) m_reaped = true;
+    return m_reaped;
+}
+
+bool ChildProcess::waitForEnd(int milliseconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!reapIfEnded()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+namespace {
+
+// The manager announces itself with _NET_SUPPORTING_WM_CHECK on the root window.
+bool waitForWindowManager(const std::string& display, int milliseconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+        if (xcb_connection_has_error(connection) == 0) {
+            const char name[] = "_NET_SUPPORTING_WM_CHECK";
+            auto* atomReply = xcb_intern_atom_reply(
+                connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+            bool found = false;
+            if (atomReply != nullptr) {
+                auto* property = xcb_get_property_reply(
+                    connection,
+                    xcb_get_property(connection, 0, root, atomReply->atom, XCB_ATOM_WINDOW, 0, 1),
+                    nullptr);
+                found = property != nullptr && xcb_get_property_value_length(property) == 4;
+                free(property);
+                free(atomReply);
+            }
+            xcb_disconnect(connection);
+            if (found) return true;
+        } else {
+            xcb_disconnect(connection);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return nullptr;
+    // The write end must survive exec in Xvfb: give it a descriptor without CLOEXEC.
+    const int childFd = fcntl(pipeFds[1], F_DUPFD, 3);
+    std::unique_ptr<XServer> server(new XServer);
+    server->m_server =
+        ChildProcess::start({"Xvfb", "-displayfd", std::to_string(childFd), "-screen", "0",
+                             "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+    close(childFd);
+    close(pipeFds[1]);
+    std::string number;
+    pollfd waiting{pipeFds[0], POLLIN, 0};
+    while (poll(&waiting, 1, 10000) > 0) {
+        char buffer[16];
+        const ssize_t count = read(pipeFds[0], buffer, sizeof buffer);
+        if (count <= 0) break;
+        number.append(buffer, static_cast<size_t>(count));
+        if (number.find('\n') != std::string::npos) break;
+    }
+    close(pipeFds[0]);
+    while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
+    if (number.empty() || server->m_server.pid() <= 0) return nullptr;
+    server->m_display = ":" + number;
+    if (withWindowManager) {
+        server->m_manager = ChildProcess::start({"openbox", "--sm-disable"},
+                                                {"DISPLAY=" + server->m_display});
+        if (server->m_manager.pid() <= 0 || !waitForWindowManager(server->m_display, 10000)) {
+            return nullptr;
+        }
+    }
+    return server;
+}
+
+void XServer::kill() {
+    m_manager.stop();
+    m_server.stop();
+}
+
+XServer::~XServer() {
+    m_manager.stop(SIGTERM);
+    m_server.stop(SIGTERM);
+}
+
+}  // namespace pelorus::testing

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pelorus::testing {
+
+/// A child process started by a test and ended by it, by its PID.
+class ChildProcess {
+public:
+    /// Starts `argv[0]` (searched in PATH) with `argv`; extra environment entries
+    /// ("NAME=value") are added to the test's own. Returns a process with pid() <= 0
+    /// when it could not be started.
+    static ChildProcess start(const std::vector<std::string>& argv,
+                              const std::vector<std::string>& extraEnvironment = {});
+
+    ChildProcess() = default;
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    /// Ends the process (SIGKILL) unless it was reaped already, and reaps it.
+    ~ChildProcess();
+
+    pid_t pid() const { return m_pid; }
+    /// Sends `signal` and reaps the process; returns its wait status.
+    int stop(int signal = 9);
+    /// Reaps the process if it has ended; true when it has.
+    bool reapIfEnded();
+    /// Waits up to `milliseconds` for the process to end and reaps it.
+    bool waitForEnd(int milliseconds);
+
+private:
+    pid_t m_pid = -1;
+    bool m_reaped = true;
+};
+
+/// A private X server (Xvfb, on a display number it chooses itself), optionally with
+/// openbox as its window manager. Ended by its PID when the object goes.
+class XServer {
+public:
+    /// Starts Xvfb with -displayfd and, if asked, openbox, waiting until the manager has
+    /// announced itself on the root window. Null when Xvfb or openbox cannot be started.
+    static std::unique_ptr<XServer> start(bool withWindowManager);
+    ~XServer();
+
+    /// ":N", for DISPLAY or xcb_connect.
+    const std::string& display() const { return m_display; }
+    pid_t serverPid() const { return m_server.pid(); }
+    /// Ends the server at once (for tests of a server that goes away).
+    void kill();
+
+private:
+    XServer() = default;
+    std::string m_display;
+    ChildProcess m_server;
+    ChildProcess m_manager;
+};
+
+}  // namespace pelorus::testing

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <dirent.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+/// Small owners of file descriptors and directory streams, and reads relative to a
+/// directory descriptor: everything of one process is read through the descriptor of its
+/// /proc directory, so that one entry cannot mix two processes that shared a PID.
+namespace pelorus::platform::procfs {
+
+/// Owns one file descriptor; closes it when it goes.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd();
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release();
+
+private:
+    int m_fd = -1;
+};
+
+struct DirCloser {
+    void operator()(DIR* dir) const;
+};
+/// A directory stream; closing it closes the descriptor it was made from.
+using DirStream = std::unique_ptr<DIR, DirCloser>;
+
+/// Opens directory `name` relative to `dirFd` (AT_FDCWD: the working directory).
+/// Invalid, with errno set, on failure.
+UniqueFd openDirectoryAt(int dirFd, const char* name);
+
+/// A stream over the entries of directory `name` relative to `dirFd`; null on failure.
+DirStream openDirStreamAt(int dirFd, const char* name);
+
+/// The whole content of file `name` relative to `dirFd`, read until its end (files of
+/// /proc report a size of 0, so the size is not asked). nullopt with errno set when it
+/// cannot be opened or read.
+std::optional<std::string> readFileAt(int dirFd, const char* name);
+
+/// The target of symbolic link `name` relative to `dirFd`, whatever its length and
+/// bytes. nullopt with errno set when it is not a link or cannot be read.
+std::optional<std::string> readLinkAt(int dirFd, const char* name);
+
+}  // namespace pelorus::platform::procfs

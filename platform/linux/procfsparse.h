@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/types.h"
+
+/// Pure readers of the texts that /proc hands out. No I/O here: each takes the bytes of
+/// one file (or one line) and gives back what the process source needs.
+namespace pelorus::platform::procfs {
+
+/// The fields of a stat file that the viewer uses.
+struct StatFields {
+    /// The name field, between the first '(' and the last ')': may hold spaces,
+    /// parentheses and newlines. Points into the parsed text.
+    std::string_view comm;
+    char state = '?';
+    std::int32_t nice = 0;
+    StartTime startTime = 0;
+    /// The scheduling policy (SCHED_OTHER 0, FIFO 1, RR 2, BATCH 3, IDLE 5, DEADLINE 6);
+    /// 0 when the line ends before it.
+    std::int32_t policy = 0;
+};
+
+/// Parses one stat line (of /proc/PID/stat or /proc/PID/task/TID/stat). The numbered
+/// fields are counted after the LAST ')', since the name before it may contain anything.
+/// nullopt when the line has no name in parentheses, ends before the start time (field
+/// 22), or a field the viewer reads is not a number.
+std::optional<StatFields> parseStat(std::string_view text);
+
+/// The viewer's 4..24 base priority for a thread's scheduling policy and nice value:
+/// real-time policies 24, SCHED_IDLE 4, all others by nice (19..15 -> 4, 14..5 -> 6,
+/// 4..-4 -> 8, -5..-14 -> 10, -15..-20 -> 13). Nice values outside -20..19 count as the
+/// nearest end.
+std::int32_t basePriority(std::int32_t policy, std::int32_t nice);
+
+/// The path field of one maps line, decoded, when it names a file; nullopt for
+/// anonymous and pseudo mappings ([heap], [stack], [vdso], memfd:, shared anonymous
+/// memory) and for lines that are not maps lines. The kernel writes a newline inside a
+/// path as the four characters "\012"; they are turned back into the newline byte so
+/// that the text names the real file (a name that really holds those four characters
+/// reads the same way and cannot be told apart). " (deleted)" is kept.
+std::optional<std::string> mapsLinePath(std::string_view line);
+
+/// Every file named in a maps text, each once, in the order of its first line.
+std::vector<std::string> mapsPaths(std::string_view maps);
+
+/// The path text of a process: the exe link when it could be read; else the first
+/// NUL-ended string of cmdline when it begins with '/'; else comm when cmdline is not
+/// empty (a rewritten title such as "sshd: alice@pts/0" is not a path); else "[comm]"
+/// (kernel threads and zombies). Nothing is cut.
+std::string processPathText(const std::optional<std::string>& exeLink, std::string_view cmdline,
+                            std::string_view comm);
+
+/// The number that a /proc entry name stands for: decimal digits only, 1 or above,
+/// within the 32-bit range; nullopt for every other name ("self", "sys", "12a").
+std::optional<std::int32_t> parseId(std::string_view name);
+
+}  // namespace pelorus::platform::procfs

@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "tasks/refresh.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/fakes/fakelists.h"
+#include "tests/fakes/fakeprocesses.h"
+
+namespace pelorus::tasks {
+namespace {
+
+using testing::FakeForm;
+using testing::FakeProcessSource;
+using testing::FakeReportList;
+
+const std::string kFFFD = "\xEF\xBF\xBD";
+
+class RefreshTest : public ::testing::Test {
+protected:
+    void Refresh() { RefreshTaskList(*tables, source, list, form); }
+
+    /// The three texts of every row.
+    std::vector<std::vector<std::string>> Rows() const {
+        std::vector<std::vector<std::string>> rows;
+        for (const auto& row : list.rows)
+            rows.push_back({row.text, row.column2, row.column3});
+        return rows;
+    }
+
+    // The tables are large; keep them off the stack.
+    std::unique_ptr<TaskTables> tables = std::make_unique<TaskTables>();
+    FakeProcessSource source;
+    FakeReportList list;
+    FakeForm form;
+};
+
+TEST_F(RefreshTest, FillsRowsAndTablesInSnapshotOrder) {
+    source.add(1, 8, "/usr/lib/systemd/systemd", 11);
+    source.add(0x4d2, 13, "/usr/bin/Xorg", 22);
+    source.add(655794, 4, "[kthreadd]", 33);
+    Refresh();
+
+    const std::vector<std::vector<std::string>> expected{
+        {"systemd", "00000001", "/usr/lib/systemd"},
+        {"Xorg", "000004d2", "/usr/bin"},
+        {"[kthreadd]", "000a01b2", ""},
+    };
+    EXPECT_EQ(Rows(), expected);
+    ASSERT_EQ(tables->TaskCount, 3);
+    EXPECT_EQ(tables->TaskPid[1], 0x4d2);
+    EXPECT_EQ(tables->TaskFile[1], "Xorg");
+    EXPECT_EQ(tables->TaskLocation[1], "/usr/bin");
+    EXPECT_EQ(tables->TaskPriority[1], 13);
+    EXPECT_EQ(tables->TaskStartTime[2], 33u);
+    for (const auto& row : list.rows) {
+        EXPECT_TRUE(row.column2Set && row.column3Set);
+    }
+
+    EXPECT_EQ(list.clears, 0) << "the first refresh finds an empty list and does not clear it";
+    EXPECT_EQ(list.fittedColumns, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"disable", "enable"}));
+    EXPECT_EQ(source.log.taken, 1);
+    EXPECT_EQ(source.log.released, 1);
+}
+
+TEST_F(RefreshTest, WindowsConventionGivesTheDesignRows) {
+    source.convention = platform::kWindowsPaths;
+    source.add(0, 0, "[System Process]");
+    source.add(4, 8, "System");
+    source.add(1234, 11, "\\SystemRoot\\System32\\smss.exe");
+    source.add(-1, 8, "C:\\WINDOWS\\System32\\svchost.exe");
+    Refresh();
+
+    const std::vector<std::vector<std::string>> expected{
+        {"[system process]", "00000000", ""},
+        {"system", "00000004", ""},
+        {"smss.exe", "000004d2", "\\systemroot\\system32"},
+        {"svchost.exe", "ffffffff", "c:\\windows\\system32"},
+    };
+    EXPECT_EQ(Rows(), expected);
+}
+
+TEST_F(RefreshTest, SecondRefreshClearsOnceAndGivesTheSameRows) {
+    source.add(10, 8, "/bin/a");
+    source.add(20, 8, "/bin/b");
+    Refresh();
+    const auto first = Rows();
+    Refresh();
+
+    EXPECT_EQ(Rows(), first);
+    EXPECT_EQ(tables->TaskCount, 2);
+    EXPECT_EQ(list.clears, 1);
+    EXPECT_EQ(list.fittedColumns, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"disable", "enable", "disable", "enable"}));
+}
+
+TEST_F(RefreshTest, StopsAtMaxTasks) {
+    for (int pid = 1; pid <= MaxTasks + 2; ++pid)
+        source.add(pid, 8, "/bin/p" + std::to_string(pid));
+    Refresh();
+
+    EXPECT_EQ(tables->TaskCount, MaxTasks);
+    ASSERT_EQ(list.rowCount(), MaxTasks);
+    EXPECT_EQ(list.rows.back().text, "p2048");
+    EXPECT_EQ(list.rows.back().column2, "00000800");
+    EXPECT_EQ(source.log.released, 1);
+    EXPECT_TRUE(form.enabled);
+}
+
+TEST_F(RefreshTest, FailedSnapshotLeavesAnEmptyListAndAnEnabledForm) {
+    // Nothing to deliver on the first refresh: nothing cleared, nothing fitted.
+    Refresh();
+    EXPECT_EQ(list.clears, 0);
+    EXPECT_TRUE(list.fittedColumns.empty());
+    EXPECT_TRUE(form.enabled);
+
+    // After a fill, a snapshot that delivers nothing empties the list.
+    source.add(7, 8, "/bin/x");
+    Refresh();
+    list.fittedColumns.clear();
+    source.entries.clear();
+    Refresh();
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(tables->TaskCount, 0);
+    EXPECT_EQ(list.clears, 1);
+    EXPECT_TRUE(list.fittedColumns.empty());
+    EXPECT_TRUE(form.enabled);
+    EXPECT_EQ(source.log.taken, source.log.released);
+}
+
+TEST_F(RefreshTest, FormStaysLockedWhileTheSnapshotIsWalked) {
+    source.add(1, 8, "/a");
+    source.add(2, 8, "/b");
+    std::vector<bool> enabledAtEntry;
+    source.beforeEntry = [&](std::size_t) { enabledAtEntry.push_back(form.enabled); };
+    Refresh();
+    EXPECT_EQ(enabledAtEntry, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(form.enabled);
+}
+
+TEST_F(RefreshTest, HostilePathTexts) {
+    source.add(1, 8,
+               "/usr/bin/\xFF\xFE"
+               "tool");
+    source.add(2, 8, "   /usr/sbin/sshd");
+    source.add(3, 8, "sshd: alice@pts/0");
+    source.add(4, 8, "[kworker/0:1-events]");
+    source.add(5, 8, std::string("/usr/bin/cut\0/after/nul", 23));
+    source.add(6, 8, "/tmp/with space/new\nline (deleted)");
+    source.add(7, 8, "");
+    Refresh();
+
+    const std::vector<std::vector<std::string>> expected{
+        {kFFFD + kFFFD + "tool", "00000001", "/usr/bin"},
+        {"sshd", "00000002", "/usr/sbin"},
+        {"sshd: alice@pts/0", "00000003", ""},
+        {"[kworker/0:1-events]", "00000004", ""},
+        {"cut", "00000005", "/usr/bin"},
+        {"new\nline (deleted)", "00000006", "/tmp/with space"},
+        {"", "00000007", ""},
+    };
+    EXPECT_EQ(Rows(), expected);
+}
+
+}  // namespace
+}  // namespace pelorus::tasks

@@ -11,6 +11,14 @@ namespace pelorus::details {
 
 /// Opens the process of the task list's selected row: the detail list (executable,
 /// PID and priority, threads, modules) and then the window tree.
+///
+/// Re-entry: the thread walk handles the waiting events after every entry, so commands
+/// can run in the middle of an opening. The run copies its slot (PID, file, folder,
+/// priority, start time) before it first yields and holds no pointer into the task
+/// tables or the task list across a yield: a refresh, a kill or a cleared task list
+/// meanwhile changes nothing of what it shows. A second opening meanwhile is ignored, so TINF and
+/// TFRM always describe one process. The lists themselves must outlive the run: the form defers
+/// closing and quitting while isRunning() is true.
 class TaskDetails {
 public:
     TaskDetails(platform::ProcessSource& processes, platform::ThreadSource& threads,
@@ -26,7 +34,8 @@ public:
     void ShowTaskDetails(const tasks::TaskTables& tables, const platform::ReportList& eTaskList,
                          platform::ReportList& TINF, platform::WindowTree& TFRM);
 
-    /// Whether an opening is running (its thread walk is handling events).
+    /// Whether an opening is running (its thread walk is handling events). Reset on
+    /// every way out of ShowTaskDetails, an exception included.
     bool isRunning() const { return m_running; }
 
 private:

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "details/taskdetails.h"
+
+#include <optional>
+#include <string>
+
+#include "details/formatting.h"
+#include "details/windowtree.h"
+#include "resources/strings.h"
+#include "tasks/pathtext.h"
+
+namespace pelorus::details {
+
+namespace {
+
+/// Marks an opening as running for as long as it lives, whichever way the run ends.
+class RunningMark {
+public:
+    explicit RunningMark(bool& running) : m_running(running) { m_running = true; }
+    ~RunningMark() { m_running = false; }
+    RunningMark(const RunningMark&) = delete;
+    RunningMark& operator=(const RunningMark&) = delete;
+
+private:
+    bool& m_running;
+};
+
+/// What one opening shows of its row, copied out of the task tables before anything can
+/// yield: a refresh in the middle of the thread walk rewrites the tables.
+struct OpenedTask {
+    platform::Pid pid = 0;
+    std::string file;
+    std::string location;
+    std::int32_t priority = 0;
+    platform::StartTime startTime = 0;
+};
+
+}  // namespace
+
+TaskDetails::TaskDetails(platform::ProcessSource& processes, platform::ThreadSource& threads,
+                         platform::ModuleSource& modules, platform::WindowSystem& windows,
+                         platform::Form& frmMain)
+    : m_processes(processes),
+      m_threads(threads),
+      m_modules(modules),
+      m_windows(windows),
+      m_frmMain(frmMain) {}
+
+void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
+                                  const platform::ReportList& eTaskList, platform::ReportList& TINF,
+                                  platform::WindowTree& TFRM) {
+    if (m_running)
+        return;
+
+    std::int32_t slot = 0;
+    try {
+        slot = eTaskList.selectedRow();
+    } catch (...) {
+        // Reading the selected row is the one step whose failure means "no row".
+        slot = 0;
+    }
+    // A position outside the filled slots has no process behind it; reading it would
+    // show what an earlier refresh left there, or run past the tables.
+    if (slot <= 0 || slot > tables.TaskCount)
+        return;
+    slot = slot - 1;
+
+    const RunningMark mark(m_running);
+    const OpenedTask task{tables.TaskPid[slot], tables.TaskFile[slot], tables.TaskLocation[slot],
+                          tables.TaskPriority[slot], tables.TaskStartTime[slot]};
+    const platform::PathConvention convention = m_processes.pathConvention();
+
+    // The PID may have been taken by a newer process since the refresh: its threads,
+    // modules and windows would show under this row's name. A start time that differs
+    // or cannot be read means the listed process has ended.
+    const std::optional<platform::StartTime> startedAt = m_processes.startTime(task.pid);
+    const bool processGone = !startedAt || *startedAt != task.startTime;
+
+    TINF.clear();
+    TINF.appendRow(resources::LoadString(320));
+    TINF.setCell(1, 2, task.file);
+    TINF.setCell(1, 3, task.location);
+    TINF.appendRow(resources::LoadString(321));
+    TINF.setCell(2, 2, HexHandle(task.pid));
+    TINF.setCell(2, 3, PriorityText(task.priority));
+    TINF.appendRow(std::string());
+    std::int32_t detailRow = 4;
+
+    if (!processGone) {
+        auto threads = m_threads.threads(task.pid);
+        platform::ThreadEntry thread;
+        while (threads->next(thread)) {
+            if (thread.owner == task.pid) {
+                TINF.appendRow(resources::LoadString(322));
+                TINF.setCell(detailRow, 2, HexHandle(thread.tid));
+                TINF.setCell(detailRow, 3, PriorityText(thread.basePriority));
+                ++detailRow;
+            }
+            // Keeps the window painting while the list fills. Nothing read across this
+            // call lives outside this run: the slot is copied and TINF is written by
+            // this run alone, since a second opening is turned away meanwhile.
+            m_frmMain.processEvents();
+        }
+    }
+
+    TINF.appendRow(std::string());
+    ++detailRow;
+
+    if (!processGone) {
+        auto modules = m_modules.modules(task.pid);
+        platform::ModuleEntry module;
+        while (modules->next(module)) {
+            if (module.owner != task.pid)
+                continue;
+            const tasks::PathParts parts = tasks::SplitPath(
+                tasks::PathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
+            TINF.appendRow(resources::LoadString(323));
+            TINF.setCell(detailRow, 2, parts.file);
+            TINF.setCell(detailRow, 3, parts.location);
+            ++detailRow;
+        }
+    }
+
+    TINF.fitColumn(0);
+    TINF.fitColumn(1);
+    TINF.fitColumn(2);
+
+    BuildWindowTree(m_windows, TFRM, task.pid, task.file, processGone);
+}
+
+}  // namespace pelorus::details

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "resources/version.h"
+
+#include "resources/strings.h"
+
+namespace pelorus::resources {
+namespace {
+
+// Configured from the project version at build time.
+#include "resources/versionblock.inc"
+
+enum StringId { kTitleRelease = 101, kTitleBeta = 102 };
+
+}  // namespace
+
+Version ProgramVersion() {
+    return {kVersionMajor, kVersionMinor, kVersionRevision};
+}
+
+const VersionBlock& ProgramVersionBlock() {
+    static const VersionBlock block{
+        .fileVersion = kFileVersion,
+        .productVersion = kProductVersion,
+        .fileDescription = kFileDescription,
+        .productName = kProductName,
+        .internalName = kInternalName,
+        .originalFilename = kOriginalFilename,
+        .companyName = kCompanyName,
+        .legalCopyright = kLegalCopyright,
+        .comments = kComments,
+        .translationLanguage = kTranslationLanguage,
+        .translationCodePage = kTranslationCodePage,
+    };
+    return block;
+}
+
+std::string VersionText(int major, int minor) {
+    const std::string padded = "00" + std::to_string(minor);
+    return std::to_string(major) + "." + padded.substr(padded.size() - 2);
+}
+
+std::string TitleLine(const Version& version) {
+    const std::string versionText = VersionText(version.major, version.minor);
+    if (version.revision == 0)
+        return ReplaceAll(LoadString(kTitleRelease), "$", versionText);
+    return ReplaceAll(ReplaceAll(LoadString(kTitleBeta), "$", versionText), "%",
+                      std::to_string(version.revision));
+}
+
+}  // namespace pelorus::resources

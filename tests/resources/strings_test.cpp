@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "resources/strings.h"
+
+namespace {
+
+using pelorus::resources::LoadString;
+using pelorus::resources::ReplaceAll;
+
+const std::vector<std::pair<int, std::string>>& ExpectedTable() {
+    static const std::vector<std::pair<int, std::string>> table = {
+        {100, "Info..."},
+        {101, "Pelorus Viewer $"},
+        {102, "Pelorus Viewer $ [beta %]"},
+        {103, "Copyright \u00a9 2026 Pelorus Viewer authors"},
+        {104, "For additional information and credits, see 'Pelmarin.txt'"},
+        {105, "Free software under the MIT License:|see 'license.txt' for the full terms."},
+        {106, "&Close"},
+        {200, "Tasks (currently running)"},
+        {201, "&Kill"},
+        {202, "&Refresh"},
+        {203, "&About"},
+        {204, "&Quit"},
+        {210, "Task (filename)"},
+        {211, "ProcID"},
+        {212, "Location"},
+        {300, "Information"},
+        {310, "Property"},
+        {311, "Filename / TdID"},
+        {312, "Location / Priority"},
+        {320, "Exefile"},
+        {321, "ProcessID"},
+        {322, "Thread:"},
+        {323, "Modul:"},
+        {330, "4 (idle)"},
+        {331, "8 (normal)"},
+        {332, "13 (high)"},
+        {333, "24 (realtime)"},
+        {334, "$ (\?\?\?)"},
+        {400, "Windows (& windowlike controls)"},
+        {401, "&Show"},
+        {402, "&Hide"},
+        {403, "&Refresh"},
+        {404, "S&how all"},
+        {405, "H&ide all"},
+    };
+    return table;
+}
+
+// The letter after the caption's one "&", or 0 when it has none or several.
+char AccessKey(const std::string& caption) {
+    const auto at = caption.find('&');
+    if (at == std::string::npos || at + 1 >= caption.size())
+        return 0;
+    if (caption.find('&', at + 1) != std::string::npos)
+        return 0;
+    return caption[at + 1];
+}
+
+TEST(StringTable, HoldsEveryEntryWithItsExactText) {
+    for (const auto& [id, text] : ExpectedTable()) {
+        EXPECT_EQ(LoadString(id), text) << "string " << id;
+    }
+}
+
+TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
+    int present = 0;
+    for (int id = -100; id <= 70000; ++id) {
+        if (!LoadString(id).empty())
+            ++present;
+    }
+    EXPECT_EQ(present, static_cast<int>(ExpectedTable().size()));
+    for (int id : {-1, 0, 99, 107, 205, 213, 301, 335, 399, 406, 65535, 65536}) {
+        EXPECT_EQ(LoadString(id), "") << "string " << id;
+    }
+}
+
+TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
+    for (const auto& [id, text] : ExpectedTable()) {
+        const std::string loaded = LoadString(id);
+        const bool dollar = id == 101 || id == 102 || id == 334;
+        EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
+        EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
+        EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;
+    }
+}
+
+TEST(StringTable, EachLoadIsANewString) {
+    std::string first = LoadString(201);
+    first[1] = 'X';
+    EXPECT_EQ(LoadString(201), "&Kill");
+}
+
+TEST(StringMarkers, PriorityNumberFillsTheDollar) {
+    EXPECT_EQ(ReplaceAll(LoadString(334), "$", "7"), "7 (\?\?\?)");
+    EXPECT_EQ(ReplaceAll(LoadString(334), "$", "31"), "31 (\?\?\?)");
+    EXPECT_EQ(ReplaceAll(LoadString(334), "$", "65535"), "65535 (\?\?\?)");
+}
+
+TEST(StringMarkers, BetaTitleFillsEachPlaceholderOnItsOwn) {
+    const std::string beta = LoadString(102);
+    EXPECT_EQ(ReplaceAll(beta, "$", "2.50"), "Pelorus Viewer 2.50 [beta %]");
+    EXPECT_EQ(ReplaceAll(beta, "%", "1"), "Pelorus Viewer $ [beta 1]");
+    EXPECT_EQ(ReplaceAll(ReplaceAll(beta, "$", "2.50"), "%", "12"),
+              "Pelorus Viewer 2.50 [beta 12]");
+}
+
+TEST(StringMarkers, LicenceNoteBecomesTwoLinesJoinedByALoneCarriageReturn) {
+    const std::string note = ReplaceAll(LoadString(105), "|", "\r");
+    const auto cr = note.find('\r');
+    ASSERT_NE(cr, std::string::npos);
+    EXPECT_EQ(note.find('\r', cr + 1), std::string::npos);
+    EXPECT_EQ(note.find('\n'), std::string::npos);
+    EXPECT_EQ(note.find('|'), std::string::npos);
+    EXPECT_GT(cr, 0U);
+    EXPECT_LT(cr + 1, note.size());
+    EXPECT_NE(note.find("'license.txt'"), std::string::npos);
+}
+
+TEST(StringTable, ButtonAccessKeys) {
+    const std::vector<std::pair<int, char>> keys = {
+        {201, 'K'}, {202, 'R'}, {203, 'A'}, {204, 'Q'}, {401, 'S'},
+        {402, 'H'}, {403, 'R'}, {404, 'H'}, {405, 'I'}, {106, 'C'},
+    };
+    // Access keys are case-blind, so R and H are each shared by two buttons.
+    for (const auto& [id, key] : keys) {
+        EXPECT_EQ(std::toupper(AccessKey(LoadString(id))), key) << "string " << id;
+    }
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceWithoutScanningTheReplacement) {
+    EXPECT_EQ(ReplaceAll("a$b$$c", "$", "x"), "axbxxc");
+    EXPECT_EQ(ReplaceAll("$$", "$", "$$"), "$$$$");
+    EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(ReplaceAll("x$", "$", ""), "x");
+}
+
+TEST(ReplaceAll, LeavesTextWithoutTheMarkerAlone) {
+    EXPECT_EQ(ReplaceAll("Pelorus", "p", "X"), "Pelorus");  // case-sensitive
+    EXPECT_EQ(ReplaceAll("", "$", "7"), "");
+    EXPECT_EQ(ReplaceAll("abc", "", "7"), "abc");
+    EXPECT_EQ(ReplaceAll("ab", "abc", "7"), "ab");
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Pelorus Viewer authors
+"""Draws the program's icons and separator strip and writes them as XPM files here.
+
+The icons use the standard 16-colour palette with a transparent background; light grey
+is left out of them, since it stands for transparency in icon artwork. The strip has a
+16-entry palette of its own, shades of grey-blue. Run it again after changing a drawing:
+    python3 resources/icons/draw.py
+"""
+import math
+import os
+
+STANDARD = {  # XPM key -> colour; "." is transparent
+    ".": None, "#": "#000000", "r": "#800000", "g": "#008000", "o": "#808000",
+    "n": "#000080", "p": "#800080", "t": "#008080", "d": "#808080", "R": "#FF0000",
+    "G": "#00FF00", "Y": "#FFFF00", "B": "#0000FF", "M": "#FF00FF", "C": "#00FFFF",
+    "w": "#FFFFFF",
+}
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Canvas:
+    def __init__(self, width, height, fill="."):
+        self.w, self.h = width, height
+        self.px = [[fill] * width for _ in range(height)]
+
+    def set(self, x, y, key):
+        if 0 <= x < self.w and 0 <= y < self.h:
+            self.px[y][x] = key
+
+    def rect(self, x0, y0, x1, y1, key):
+        for y in range(y0, y1 + 1):
+            for x in range(x0, x1 + 1):
+                self.set(x, y, key)
+
+    def frame(self, x0, y0, x1, y1, key):
+        for x in range(x0, x1 + 1):
+            self.set(x, y0, key)
+            self.set(x, y1, key)
+        for y in range(y0, y1 + 1):
+            self.set(x0, y, key)
+            self.set(x1, y, key)
+
+    def disc(self, cx, cy, r, key):
+        for y in range(self.h):
+            for x in range(self.w):
+                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
+                    self.set(x, y, key)
+
+    def thick_line(self, x0, y0, x1, y1, r, key):
+        """All pixels whose centre lies within r of the segment."""
+        dx, dy = x1 - x0, y1 - y0
+        length2 = dx * dx + dy * dy
+        for y in range(self.h):
+            for x in range(self.w):
+                px, py = x + 0.5, y + 0.5
+                t = max(0.0, min(1.0, ((px - x0) * dx + (py - y0) * dy) / length2))
+                if (px - x0 - t * dx) ** 2 + (py - y0 - t * dy) ** 2 <= r * r:
+                    self.set(x, y, key)
+
+
+def write_xpm(name, canvas, palette):
+    used = sorted({k for row in canvas.px for k in row})
+    lines = ["/* XPM */", "/* SPDX-License-Identifier: MIT */",
+             "/* SPDX-FileCopyrightText: Pelorus Viewer authors */",
+             "static const char* const %s[] = {" % name.replace(".", "_"),
+             '"%d %d %d 1",' % (canvas.w, canvas.h, len(used))]
+    for key in used:
+        lines.append('"%s c %s",' % (key, palette[key] or "None"))
+    rows = ['"%s"' % "".join(row) for row in canvas.px]
+    lines += [row + "," for row in rows[:-1]] + [rows[-1], "};"]
+    with open(os.path.join(HERE, name + ".xpm"), "w") as out:
+        out.write("\n".join(lines) + "\n")
+
+
+def page(c, x0, y0, x1, y1, fold, paper, lines, line_step, line_indent):
+    """A page with its top-right corner folded over."""
+    c.rect(x0, y0, x1, y1, paper)
+    c.frame(x0, y0, x1, y1, "#")
+    for i in range(fold + 1):  # cut the corner along the diagonal
+        for x in range(x1 - fold + i + 1, x1 + 1):
+            c.set(x, y0 + i, ".")
+        c.set(x1 - fold + i, y0 + i, "#")
+    for i in range(1, fold):  # the folded flap
+        for x in range(x1 - fold + 1, x1 - fold + i):
+            c.set(x, y0 + i, "w")
+    for i in range(fold + 1):
+        c.set(x1 - fold, y0 + i, "#")
+        c.set(x1 - fold + i, y0 + fold, "#")
+    c.set(x1 - fold, y0 + fold, "#")
+    y = y0 + fold + line_step // 2 + 1
+    while y < y1 - 1:
+        c.rect(x0 + line_indent, y, x1 - line_indent, y, lines)
+        y += line_step
+    for y in range(y0 + 3, y0 + fold, line_step):
+        c.rect(x0 + line_indent, y, x1 - fold - 2, y, lines)
+
+
+def magnifier(c, cx, cy, r, rim, glass, handle, handle_edge, end, handle_r, glint):
+    ex = cx + (r - 0.5) / math.sqrt(2)
+    c.thick_line(ex, ex - cx + cy, end[0], end[1], handle_r + 1, handle_edge)
+    c.thick_line(ex, ex - cx + cy, end[0], end[1], handle_r, handle)
+    c.disc(cx, cy, r + 1, "#")
+    c.disc(cx, cy, r, rim)
+    c.disc(cx, cy, r - 1.2, glass)
+    for dx, dy in glint:
+        c.set(int(cx) + dx, int(cy) + dy, "w")
+
+
+def page32(paper="w", lines="d", glass="C", handle="B", edge="n"):
+    c = Canvas(32, 32)
+    page(c, 3, 1, 22, 28, 6, paper, lines, 3, 3)
+    magnifier(c, 19.5, 18.5, 7.2, "d", glass, handle, edge, (29.5, 29.5), 1.6,
+              [(-3, -4), (-4, -3), (-4, -2), (-2, -5)])
+    # the text seen through the glass, magnified
+    for y in (16, 20):
+        for x in range(15, 24):
+            if (x + 0.5 - 19.5) ** 2 + (y + 0.5 - 18.5) ** 2 <= 5.0 ** 2:
+                c.set(x, y, "n")
+                c.set(x, y + 1, "n")
+    return c
+
+
+def page16():
+    c = Canvas(16, 16)
+    page(c, 1, 0, 11, 14, 3, "w", "d", 2, 2)
+    magnifier(c, 9.0, 9.0, 3.4, "d", "C", "B", "n", (15.5, 15.5), 1.0, [(-2, -1)])
+    return c
+
+
+def greypage32():
+    c = Canvas(32, 32)
+    page(c, 3, 1, 22, 28, 6, "d", "#", 3, 3)
+    magnifier(c, 19.5, 18.5, 7.2, "#", "w", "d", "#", (29.5, 29.5), 1.6, [])
+    for y in (16, 20):
+        for x in range(15, 24):
+            if (x + 0.5 - 19.5) ** 2 + (y + 0.5 - 18.5) ** 2 <= 5.0 ** 2:
+                c.set(x, y, "d")
+                c.set(x, y + 1, "d")
+    return c
+
+
+def flag32():
+    c = Canvas(32, 32)
+    left, right, top, bottom = 11, 30, 6, 24
+
+    def wave(x):
+        return round(1.8 * math.sin((x - left) / (right - left) * 1.6 * math.pi))
+
+    middle_x, middle_y = (left + right) // 2, (top + bottom) // 2
+    for x in range(left, right + 1):
+        dy = wave(x)
+        for y in range(top + dy, bottom + dy + 1):
+            edge = x in (left, right) or y in (top + dy, bottom + dy)
+            gap = x in (middle_x, middle_x + 1) or y in (middle_y + dy, middle_y + 1 + dy)
+            if edge or gap:
+                c.set(x, y, "#")
+            elif y < middle_y + dy:
+                c.set(x, y, "R" if x < middle_x else "G")
+            else:
+                c.set(x, y, "B" if x < middle_x else "Y")
+    for y, x0, colour in ((8, 5, "R"), (11, 2, "R"), (14, 6, "#"),
+                          (17, 1, "B"), (20, 4, "B"), (23, 7, "#")):
+        c.rect(x0, y, left - 2, y, colour)
+    return c
+
+
+def windows32():
+    c = Canvas(32, 32)
+    for n, (x0, y0) in enumerate(((0, 1), (6, 8), (12, 15))):
+        x1, y1 = x0 + 19, y0 + 15
+        c.rect(x0, y0, x1, y1, "w")
+        c.frame(x0, y0, x1, y1, "#")
+        c.rect(x0 + 1, y0 + 1, x1 - 1, y0 + 3, "n" if n < 2 else "B")
+        c.rect(x1 - 3, y0 + 1, x1 - 2, y0 + 2, "w")
+        c.rect(x0 + 1, y0 + 4, x1 - 1, y0 + 4, "#")
+    c.rect(14, 23, 28, 23, "d")
+    c.rect(14, 26, 25, 26, "d")
+    return c
+
+
+def strip():
+    keys = "0123456789abcdef"
+    pale, dark = (0xDC, 0xE4, 0xEE), (0x5E, 0x70, 0x8E)
+    palette = {}
+    for i, key in enumerate(keys):
+        t = i / 15
+        palette[key] = "#%02X%02X%02X" % tuple(round(p + (d - p) * t) for p, d in zip(pale, dark))
+    c = Canvas(334, 5)
+    for x in range(334):
+        distance = abs(x + 0.5 - 167) / 167  # 0 in the middle, 1 at the ends
+        level = min(15, int((1 - distance) * 16))
+        for y in range(5):
+            c.set(x, y, keys[level])
+    return c, palette
+
+
+if __name__ == "__main__":
+    write_xpm("page16", page16(), STANDARD)
+    write_xpm("page32", page32(), STANDARD)
+    write_xpm("greypage32", greypage32(), STANDARD)
+    write_xpm("flag32", flag32(), STANDARD)
+    write_xpm("windows32", windows32(), STANDARD)
+    strip_canvas, strip_palette = strip()
+    write_xpm("strip", strip_canvas, strip_palette)

@@ -291,14 +291,5 @@ TEST_F(TaskDetailsTest, AFailingEventPassEndsTheRunAndReleasesTheGuard) {
     EXPECT_EQ(Shown(), EditorRows());
 }
 
-TEST_F(TaskDetailsTest, NoDesktopLeavesTheTreeEmpty) {
-    windows.desktopWindow = 0;
-    Select(2);
-    Open();
-    EXPECT_EQ(Shown(), EditorRows());
-    EXPECT_EQ(TFRM.nodeCount(), 0);
-    EXPECT_EQ(TFRM.clears, 1);
-}
-
 }  // namespace
 }  // namespace pelorus::details

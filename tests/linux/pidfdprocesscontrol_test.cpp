@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "platform/linux/pidfdprocesscontrol.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/linux/procfssource.h"
+#include "tests/linux/procfstestsupport.h"
+#include "tests/support/xserver.h"
+
+namespace pelorus::platform {
+namespace {
+
+using testing::ChildProcess;
+using testing::PipedChild;
+
+/// The real /proc, counting how often the control asks it.
+class CountingSource final : public ProcessSource {
+public:
+    std::unique_ptr<Snapshot<ProcessEntry>> processes() override { return m_real.processes(); }
+    std::optional<StartTime> startTime(Pid pid) override {
+        ++asked;
+        return m_real.startTime(pid);
+    }
+    PathConvention pathConvention() const override { return m_real.pathConvention(); }
+
+    int asked = 0;
+
+private:
+    ProcfsSource m_real;
+};
+
+/// Whether the child still runs: not ended, so not reaped by this call.
+bool running(ChildProcess& child) {
+    return !child.reapIfEnded();
+}
+
+ChildProcess startSleeper() {
+    return ChildProcess::start({"sleep", "60"});
+}
+
+TEST(PidfdProcessControl, PidsOfZeroAndBelowAreNeverLookedUpOrSignalled) {
+    CountingSource source;
+    PidfdProcessControl control(source);
+    for (const Pid pid : {0, -1, -2, INT_MIN}) {
+        SCOPED_TRACE(pid);
+        EXPECT_EQ(control.terminate(pid, 0), TerminateResult::InvalidPid);
+    }
+    EXPECT_EQ(source.asked, 0);
+}
+
+TEST(PidfdProcessControl, EndsEachListedChild) {
+    ProcfsSource source;
+    PidfdProcessControl control(source);
+    std::vector<ChildProcess> children;
+    for (int i = 0; i < 3; ++i)
+        children.push_back(startSleeper());
+    std::vector<StartTime> starts;
+    for (auto& child : children) {
+        ASSERT_GT(child.pid(), 0);
+        const auto start = source.startTime(child.pid());
+        ASSERT_TRUE(start);
+        starts.push_back(*start);
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        EXPECT_EQ(control.terminate(children[i].pid(), starts[i]), TerminateResult::Terminated);
+    }
+    // sleep 60 ends this soon only through the signal.
+    for (auto& child : children)
+        EXPECT_TRUE(child.waitForEnd(30000)) << child.pid();
+}
+
+TEST(PidfdProcessControl, AnEndedAndReapedChildIsNoSuchProcess) {
+    ProcfsSource source;
+    PidfdProcessControl control(source);
+    auto child = ChildProcess::start({"true"});
+    ASSERT_GT(child.pid(), 0);
+    const auto start = source.startTime(child.pid());
+    ASSERT_TRUE(child.waitForEnd(30000));
+    EXPECT_EQ(control.terminate(child.pid(), start.value_or(0)), TerminateResult::NoSuchProcess);
+}
+
+TEST(PidfdProcessControl, AnotherStartTimeLeavesTheProcessAlone) {
+    ProcfsSource source;
+    PidfdProcessControl control(source);
+    auto child = startSleeper();
+    ASSERT_GT(child.pid(), 0);
+    const auto start = source.startTime(child.pid());
+    ASSERT_TRUE(start);
+    EXPECT_EQ(control.terminate(child.pid(), *start + 1), TerminateResult::Replaced);
+    EXPECT_EQ(control.terminate(child.pid(), *start - 1), TerminateResult::Replaced);
+    // When the start time cannot be read, the process is not assumed to be the listed one.
+    testing::TempDir emptyRoot;
+    ProcfsSource blind(emptyRoot.path().string());
+    PidfdProcessControl blindControl(blind);
+    EXPECT_EQ(blindControl.terminate(child.pid(), *start), TerminateResult::Replaced);
+
+    EXPECT_TRUE(running(child));
+    EXPECT_EQ(source.startTime(child.pid()), start);
+    EXPECT_EQ(control.terminate(child.pid(), *start), TerminateResult::Terminated);
+    EXPECT_TRUE(child.waitForEnd(30000));
+}
+
+TEST(PidfdProcessControl, AnotherUsersProcessIsNotPermitted) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    ProcfsSource source;
+    auto child = startSleeper();
+    ASSERT_GT(child.pid(), 0);
+    const auto start = source.startTime(child.pid());
+    ASSERT_TRUE(start);
+    std::string output;
+    auto stranger =
+        PipedChild::start({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                           testing::helperPath("pelorus_test_procfsprobe"), "kill",
+                           std::to_string(child.pid()), std::to_string(*start)});
+    stranger.finish(output);
+    EXPECT_EQ(output,
+              "result " + std::to_string(static_cast<int>(TerminateResult::NotPermitted)) + "\n");
+    EXPECT_TRUE(running(child));
+}
+
+TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
+    std::string output;
+    auto scene = PipedChild::start({testing::helperPath("pelorus_test_pidreuse")});
+    ASSERT_GT(scene.pid(), 0);
+    const int status = scene.finish(output);
+    if (output.starts_with("skip "))
+        GTEST_SKIP() << output;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+
+    std::map<std::string, int> values;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto w = testing::words(line);
+        ASSERT_EQ(w.size(), 2U) << line;
+        values[w[0]] = std::stoi(w[1]);
+    }
+    EXPECT_GT(values["reused"], 0);
+    EXPECT_EQ(values["stale"], static_cast<int>(TerminateResult::Replaced));
+    EXPECT_EQ(values["alive"], 1);
+    EXPECT_EQ(values["current"], static_cast<int>(TerminateResult::Terminated));
+    EXPECT_EQ(values["signal"], SIGKILL);
+}
+
+}  // namespace
+}  // namespace pelorus::platform

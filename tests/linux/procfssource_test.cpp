@@ -1,0 +1,419 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "platform/linux/procfssource.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/linux/procfstestsupport.h"
+#include "tests/support/xserver.h"
+
+namespace pelorus::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ChildProcess;
+using testing::PipedChild;
+using testing::TempDir;
+
+template <class Entry>
+std::vector<Entry> collect(std::unique_ptr<Snapshot<Entry>> snapshot) {
+    std::vector<Entry> out;
+    Entry entry;
+    while (snapshot->next(entry))
+        out.push_back(entry);
+    return out;
+}
+
+std::map<Pid, ProcessEntry> processesByPid(ProcfsSource& source) {
+    std::map<Pid, ProcessEntry> out;
+    for (const auto& entry : collect(source.processes()))
+        out.emplace(entry.pid, entry);
+    return out;
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Polls until `done` holds; false after half a minute. Waits for a child to get where the
+// test needs it, and asserts nothing about how long that takes.
+bool waitUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+std::string exeOf(pid_t pid) {
+    std::error_code error;
+    return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).string();
+}
+
+// The fields of a /proc stat line of a process whose name has no spaces, counted from 1.
+std::vector<std::string> plainStatFields(pid_t pid) {
+    auto fields = testing::words(readText("/proc/" + std::to_string(pid) + "/stat"));
+    fields.insert(fields.begin(), "");
+    return fields;
+}
+
+class ProcfsFixtureTree : public ::testing::Test {
+protected:
+    ProcfsSource source{PELORUS_PROC_FIXTURE};
+};
+
+TEST_F(ProcfsFixtureTree, ListsOnlyReadableProcessEntries) {
+    // 105 has no stat file (it vanished), 121 a cut stat line; "12abc", the file "999",
+    // "self" and "uptime" are no processes.
+    std::set<Pid> pids;
+    for (const auto& [pid, entry] : processesByPid(source))
+        pids.insert(pid);
+    EXPECT_EQ(pids, (std::set<Pid>{1, 2, 3, 100, 101, 102, 103, 104, 106, 107, 120, 122}));
+}
+
+TEST_F(ProcfsFixtureTree, PathTextsAndTheirFallbacks) {
+    auto all = processesByPid(source);
+    EXPECT_EQ(all[1].path, "/usr/lib/systemd/systemd");
+    EXPECT_EQ(all[100].path, "/opt/odd dir/a) (b");
+    EXPECT_EQ(all[101].path, "/opt/caf\xe9/bin\xff");  // raw bytes, not valid UTF-8
+    EXPECT_EQ(all[106].path, "/usr/bin/old (deleted)");
+    EXPECT_EQ(all[103].path, "/usr/sbin/cron");  // no exe link: cmdline's absolute path
+    EXPECT_EQ(all[102].path, "sshd");            // a rewritten title "sshd: alice@pts/0"
+    EXPECT_EQ(all[2].path, "[kthreadd]");
+    EXPECT_EQ(all[3].path, "[kworker/0:1-events]");
+    EXPECT_EQ(all[104].path, "[defunct]");     // zombie
+    EXPECT_EQ(all[122].path, "[regularexe]");  // exe is no link at all
+}
+
+TEST_F(ProcfsFixtureTree, PrioritiesAndStartTimes) {
+    auto all = processesByPid(source);
+    const std::map<Pid, std::int32_t> priorities = {
+        {1, 8}, {3, 13}, {100, 10}, {101, 6}, {103, 4}, {106, 13}, {107, 24},
+    };
+    for (const auto& [pid, priority] : priorities) {
+        SCOPED_TRACE(pid);
+        EXPECT_EQ(all[pid].basePriority, priority);
+    }
+    EXPECT_EQ(all[100].startTime, 2000U);  // read after the name "a) (b c\nd) S 9 9"
+    EXPECT_EQ(source.startTime(100), 2000U);
+    EXPECT_EQ(source.startTime(107), 2007U);
+    EXPECT_EQ(source.startTime(105), std::nullopt);
+    EXPECT_EQ(source.startTime(121), std::nullopt);
+    EXPECT_EQ(source.startTime(4242), std::nullopt);
+    EXPECT_EQ(source.startTime(0), std::nullopt);
+    EXPECT_EQ(source.startTime(-1), std::nullopt);
+    EXPECT_EQ(source.pathConvention().separator, '/');
+    EXPECT_FALSE(source.pathConvention().lowerCase);
+}
+
+TEST_F(ProcfsFixtureTree, ThreadsWithTheirOwnPriorities) {
+    // 109 has lost its stat file: it ended while the walk ran.
+    std::map<ThreadId, std::int32_t> threads;
+    for (const auto& thread : collect(source.threads(107))) {
+        EXPECT_EQ(thread.owner, 107);
+        threads.emplace(thread.tid, thread.basePriority);
+    }
+    EXPECT_EQ(threads,
+              (std::map<ThreadId, std::int32_t>{
+                  {107, 24}, {108, 4}, {110, 4}, {111, 13}, {112, 24}, {113, 24}, {114, 6}}));
+    EXPECT_TRUE(collect(source.threads(105)).empty());   // no task folder
+    EXPECT_TRUE(collect(source.threads(4242)).empty());  // gone
+    EXPECT_TRUE(collect(source.threads(0)).empty());
+    EXPECT_TRUE(collect(source.threads(-1)).empty());
+}
+
+TEST_F(ProcfsFixtureTree, ModulesFromMaps) {
+    const std::vector<std::string> expected = {
+        "/usr/bin/maps",
+        "/usr/lib/x86_64-linux-gnu/libc.so.6",
+        "/opt/lib dir/libspace one.so",
+        "/tmp/plugins/libgone.so (deleted)",
+        "/opt/new\nline/libnl.so",
+        "/dev/dri/card0",
+        "/usr/share/locale/caf\xe9.mo",
+    };
+    std::vector<std::string> paths;
+    for (const auto& module : collect(source.modules(120))) {
+        EXPECT_EQ(module.owner, 120);
+        paths.push_back(module.path);
+    }
+    EXPECT_EQ(paths, expected);
+
+    // Pid 0 reads the viewer's own maps ("self") and the entries carry its PID.
+    paths.clear();
+    for (const auto& module : collect(source.modules(0))) {
+        EXPECT_EQ(module.owner, ::getpid());
+        paths.push_back(module.path);
+    }
+    EXPECT_EQ(paths, expected);
+
+    EXPECT_TRUE(collect(source.modules(105)).empty());  // no maps
+    EXPECT_TRUE(collect(source.modules(4242)).empty());
+    EXPECT_TRUE(collect(source.modules(-1)).empty());
+}
+
+TEST(ProcfsRoots, EveryOneOfManyProcessesIsDelivered) {
+    TempDir root;
+    ASSERT_FALSE(root.path().empty());
+    std::set<Pid> made;
+    for (Pid pid = 300; pid < 2400; ++pid) {
+        const auto dir = root.path() / std::to_string(pid);
+        fs::create_directory(dir);
+        writeText(dir / "stat", std::to_string(pid) + " (p" + std::to_string(pid) +
+                                    ") S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 " +
+                                    std::to_string(pid) +
+                                    " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 17 "
+                                    "0 0 0 0 0 0\n");
+        made.insert(pid);
+    }
+    ProcfsSource source(root.path().string());
+    std::set<Pid> seen;
+    for (const auto& entry : collect(source.processes())) {
+        EXPECT_TRUE(seen.insert(entry.pid).second) << "twice: " << entry.pid;
+        EXPECT_EQ(entry.startTime, static_cast<StartTime>(entry.pid));
+        EXPECT_EQ(entry.path, "[p" + std::to_string(entry.pid) + "]");  // no exe, no cmdline
+    }
+    EXPECT_EQ(seen.size(), 2100U);
+    EXPECT_EQ(seen, made);
+}
+
+TEST(ProcfsRoots, EmptyMissingAndUnreadableRootsDeliverNothing) {
+    TempDir empty;
+    ProcfsSource emptySource(empty.path().string());
+    EXPECT_TRUE(collect(emptySource.processes()).empty());
+    EXPECT_TRUE(collect(emptySource.threads(1)).empty());
+    EXPECT_TRUE(collect(emptySource.modules(0)).empty());
+
+    ProcfsSource missing((empty.path() / "nothing").string());
+    EXPECT_TRUE(collect(missing.processes()).empty());
+    EXPECT_EQ(missing.startTime(1), std::nullopt);
+
+    ProcfsSource notADirectory((fs::path(PELORUS_PROC_FIXTURE) / "uptime").string());
+    EXPECT_TRUE(collect(notADirectory.processes()).empty());
+
+    // Mode 000 stops everyone but root, so the unreadable root is read as nobody.
+    const auto locked = empty.path() / "locked";
+    fs::create_directory(locked);
+    fs::create_directory(locked / "1");
+    writeText(locked / "1" / "stat", "1 (x) S 0 0 0 0 0 0 0 0 0 0 0 0 0 0 20 0 1 0 9\n");
+    ::chmod(empty.path().c_str(), 0755);
+    ::chmod(locked.c_str(), 0);
+    if (::geteuid() != 0) {
+        ProcfsSource unreadable(locked.string());
+        EXPECT_TRUE(collect(unreadable.processes()).empty());
+    } else {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) {
+                ::_exit(2);
+            }
+            ProcfsSource unreadable(locked.string());
+            ::_exit(collect(unreadable.processes()).empty() ? 0 : 1);
+        }
+        ASSERT_GT(child, 0);
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    ::chmod(locked.c_str(), 0755);
+}
+
+TEST(ProcfsRealProcesses, StartedChildrenAreFoundWithTheirPathPriorityAndStartTime) {
+    auto plain = ChildProcess::start({"sleep", "60"});
+    auto niced = ChildProcess::start({"nice", "-n", "10", "sleep", "60"});
+    ASSERT_GT(plain.pid(), 0);
+    ASSERT_GT(niced.pid(), 0);
+    // Until exec, a child is a copy of the test.
+    ASSERT_TRUE(waitUntil([&] {
+        return exeOf(plain.pid()) == "/usr/bin/sleep" && exeOf(niced.pid()) == "/usr/bin/sleep";
+    }));
+
+    ProcfsSource source;
+    auto all = processesByPid(source);
+    ASSERT_TRUE(all.contains(plain.pid()));
+    ASSERT_TRUE(all.contains(niced.pid()));
+    EXPECT_EQ(all[plain.pid()].path, "/usr/bin/sleep");
+    EXPECT_EQ(all[niced.pid()].path, "/usr/bin/sleep");
+    EXPECT_EQ(all[plain.pid()].basePriority, 8);
+    EXPECT_EQ(all[niced.pid()].basePriority, 6);
+    for (const pid_t pid : {plain.pid(), niced.pid()}) {
+        const auto fields = plainStatFields(pid);
+        ASSERT_GT(fields.size(), 22U);
+        EXPECT_EQ(all[pid].startTime, std::stoull(fields[22]));
+        EXPECT_EQ(source.startTime(pid), std::stoull(fields[22]));
+    }
+    // The snapshot keeps the order of /proc, which lists processes by ascending PID.
+    std::vector<Pid> order;
+    for (const auto& entry : collect(source.processes()))
+        order.push_back(entry.pid);
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+}
+
+TEST(ProcfsRealProcesses, ZombieAndKernelThreadGetBracketedNames) {
+    auto child = ChildProcess::start({"true"});
+    ASSERT_GT(child.pid(), 0);
+    ASSERT_TRUE(waitUntil([&] { return plainStatFields(child.pid()).at(3) == "Z"; }));
+    ProcfsSource source;
+    auto all = processesByPid(source);
+    ASSERT_TRUE(all.contains(child.pid()));
+    EXPECT_EQ(all[child.pid()].path, "[true]");
+    EXPECT_TRUE(collect(source.modules(child.pid())).empty());
+
+    if (readText("/proc/2/comm") == "kthreadd\n") {
+        EXPECT_EQ(all[2].path, "[kthreadd]");
+    }
+}
+
+// The thread program with one thread per scheduling setting; each setting's priority.
+struct ThreadSpec {
+    const char* spec;
+    std::int32_t priority;
+    bool needsRoot;
+};
+constexpr ThreadSpec kThreadSpecs[] = {
+    {"nice:19", 4, false},  {"idle", 4, false},     {"nice:10", 6, false},
+    {"batch:7", 6, false},  {"nice:-10", 10, true}, {"batch:-5", 10, true},
+    {"nice:-20", 13, true}, {"fifo", 24, true},     {"rr", 24, true},
+};
+
+class ProcfsThreadProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(m_dir.path().empty());
+        const fs::path helpers = testing::helperPath("");
+        // One library in a folder with a space, one in a folder with a newline that the
+        // program deletes once it has loaded it.
+        fs::create_directory(m_dir.path() / "lib dir");
+        fs::create_directory(m_dir.path() / "new\nline");
+        m_spaced = m_dir.path() / "lib dir" / "liba one.so";
+        m_deleted = m_dir.path() / "new\nline" / "libb.so";
+        fs::copy_file(helpers / "libpelorus_test_liba.so", m_spaced);
+        fs::copy_file(helpers / "libpelorus_test_libb.so", m_deleted);
+
+        std::vector<std::string> argv = {testing::helperPath("pelorus_test_threadprog"), "--lib",
+                                         m_spaced.string(), "--lib-then-delete",
+                                         m_deleted.string()};
+        for (const auto& spec : kThreadSpecs) {
+            if (spec.needsRoot && ::geteuid() != 0)
+                continue;
+            argv.insert(argv.end(), {"--thread", spec.spec});
+            m_priorities.push_back(spec.priority);
+        }
+        m_program = PipedChild::start(argv);
+        ASSERT_GT(m_program.pid(), 0);
+        while (auto line = m_program.readLine()) {
+            const auto w = testing::words(*line);
+            if (*line == "ready")
+                return;
+            ASSERT_EQ(w.size(), 2U) << *line;
+            ASSERT_NE(w[0], "error") << *line;
+            m_tids.push_back(std::stoi(w[1]));
+        }
+        FAIL() << "the thread program did not get ready";
+    }
+
+    TempDir m_dir;
+    fs::path m_spaced;
+    fs::path m_deleted;
+    PipedChild m_program;
+    std::vector<ThreadId> m_tids;            ///< main thread first, then in spec order
+    std::vector<std::int32_t> m_priorities;  ///< of the threads after the main thread
+};
+
+TEST_F(ProcfsThreadProgram, ThreadsInOrderWithEachPriority) {
+    ProcfsSource source;
+    const auto threads = collect(source.threads(m_program.pid()));
+    ASSERT_EQ(threads.size(), m_tids.size());
+    for (std::size_t i = 0; i < threads.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(threads[i].owner, m_program.pid());
+        EXPECT_EQ(threads[i].tid, m_tids[i]);
+        EXPECT_EQ(threads[i].basePriority, i == 0 ? 8 : m_priorities[i - 1]);
+    }
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "priorities 10, 13 and 24 need root";
+    std::set<std::int32_t> shown;
+    for (const auto& thread : threads)
+        shown.insert(thread.basePriority);
+    EXPECT_EQ(shown, (std::set<std::int32_t>{4, 6, 8, 10, 13, 24}));
+}
+
+TEST_F(ProcfsThreadProgram, ModulesInOrderOfFirstMappingAsTheKernelNamesThem) {
+    ProcfsSource source;
+    std::vector<std::string> paths;
+    for (const auto& module : collect(source.modules(m_program.pid()))) {
+        EXPECT_EQ(module.owner, m_program.pid());
+        paths.push_back(module.path);
+    }
+    ASSERT_FALSE(paths.empty());
+    EXPECT_EQ(paths.front(), testing::helperPath("pelorus_test_threadprog"));
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), m_spaced.string()), 1);
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), m_deleted.string() + " (deleted)"), 1);
+
+    // map_files names every file mapping by its address range, unescaped: the same files
+    // in address order, each kept once, must give the same list.
+    const fs::path mapFiles = "/proc/" + std::to_string(m_program.pid()) + "/map_files";
+    std::map<unsigned long long, std::string> byAddress;
+    std::error_code error;
+    for (const auto& item : fs::directory_iterator(mapFiles, error)) {
+        const auto name = item.path().filename().string();
+        byAddress.emplace(std::stoull(name.substr(0, name.find('-')), nullptr, 16),
+                          fs::read_symlink(item.path(), error).string());
+    }
+    if (byAddress.empty())
+        GTEST_SKIP() << "map_files cannot be read here";
+    std::vector<std::string> expected;
+    for (const auto& [address, path] : byAddress) {
+        if (path.starts_with("/memfd:"))
+            continue;
+        if (std::find(expected.begin(), expected.end(), path) == expected.end()) {
+            expected.push_back(path);
+        }
+    }
+    EXPECT_EQ(paths, expected);
+}
+
+TEST_F(ProcfsThreadProgram, AnotherUserSeesThreadsButNoModules) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the reader as another user";
+    const auto probe = testing::helperPath("pelorus_test_procfsprobe");
+    const auto pid = std::to_string(m_program.pid());
+
+    std::string asRoot;
+    auto reader = PipedChild::start({probe, "read", pid});
+    reader.finish(asRoot);
+    EXPECT_TRUE(asRoot.starts_with("modules ") && !asRoot.starts_with("modules 0\n")) << asRoot;
+
+    std::string asNobody;
+    auto stranger = PipedChild::start(
+        {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", probe, "read", pid});
+    const int status = stranger.finish(asNobody);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << asNobody;
+    // The exe link of a root process cannot be read by nobody: the path comes from the
+    // absolute first argument of cmdline instead.
+    EXPECT_EQ(asNobody, "modules 0\nthreads " + std::to_string(m_tids.size()) + "\npath " +
+                            testing::helperPath("pelorus_test_threadprog") + "\n");
+}
+
+}  // namespace
+}  // namespace pelorus::platform

@@ -93,12 +93,6 @@ TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     }
 }
 
-TEST(StringTable, EachLoadIsANewString) {
-    std::string first = LoadString(201);
-    first[1] = 'X';
-    EXPECT_EQ(LoadString(201), "&Kill");
-}
-
 TEST(StringMarkers, PriorityNumberFillsTheDollar) {
     EXPECT_EQ(ReplaceAll(LoadString(334), "$", "7"), "7 (\?\?\?)");
     EXPECT_EQ(ReplaceAll(LoadString(334), "$", "31"), "31 (\?\?\?)");

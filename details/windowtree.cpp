@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "details/windowtree.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "details/formatting.h"
+
+namespace pelorus::details {
+namespace {
+
+std::string WindowKey(platform::WindowHandle handle) {
+    return "S" + KeyHex(handle);
+}
+
+/// The walk's queue: a table of WindowQueueSize handles, made afresh for each walk.
+/// When it is full no window can be queued, so no further node is added at all.
+class WindowQueue {
+public:
+    WindowQueue() { m_handles.reserve(WindowQueueSize); }
+    bool full() const { return m_handles.size() >= static_cast<std::size_t>(WindowQueueSize); }
+    void push(platform::WindowHandle handle) { m_handles.push_back(handle); }
+    std::size_t size() const { return m_handles.size(); }
+    std::span<const platform::WindowHandle> range(std::size_t begin, std::size_t end) const {
+        return std::span<const platform::WindowHandle>(m_handles).subspan(begin, end - begin);
+    }
+
+private:
+    std::vector<platform::WindowHandle> m_handles;
+};
+
+/// One guarded block: the node, its place in the queue, its expanded state. A refused
+/// node is not queued, so its children are never walked. False once the queue is full.
+bool AddWindow(platform::WindowTree& TFRM, WindowQueue& queue, const std::string& parentKey,
+               platform::WindowHandle handle, const platform::WindowText& text) {
+    if (queue.full())
+        return false;
+    if (TFRM.addNode(parentKey, WindowKey(handle),
+                     FormatWindowCaption(text.title, text.className, handle), 2)) {
+        queue.push(handle);
+        TFRM.expand(TFRM.nodeCount());
+    }
+    return true;
+}
+
+}  // namespace
+
+// The walk asks the window system one tree level at a time (the children of every queued
+// window of a level, then the texts of all of them), yet adds the nodes in exactly the
+// order of a walk that takes one queued window after the other: queue order, and under
+// each parent its children topmost first.
+void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM, platform::Pid pid,
+                     const std::string& file, bool processGone) {
+    TFRM.clear();
+    const platform::WindowHandle desktop = windows.desktop();
+    if (desktop == 0)
+        return;
+    const std::string RootKey = "M" + KeyHex(static_cast<std::uint32_t>(pid));
+    if (!TFRM.addNode(std::nullopt, RootKey, file, 1))
+        return;
+    TFRM.expand(1);
+    if (processGone)
+        return;
+
+    WindowQueue queue;
+    // Top-level pass: only the process's own top-level windows, in z-order.
+    const auto desktopChildren = windows.children(std::span(&desktop, 1));
+    if (desktopChildren.empty())
+        return;
+    const std::vector<platform::WindowHandle>& tops = desktopChildren.front();
+    const std::vector<platform::Pid> owners = windows.owners(tops);
+    std::vector<platform::WindowHandle> own;
+    for (std::size_t i = 0; i < tops.size() && i < owners.size(); ++i) {
+        if (owners[i] == pid)
+            own.push_back(tops[i]);
+    }
+    const std::vector<platform::WindowText> ownTexts = windows.texts(own);
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        const platform::WindowText text =
+            i < ownTexts.size() ? ownTexts[i] : platform::WindowText{};
+        if (!AddWindow(TFRM, queue, RootKey, own[i], text))
+            return;
+    }
+
+    // Child pass: breadth-first over the queue, whoever created the children.
+    std::size_t levelBegin = 0;
+    while (levelBegin < queue.size()) {
+        const std::size_t levelEnd = queue.size();
+        const auto parents = queue.range(levelBegin, levelEnd);
+        const auto kids = windows.children(parents);
+        std::vector<platform::WindowHandle> all;
+        for (const auto& list : kids)
+            all.insert(all.end(), list.begin(), list.end());
+        const std::vector<platform::WindowText> texts = windows.texts(all);
+        std::size_t next = 0;
+        for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
+            const std::string parentKey = WindowKey(parents[p]);
+            for (const platform::WindowHandle handle : kids[p]) {
+                const platform::WindowText text =
+                    next < texts.size() ? texts[next] : platform::WindowText{};
+                ++next;
+                if (!AddWindow(TFRM, queue, parentKey, handle, text))
+                    return;
+            }
+        }
+        levelBegin = levelEnd;
+    }
+}
+
+}  // namespace pelorus::details

@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/windowsystem.h"
+
+namespace pelorus::testing {
+
+/// An in-memory window system: numbered windows with a parent, children in z-order
+/// (topmost first), an owning process, a title, a class and a show state. It records the
+/// placement writes and raises in order, and counts the questions asked.
+class FakeWindowSystem final : public platform::WindowSystem {
+public:
+    struct Window {
+        platform::WindowHandle parent = 0;
+        platform::Pid owner = 0;
+        std::string title;
+        std::string className;
+        std::int32_t showCmd = platform::SW_SHOWNORMAL;
+        std::vector<platform::WindowHandle> children;  ///< topmost first
+    };
+
+    /// A placement write ("place", with its show state) or a raise ("raise").
+    struct Call {
+        std::string what;
+        platform::WindowHandle window = 0;
+        std::int32_t showCmd = 0;
+        bool operator==(const Call&) const = default;
+    };
+
+    /// The desktop window; 0 stands for no desktop.
+    platform::WindowHandle desktopHandle = 1;
+
+    /// Adds window `handle` under `parent` (the desktop for a top-level) as its topmost
+    /// child, or as its lowest child when `bottom` is set.
+    void add(platform::WindowHandle handle, platform::WindowHandle parent, platform::Pid owner,
+             std::string title = {}, std::string className = {}, bool bottom = false) {
+        Window window;
+        window.parent = parent;
+        window.owner = owner;
+        window.title = std::move(title);
+        window.className = std::move(className);
+        windows[handle] = window;
+        auto& siblings = childList(parent);
+        if (bottom) {
+            siblings.push_back(handle);
+        } else {
+            siblings.insert(siblings.begin(), handle);
+        }
+    }
+
+    /// Destroys a window and everything below it.
+    void destroy(platform::WindowHandle handle) {
+        const auto found = windows.find(handle);
+        if (found == windows.end())
+            return;
+        const auto kids = found->second.children;
+        for (const auto kid : kids)
+            destroy(kid);
+        std::erase(childList(found->second.parent), handle);
+        windows.erase(handle);
+    }
+
+    bool exists(platform::WindowHandle handle) const { return windows.contains(handle); }
+
+    platform::WindowHandle desktop() override { return desktopHandle; }
+
+    std::vector<std::vector<platform::WindowHandle>> children(
+        std::span<const platform::WindowHandle> parents) override {
+        ++childrenCalls;
+        if (beforeChildren)
+            beforeChildren(childrenCalls);
+        std::vector<std::vector<platform::WindowHandle>> result;
+        for (const auto parent : parents) {
+            if (desktopHandle != 0 && parent == desktopHandle) {
+                result.push_back(topLevels);
+            } else {
+                const auto found = windows.find(parent);
+                result.push_back(found != windows.end() ? found->second.children
+                                                        : std::vector<platform::WindowHandle>{});
+            }
+        }
+        return result;
+    }
+
+    std::vector<platform::Pid> owners(std::span<const platform::WindowHandle> handles) override {
+        ++ownersCalls;
+        std::vector<platform::Pid> result;
+        for (const auto handle : handles) {
+            const auto found = windows.find(handle);
+            result.push_back(found != windows.end() ? found->second.owner : 0);
+        }
+        return result;
+    }
+
+    std::vector<platform::WindowText> texts(
+        std::span<const platform::WindowHandle> handles) override {
+        ++textsCalls;
+        std::vector<platform::WindowText> result;
+        for (const auto handle : handles) {
+            const auto found = windows.find(handle);
+            result.push_back(found != windows.end() ? platform::WindowText{found->second.title,
+                                                                           found->second.className}
+                                                    : platform::WindowText{});
+        }
+        return result;
+    }
+
+    platform::WindowPlacement placement(platform::WindowHandle handle) override {
+        const auto found = windows.find(handle);
+        return {found != windows.end() ? found->second.showCmd : platform::SW_HIDE};
+    }
+
+    /// SW_HIDE hides; SW_SHOW shows a hidden window in its normal state and leaves a
+    /// minimised or maximised one as it is; SW_SHOWNORMAL restores.
+    void setPlacement(platform::WindowHandle handle,
+                      const platform::WindowPlacement& placement) override {
+        calls.push_back({"place", handle, placement.showCmd});
+        const auto found = windows.find(handle);
+        if (found == windows.end())
+            return;
+        std::int32_t& state = found->second.showCmd;
+        if (placement.showCmd == platform::SW_HIDE) {
+            state = platform::SW_HIDE;
+        } else if (placement.showCmd == platform::SW_SHOW && state == platform::SW_HIDE) {
+            state = platform::SW_SHOWNORMAL;
+        } else if (placement.showCmd == platform::SW_SHOWNORMAL) {
+            state = platform::SW_SHOWNORMAL;
+        }
+    }
+
+    void raise(platform::WindowHandle handle) override {
+        calls.push_back({"raise", handle, 0});
+        const auto found = windows.find(handle);
+        if (found == windows.end())
+            return;
+        auto& siblings = childList(found->second.parent);
+        std::erase(siblings, handle);
+        siblings.insert(siblings.begin(), handle);
+    }
+
+    std::map<platform::WindowHandle, Window> windows;
+    std::vector<platform::WindowHandle> topLevels;  ///< topmost first
+    std::vector<Call> calls;
+    int childrenCalls = 0;
+    int ownersCalls = 0;
+    int textsCalls = 0;
+    /// Runs at the start of every children() call with the call's number (from 1), so
+    /// that a test can change the windows while a walk runs.
+    std::function<void(int)> beforeChildren;
+
+private:
+    std::vector<platform::WindowHandle>& childList(platform::WindowHandle parent) {
+        if (parent == desktopHandle)
+            return topLevels;
+        return windows[parent].children;
+    }
+};
+
+}  // namespace pelorus::testing

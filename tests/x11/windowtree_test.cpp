@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "details/windowtree.h"
+
+#include <gtest/gtest.h>
+
+#include "details/formatting.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/fakes/fakewindowsystem.h"
+#include "tests/x11/indexedtree.h"
+
+namespace pelorus::details {
+namespace {
+
+using testing::FakeWindowSystem;
+using testing::FakeWindowTree;
+
+constexpr platform::Pid kPid = 1234;
+constexpr platform::Pid kOther = 99;
+
+// Top-levels A (topmost), another process's X, hidden B; A has A1 (topmost) and A2,
+// A1 has A1a; F is another process's child inside A, below A2.
+class WindowTreeWalk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        windows.add(20, 1, kPid, "B", "ClassB");
+        windows.add(30, 1, kOther, "X", "ClassX");
+        windows.add(10, 1, kPid, "A", "ClassA");
+        windows.windows[20].showCmd = platform::SW_HIDE;
+        windows.add(12, 10, kPid, "A2", "ClassA2");
+        windows.add(11, 10, kPid, "A1", "ClassA1");
+        windows.add(13, 10, kOther, "F", "ClassF", true);
+        windows.add(111, 11, kPid, "", "ClassA1a");
+        windows.add(31, 30, kOther, "X1", "ClassX1");
+    }
+
+    FakeWindowSystem windows;
+    FakeWindowTree tree;
+};
+
+TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+
+    EXPECT_EQ(tree.keys(),
+              (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"}));
+    const std::vector<std::optional<std::string>> parents{std::nullopt, "M4D2", "M4D2", "SA",
+                                                          "SA",         "SA",   "SB"};
+    for (size_t i = 0; i < tree.nodes.size(); ++i) {
+        EXPECT_EQ(tree.nodes[i].parentKey, parents[i]) << tree.nodes[i].key;
+        EXPECT_TRUE(tree.nodes[i].expanded) << tree.nodes[i].key;
+        EXPECT_EQ(tree.nodes[i].image, i == 0 ? 1 : 2);
+    }
+    EXPECT_EQ(tree.nodes[0].text, "app.bin");
+    EXPECT_EQ(tree.nodes[1].text, "A (ClassA)   (10)");
+    EXPECT_EQ(tree.nodes[6].text, "(ClassA1a)   (111)");
+}
+
+TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
+    windows.add(655812, 1, 655812, "Wide", "Cls");
+    BuildWindowTree(windows, tree, 655812, "wide");
+    ASSERT_EQ(tree.keys(), (std::vector<std::string>{"MA01C4", "SA01C4"}));
+    EXPECT_EQ(tree.nodes[1].text, "Wide (Cls)   (655812)");
+}
+
+TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}.
+    EXPECT_EQ(windows.childrenCalls, 4);
+    EXPECT_EQ(windows.textsCalls, 4);
+    EXPECT_EQ(windows.ownersCalls, 1);
+}
+
+TEST_F(WindowTreeWalk, RefusedNodeSkipsItsWholeSubtree) {
+    tree.failAdd = [](const std::string& key) { return key == "SB"; };
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "SA", "S14", "SC", "SD"}));
+}
+
+TEST_F(WindowTreeWalk, WindowMetTwiceGetsOneNodeUnderItsFirstParent) {
+    // The z-order changed under the walk: A1a now also appears among A's children.
+    windows.windows[10].children.push_back(111);
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.keys(),
+              (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"}));
+    EXPECT_EQ(tree.nodes[6].parentKey, "SA");
+}
+
+TEST_F(WindowTreeWalk, WindowsCreatedAndDestroyedDuringTheWalk) {
+    windows.beforeChildren = [this](int call) {
+        if (call == 3) {                                 // while the level {A1, A2, F} is asked for
+            windows.destroy(11);                         // A1 has its node; A1a goes with it
+            windows.add(14, 12, kOther, "late", "");     // a new child of A2 appears
+            windows.windows[12].children.push_back(10);  // and A, met again below A2
+        }
+    };
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "SE"}));
+    EXPECT_EQ(tree.nodes[6].parentKey, "SC");
+}
+
+TEST_F(WindowTreeWalk, EndedProcessGetsOnlyItsRoot) {
+    BuildWindowTree(windows, tree, kPid, "app.bin", true);
+    ASSERT_EQ(tree.keys(), std::vector<std::string>{"M4D2"});
+    EXPECT_TRUE(tree.nodes[0].expanded);
+    EXPECT_EQ(windows.childrenCalls, 0);
+}
+
+TEST_F(WindowTreeWalk, ProcessWithoutWindowsGetsOnlyItsRoot) {
+    BuildWindowTree(windows, tree, 4242, "idle");
+    EXPECT_EQ(tree.keys(), std::vector<std::string>{"M1092"});
+}
+
+TEST_F(WindowTreeWalk, NoDesktopLeavesTheTreeEmpty) {
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    windows.desktopHandle = 0;
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_TRUE(tree.nodes.empty());
+    EXPECT_EQ(tree.clears, 2);
+}
+
+TEST_F(WindowTreeWalk, OpeningAgainRebuildsWithoutDuplicates) {
+    BuildWindowTree(windows, tree, kOther, "other");
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M63", "S1E", "S1F"}));
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    BuildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.nodes.size(), 7u);
+}
+
+TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
+    FakeWindowSystem windows;
+    // One top-level with more children than the queue holds, one more top-level after it.
+    windows.add(2, 1, kPid, "second");
+    windows.add(3, 1, kPid, "first");
+    constexpr platform::WindowHandle kFirstChild = 1000;
+    for (platform::WindowHandle h = kFirstChild; h < kFirstChild + WindowQueueSize + 10; ++h) {
+        windows.add(h, 3, kPid, {}, {}, true);
+    }
+    testing::IndexedTree tree;
+    BuildWindowTree(windows, tree, kPid, "many");
+    ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
+    // Two top-levels, then the first WindowQueueSize - 2 children of "first".
+    EXPECT_EQ(tree.key(tree.nodeCount()), "S" + KeyHex(kFirstChild + WindowQueueSize - 3));
+}
+
+}  // namespace
+}  // namespace pelorus::details

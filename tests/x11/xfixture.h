@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/xserver.h"
+
+namespace pelorus::testing {
+
+/// A private X server for one test, the test clients started on it (ended by their PID
+/// with the fixture), and a connection of the test's own that reads the server's state
+/// independently of the code under test.
+class XFixture {
+public:
+    using Ids = std::map<std::string, xcb_window_t>;
+    struct Client {
+        ChildProcess process;
+        Ids ids;
+    };
+
+    /// Starts the server (with openbox when asked); false when it could not be started.
+    bool startServer(bool withWindowManager);
+    void stopAll();
+    ~XFixture() { stopAll(); }
+
+    /// Starts the test client with `arguments` after its mode and its output file and
+    /// waits (bounded) until it has published its windows.
+    Client* startClient(const std::string& mode, const std::vector<std::string>& arguments = {});
+
+    /// Polls `condition` until it holds or `milliseconds` pass.
+    static bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000);
+
+    const std::string& display() const { return m_server->display(); }
+    XServer& server() { return *m_server; }
+    xcb_connection_t* x() const { return m_x; }
+    xcb_window_t root() const { return m_root; }
+    bool withManager() const { return m_withManager; }
+
+    xcb_atom_t atom(const char* name) const;
+    /// The 32-bit values of a property, empty when absent.
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, const char* property) const;
+    bool hasProperty(xcb_window_t window, const char* property) const;
+    /// XCB_MAP_STATE_*, or -1 when the window has gone.
+    int mapState(xcb_window_t window) const;
+    xcb_window_t parentOf(xcb_window_t window) const;
+    /// Client windows bottom to top: _NET_CLIENT_LIST_STACKING under a manager, else the
+    /// root's children.
+    std::vector<xcb_window_t> stacking() const;
+    /// `windows` in stacking order, topmost first (those not found are left out).
+    std::vector<xcb_window_t> topmostFirst(const std::vector<xcb_window_t>& windows) const;
+    /// Sends a client message to the root as a pager or a client would.
+    void sendToRoot(xcb_window_t window, const char* type, std::vector<std::uint32_t> data) const;
+
+private:
+    std::unique_ptr<XServer> m_server;
+    std::vector<std::unique_ptr<Client>> m_clients;
+    xcb_connection_t* m_x = nullptr;
+    xcb_window_t m_root = 0;
+    bool m_withManager = false;
+    std::string m_directory;
+    int m_files = 0;
+};
+
+}  // namespace pelorus::testing

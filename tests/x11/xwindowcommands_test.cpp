@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "details/formatting.h"
+#include "details/windowcommands.h"
+#include "details/windowtree.h"
+#include "platform/x11/xcbwindowsystem.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/x11/xfixture.h"
+
+namespace pelorus::details {
+namespace {
+
+using testing::XFixture;
+
+constexpr std::uint32_t kIconicState = 3;
+constexpr std::uint32_t kNormalState = 1;
+
+/// Three mapped top-levels T1..T3 of one client (T3 topmost), their tree built.
+class XWindowCommandsBase {
+protected:
+    void start(bool withManager) {
+        ASSERT_TRUE(x.startServer(withManager));
+        client = x.startClient("toplevels", {"3"});
+        ASSERT_NE(client, nullptr);
+        for (const char* name : {"T1", "T2", "T3"})
+            targets.push_back(client->ids[name]);
+        if (withManager) {
+            ASSERT_TRUE(XFixture::waitFor([&] {
+                return std::all_of(targets.begin(), targets.end(), [&](xcb_window_t w) {
+                    return x.hasProperty(w, "WM_STATE") && x.mapState(w) == XCB_MAP_STATE_VIEWABLE;
+                });
+            }));
+        }
+        windows = std::make_unique<platform::XcbWindowSystem>(x.display());
+        BuildWindowTree(*windows, tree, client->process.pid(), "client");
+        ASSERT_EQ(tree.nodes.size(), 4u);
+    }
+
+    xcb_window_t id(const char* name) { return client->ids[name]; }
+    /// Runs the command on the node of `name` selected.
+    void command(int index, const char* name) {
+        tree.selectedIndex = tree.find("S" + KeyHex(id(name)));
+        RunWindowCommand(index, tree, *windows, form);
+    }
+    bool shownOnTop(xcb_window_t window) {
+        const auto order = x.topmostFirst(targets);
+        return x.mapState(window) == XCB_MAP_STATE_VIEWABLE && !order.empty() &&
+               order.front() == window;
+    }
+
+    XFixture x;
+    XFixture::Client* client = nullptr;
+    std::vector<xcb_window_t> targets;
+    std::unique_ptr<platform::XcbWindowSystem> windows;
+    testing::FakeWindowTree tree;
+    testing::FakeForm form;
+};
+
+class XWindowCommands : public XWindowCommandsBase, public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { start(GetParam()); }
+};
+
+class XWindowCommandsManaged : public XWindowCommandsBase, public ::testing::Test {
+protected:
+    void SetUp() override { start(true); }
+};
+
+TEST_P(XWindowCommands, HideThenShowReturnsTheWindowVisibleOnTop) {
+    command(5, "T1");
+    ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED; }));
+    EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_HIDE);
+    command(4, "T1");
+    EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T1")); }));
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
+}
+
+TEST_P(XWindowCommands, ShowAllLeavesTheSecondNodeOnTopOfTheOthers) {
+    // Reorder first, so that the result differs from the order the tree was built in.
+    windows->raise(id("T2"));
+    windows->raise(id("T1"));
+    ASSERT_TRUE(XFixture::waitFor([&] {
+        return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T1"), id("T2"), id("T3")};
+    }));
+    RunWindowCommand(7, tree, *windows, form);
+    // Nodes 2..4 are T3, T2, T1; raised from the last, T3 ends on top.
+    EXPECT_TRUE(XFixture::waitFor([&] {
+        return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T3"), id("T2"), id("T1")};
+    }));
+}
+
+TEST_P(XWindowCommands, HideAllHidesFromTheSecondNodeDown) {
+    for (const xcb_window_t window : targets) {
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(x.x(), window, XCB_CW_EVENT_MASK, &mask);
+    }
+    std::free(xcb_get_input_focus_reply(x.x(), xcb_get_input_focus(x.x()), nullptr));
+    RunWindowCommand(8, tree, *windows, form);
+    std::vector<xcb_window_t> order;
+    XFixture::waitFor([&] {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(x.x())) {
+            if ((event->response_type & 0x7F) == XCB_UNMAP_NOTIFY &&
+                (event->response_type & 0x80) == 0) {
+                const auto* unmap = reinterpret_cast<xcb_unmap_notify_event_t*>(event);
+                if (unmap->event == unmap->window &&
+                    std::find(order.begin(), order.end(), unmap->window) == order.end()) {
+                    order.push_back(unmap->window);
+                }
+            }
+            std::free(event);
+        }
+        return order.size() == 3;
+    });
+    EXPECT_EQ(order, (std::vector<xcb_window_t>{id("T3"), id("T2"), id("T1")}));
+}
+
+TEST_P(XWindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
+    xcb_destroy_window(x.x(), id("T2"));
+    ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T2")) == -1; }));
+    RunWindowCommand(8, tree, *windows, form);
+    EXPECT_TRUE(XFixture::waitFor([&] {
+        return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED &&
+               x.mapState(id("T3")) == XCB_MAP_STATE_UNMAPPED;
+    }));
+    RunWindowCommand(7, tree, *windows, form);
+    EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T3")); }));
+    EXPECT_EQ(x.mapState(id("T1")), XCB_MAP_STATE_VIEWABLE);
+}
+
+INSTANTIATE_TEST_SUITE_P(Managers, XWindowCommands, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Openbox" : "NoManager"; });
+
+TEST_F(XWindowCommandsManaged, ShowRestoresAMinimisedWindowOnTop) {
+    x.sendToRoot(id("T1"), "WM_CHANGE_STATE", {kIconicState});
+    ASSERT_TRUE(XFixture::waitFor(
+        [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMINIMIZED; }));
+    command(4, "T1");
+    EXPECT_TRUE(XFixture::waitFor([&] {
+        const auto state = x.cardinals(id("T1"), "WM_STATE");
+        return !state.empty() && state[0] == kNormalState && shownOnTop(id("T1"));
+    }));
+    EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_SHOWNORMAL);
+}
+
+TEST_F(XWindowCommandsManaged, ShowKeepsAMaximisedWindowMaximised) {
+    constexpr std::uint32_t kAdd = 1;
+    x.sendToRoot(
+        id("T1"), "_NET_WM_STATE",
+        {kAdd, x.atom("_NET_WM_STATE_MAXIMIZED_VERT"), x.atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
+    ASSERT_TRUE(XFixture::waitFor(
+        [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMAXIMIZED; }));
+    windows->raise(id("T2"));
+    ASSERT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T2")); }));
+    command(4, "T1");
+    EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T1")); }));
+    EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_SHOWMAXIMIZED);
+}
+
+TEST(XServerGone, AnswersBecomeEmptyAndTheDesktopGoes) {
+    XFixture x;
+    ASSERT_TRUE(x.startServer(false));
+    XFixture::Client* client = x.startClient("toplevels", {"2"});
+    ASSERT_NE(client, nullptr);
+    platform::XcbWindowSystem windows(x.display());
+    testing::FakeWindowTree tree;
+    BuildWindowTree(windows, tree, client->process.pid(), "client");
+    ASSERT_EQ(tree.nodes.size(), 3u);
+    const platform::WindowHandle root = windows.desktop();
+    const platform::WindowHandle t1 = client->ids["T1"];
+
+    x.server().kill();
+    EXPECT_EQ(windows.children(std::span(&root, 1)),
+              std::vector<std::vector<platform::WindowHandle>>(1));
+    EXPECT_EQ(windows.owners(std::span(&t1, 1)), std::vector<platform::Pid>{0});
+    EXPECT_EQ(windows.texts(std::span(&t1, 1)).at(0).title, "");
+    EXPECT_EQ(windows.placement(t1).showCmd, platform::SW_HIDE);
+    tree.selectedIndex = 2;
+    RunWindowCommand(4, tree, windows, testing::FakeForm() = {});
+    RunWindowCommand(8, tree, windows, testing::FakeForm() = {});
+    EXPECT_EQ(windows.desktop(), 0u);
+    BuildWindowTree(windows, tree, client->process.pid(), "client");
+    EXPECT_TRUE(tree.nodes.empty());
+}
+
+TEST(XServerGone, NoServerMeansNoDesktopAndNoAnswers) {
+    platform::XcbWindowSystem windows(":65000");
+    EXPECT_EQ(windows.desktop(), 0u);
+    const platform::WindowHandle some = 0x200001;
+    EXPECT_EQ(windows.children(std::span(&some, 1)).at(0).size(), 0u);
+    EXPECT_EQ(windows.placement(some).showCmd, platform::SW_HIDE);
+    windows.raise(some);
+    testing::FakeWindowTree tree;
+    BuildWindowTree(windows, tree, 1, "init");
+    EXPECT_TRUE(tree.nodes.empty());
+}
+
+}  // namespace
+}  // namespace pelorus::details

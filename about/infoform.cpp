@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "about/infoform.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QPalette>
+#include <QPixmap>
+#include <QRect>
+
+#include "resources/pictures.h"
+#include "resources/strings.h"
+#include "resources/version.h"
+
+namespace pelorus::about {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+/// Twips to device-independent pixels, rounded to the nearest pixel. With an odd number
+/// of twips per pixel a value never lies exactly halfway, so no tie rule is needed.
+int Pixels(int twips) {
+    return (2 * twips + kTwipsPerPixel) / (2 * kTwipsPerPixel);
+}
+
+/// A control's design box in pixels; each edge is converted on its own, so that boxes
+/// that touch in twips still touch in pixels.
+QRect DesignRect(int left, int top, int width, int height) {
+    const int x = Pixels(left);
+    const int y = Pixels(top);
+    return {x, y, Pixels(left + width) - x, Pixels(top + height) - y};
+}
+
+QString Text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+enum class Weight { Regular, Bold };
+
+CaptionLabel* MakeLabel(QWidget* form, const char* name, const QRect& box, Weight weight,
+                        Qt::Alignment horizontal) {
+    auto* label = new CaptionLabel(form);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(box);
+    label->setAlignment(horizontal | Qt::AlignTop);
+    if (weight == Weight::Bold) {
+        QFont font = label->font();
+        font.setWeight(QFont::Bold);
+        label->setFont(font);
+    }
+    return label;
+}
+
+QLabel* MakePicture(QWidget* form, const char* name, int left, int top) {
+    auto* picture = new QLabel(form);
+    picture->setObjectName(QString::fromLatin1(name));
+    picture->move(Pixels(left), Pixels(top));
+    picture->setFocusPolicy(Qt::NoFocus);
+    return picture;
+}
+
+/// A picture holder takes the size of its picture; nothing is stretched.
+void SetPicture(QLabel* holder, const QPixmap& picture) {
+    holder->setPixmap(picture);
+    holder->resize(picture.deviceIndependentSize().toSize());
+}
+
+}  // namespace
+
+CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameShape(QFrame::NoFrame);
+    setAutoFillBackground(true);
+}
+
+void CaptionLabel::setCaption(const QString& caption) {
+    m_caption = caption;
+    QString shown = caption;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    setText(shown);
+}
+
+InfoForm::InfoForm(platform::Form& frmMain)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      m_frmMain(frmMain) {
+    setObjectName(QStringLiteral("FORM_Info"));
+    // No icon of its own; the program sets no application icon to fall back on.
+    setWindowIcon(QIcon());
+    setFixedSize(DesignRect(0, 0, 5010, 2400).size());
+    setSizeGripEnabled(false);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(255, 255, 255));
+    colours.setColor(QPalette::WindowText, QColor(0, 0, 0));
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    // Created in tab order: the labels, then the button, the only control that takes focus.
+    m_ePic0 = MakePicture(this, "ePic(0)", 240, 210);
+    m_lLabel0 =
+        MakeLabel(this, "lLabel(0)", DesignRect(840, 240, 4095, 225), Weight::Bold, Qt::AlignLeft);
+    m_lLabel1 = MakeLabel(this, "lLabel(1)", DesignRect(840, 480, 4095, 255), Weight::Regular,
+                          Qt::AlignLeft);
+    m_lLabel2 = MakeLabel(this, "lLabel(2)", DesignRect(120, 840, 4815, 255), Weight::Regular,
+                          Qt::AlignHCenter);
+    m_lLabel4 = MakeLabel(this, "lLabel(4)", DesignRect(120, 1200, 4815, 555), Weight::Bold,
+                          Qt::AlignHCenter);
+    // The strip starts at the left edge and takes its own size, not its design box.
+    m_ePic1 = MakePicture(this, "ePic(1)", 0, 1740);
+
+    m_eButton = new QPushButton(this);
+    m_eButton->setObjectName(QStringLiteral("eButton"));
+    m_eButton->setGeometry(DesignRect(3720, 1920, 1215, 375));
+    m_eButton->setDefault(true);
+    m_eButton->setFocusPolicy(Qt::StrongFocus);
+    m_eButton->setFocus();
+    connect(m_eButton, &QPushButton::clicked, this, [this] { eButton_Click(); });
+}
+
+void InfoForm::Form_Load() {
+    setWindowTitle(Text(resources::LoadString(100)));
+    m_lLabel0->setCaption(Text(resources::TitleLine(resources::ProgramVersion())));
+    m_lLabel1->setCaption(Text(resources::LoadString(103)));
+    m_lLabel2->setCaption(Text(resources::ReplaceAll(resources::LoadString(104), "|", "\r")));
+    // The licence note marks the start of its second line with "|". Left as it is, the
+    // label would show the "|" inside one long line; a single CR, as for the line above,
+    // makes it the two centred lines the label is sized for.
+    m_lLabel4->setCaption(Text(resources::ReplaceAll(resources::LoadString(105), "|", "\r")));
+    m_eButton->setText(Text(resources::LoadString(106)));
+    SetPicture(m_ePic0, resources::LoadIconPicture(100));
+    SetPicture(m_ePic1, resources::LoadBitmapResource(100));
+}
+
+CaptionLabel* InfoForm::lLabel(int index) const {
+    switch (index) {
+        case 0:
+            return m_lLabel0;
+        case 1:
+            return m_lLabel1;
+        case 2:
+            return m_lLabel2;
+        case 4:
+            return m_lLabel4;
+        default:
+            return nullptr;
+    }
+}
+
+QLabel* InfoForm::ePic(int index) const {
+    switch (index) {
+        case 0:
+            return m_ePic0;
+        case 1:
+            return m_ePic1;
+        default:
+            return nullptr;
+    }
+}
+
+void InfoForm::reject() {
+    m_eButton->click();
+}
+
+void InfoForm::eButton_Click() {
+    close();
+}
+
+void InfoForm::Form_Unload(std::int16_t& cancel) {
+    static_cast<void>(cancel);
+    m_frmMain.setEnabled(true);
+}
+
+void InfoForm::closeEvent(QCloseEvent* event) {
+    // A close request that reaches a window already unloaded (the manager's close after
+    // the button's, say) unloads nothing twice.
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    if (cancel != 0) {
+        event->ignore();
+        return;
+    }
+    m_unloaded = true;
+    event->accept();
+    emit unloaded();
+}
+
+}  // namespace pelorus::about

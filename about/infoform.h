@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+#include <cstdint>
+
+#include "platform/toolkit.h"
+
+class QCloseEvent;
+
+namespace pelorus::about {
+
+/// A label whose caption may hold carriage returns. The caption keeps them as they are;
+/// the label draws each line end (a CR, an LF or a CR LF) as a line break, since Qt
+/// draws a lone CR as a blank.
+class CaptionLabel final : public QLabel {
+    Q_OBJECT
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
+
+public:
+    explicit CaptionLabel(QWidget* parent);
+
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+
+private:
+    QString m_caption;
+};
+
+/// The window of the about box with its controls: the labels `lLabel` 0, 1, 2 and 4, the
+/// pictures `ePic` 0 and 1 and the button `eButton`, placed at their design geometry
+/// when the window is built and filled by `Form_Load`.
+///
+/// The button is the default and the cancel button: a click, Enter, Esc, Alt+C or Space
+/// on it unloads the box. Every route that closes the window (the button, the close box,
+/// Alt+F4, close()) runs `Form_Unload` once, which gives the main form its input back,
+/// and then the window goes; `unloaded` tells the owner of the window that it has.
+class InfoForm final : public QDialog {
+    Q_OBJECT
+
+public:
+    /// Builds the window, hidden and empty. `frmMain` must outlive it.
+    explicit InfoForm(platform::Form& frmMain);
+
+    /// Sets the title, the texts, the button's caption and the pictures.
+    void Form_Load();
+
+    /// `lLabel`(index) for index 0, 1, 2 or 4; null for any other index.
+    CaptionLabel* lLabel(int index) const;
+    /// `ePic`(index) for index 0 or 1; null for any other index.
+    QLabel* ePic(int index) const;
+    QPushButton* eButton() const { return m_eButton; }
+
+    /// Esc presses the cancel button, which unloads the box.
+    void reject() override;
+
+signals:
+    /// The box has been unloaded: `Form_Unload` has run and the window is closing.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void eButton_Click();
+    void Form_Unload(std::int16_t& cancel);
+
+    platform::Form& m_frmMain;
+    CaptionLabel* m_lLabel0 = nullptr;
+    CaptionLabel* m_lLabel1 = nullptr;
+    CaptionLabel* m_lLabel2 = nullptr;
+    CaptionLabel* m_lLabel4 = nullptr;
+    QLabel* m_ePic0 = nullptr;
+    QLabel* m_ePic1 = nullptr;
+    QPushButton* m_eButton = nullptr;
+    bool m_unloaded = false;
+};
+
+}  // namespace pelorus::about

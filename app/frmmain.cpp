@@ -1,0 +1,329 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "app/frmmain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPalette>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTreeWidget>
+
+#include "about/aboutbox.h"
+#include "app/tasklistview.h"
+#include "details/windowcommands.h"
+#include "resources/pictures.h"
+#include "resources/strings.h"
+#include "resources/version.h"
+#include "tasks/kill.h"
+#include "tasks/refresh.h"
+
+namespace pelorus::app {
+
+namespace {
+
+QString text(int id) {
+    return QString::fromStdString(resources::LoadString(id));
+}
+
+/// The design widths of the list columns, in twips.
+constexpr std::array<std::int32_t, 3> TaskListColumnWidths{1440, 1440, 1440};
+constexpr std::array<std::int32_t, 3> DetailColumnWidths{1440, 1440, 21600};
+
+void setupReportList(QTreeWidget& list, const std::array<std::int32_t, 3>& widths) {
+    list.setColumnCount(3);
+    list.setRootIsDecorated(false);
+    list.setItemsExpandable(false);
+    list.setUniformRowHeights(true);
+    list.setSortingEnabled(false);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.setAllColumnsShowFocus(true);
+    QHeaderView* header = list.header();
+    // The last column keeps its own width; the list scrolls sideways instead.
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(false);
+    // Fitting a column looks at every row, not only the first thousand.
+    header->setResizeContentsPrecision(-1);
+    for (int column = 0; column < 3; ++column) {
+        list.setColumnWidth(column, widths[static_cast<size_t>(column)] / TwipsPerPixel);
+    }
+}
+
+void setupHeaderLabel(QLabel& label) {
+    QFont bold = label.font();
+    bold.setBold(true);
+    label.setFont(bold);
+    label.setAlignment(Qt::AlignCenter);
+    // Without a buddy the label takes "&" as a plain character.
+    label.setTextFormat(Qt::PlainText);
+    // The labels look like the caption bar of a panel. Qt has no role for the colours of
+    // an active title bar; the selection colours are the nearest the palette offers.
+    label.setAutoFillBackground(true);
+    QPalette palette = label.palette();
+    const QColor background = palette.color(QPalette::Active, QPalette::Highlight);
+    const QColor foreground = palette.color(QPalette::Active, QPalette::HighlightedText);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, background);
+        palette.setColor(group, QPalette::WindowText, foreground);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Window, background);
+    label.setPalette(palette);
+}
+
+QIcon imageListPicture(int id) {
+    return QIcon(resources::LoadIconPicture(id).scaled(16, 16, Qt::IgnoreAspectRatio,
+                                                       Qt::SmoothTransformation));
+}
+
+}  // namespace
+
+/// The form's input lock and visibility as the commands use them. Qt drops the keyboard
+/// focus of a window that is disabled or hidden and does not give it back; this keeps
+/// the control that had it and returns the focus there.
+class frmMain::FormLock final : public platform::Form {
+public:
+    explicit FormLock(frmMain& window) : m_window(window) {}
+
+    void setEnabled(bool enabled) override {
+        if (!enabled) {
+            if (m_window.isEnabled())
+                remember();
+            m_window.QWidget::setEnabled(false);
+            return;
+        }
+        const bool wasDisabled = !m_window.isEnabled();
+        m_window.QWidget::setEnabled(true);
+        // Unlocking gives the input back and nothing more: the window is not activated.
+        if (wasDisabled)
+            restore();
+    }
+
+    void setVisible(bool visible) override {
+        if (!visible) {
+            if (m_window.isVisible())
+                remember();
+            m_window.hide();
+            return;
+        }
+        const bool wasHidden = !m_window.isVisible();
+        m_window.show();
+        // Hidden and shown again inside one command, the window is no longer the active
+        // one; without this the keyboard would reach no window.
+        m_window.raise();
+        m_window.activateWindow();
+        if (wasHidden)
+            restore();
+    }
+
+    void processEvents() override { QCoreApplication::processEvents(); }
+
+private:
+    void remember() {
+        if (QWidget* focus = m_window.focusWidget())
+            m_focus = focus;
+    }
+
+    void restore() {
+        if (m_focus && m_focus->isEnabled() && m_focus->focusPolicy() != Qt::NoFocus) {
+            m_focus->setFocus(Qt::OtherFocusReason);
+        }
+    }
+
+    frmMain& m_window;
+    QPointer<QWidget> m_focus;
+};
+
+frmMain::frmMain(platform::Platform& platform, QWidget* parent)
+    : QWidget(parent),
+      m_platform(platform),
+      m_form(std::make_unique<FormLock>(*this)),
+      m_tables(std::make_unique<tasks::TaskTables>()),
+      m_eTaskList(new TaskListView(this)),
+      m_TINF(new QTreeWidget(this)),
+      m_TFRM(new QTreeWidget(this)),
+      m_taskListRows(*m_eTaskList),
+      m_detailRows(*m_TINF),
+      m_windowNodes(*m_TFRM, m_eImgList),
+      m_details(platform.processSource(), platform.threadSource(), platform.moduleSource(),
+                platform.windowSystem(), *m_form),
+      m_design(MainDesign()),
+      m_boxes(RoundDesign(m_design)) {
+    for (auto& label : m_eLabel) {
+        label = new QLabel(this);
+        setupHeaderLabel(*label);
+    }
+    for (size_t i = 0; i < m_eButton.size(); ++i) {
+        m_eButton[i] = new QPushButton(this);
+        connect(m_eButton[i], &QPushButton::clicked, this,
+                [this, i] { eButton_Click(static_cast<int>(i)); });
+    }
+    // The disabled Refresh under the tree has no command; no code ever enables it.
+    m_eButton[6]->setEnabled(false);
+    m_eButton[6]->setFocusPolicy(Qt::NoFocus);
+
+    setupReportList(*m_eTaskList, TaskListColumnWidths);
+    // Kill acts on every selected row.
+    m_eTaskList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setupReportList(*m_TINF, DetailColumnWidths);
+    m_TINF->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    m_TFRM->setColumnCount(1);
+    m_TFRM->setHeaderHidden(true);
+    m_TFRM->setIconSize(QSize(16, 16));
+    m_TFRM->setSortingEnabled(false);
+    m_TFRM->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_TFRM->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    connect(m_eTaskList, &TaskListView::dblClick, this, &frmMain::eTaskList_DblClick);
+    connect(m_eTaskList, &TaskListView::keyUp, this, &frmMain::eTaskList_KeyUp);
+
+    // The keyboard order: the task list and its buttons, the tree and its buttons from
+    // the right, the detail list, and last the Hide all button.
+    const std::array<QWidget*, 11> tabOrder{m_eTaskList,  m_eButton[0], m_eButton[1], m_eButton[2],
+                                            m_eButton[3], m_TFRM,       m_eButton[7], m_eButton[6],
+                                            m_eButton[5], m_eButton[4], m_TINF};
+    for (size_t i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    setTabOrder(m_TINF, m_eButton[8]);
+
+    applyGeometry();
+    resize(DesignClientWidth / TwipsPerPixel, DesignClientHeight / TwipsPerPixel);
+    // The first control in the keyboard order has the focus when the window first shows.
+    m_eTaskList->setFocus(Qt::OtherFocusReason);
+}
+
+frmMain::~frmMain() = default;
+
+platform::Form& frmMain::form() {
+    return *m_form;
+}
+
+QTreeWidget* frmMain::eTaskList() const {
+    return m_eTaskList;
+}
+
+void frmMain::Form_Load() {
+    setWindowTitle(QString::fromStdString(resources::TitleLine(resources::ProgramVersion())));
+    // This window's own icon; the about box shows none, so nothing application-wide.
+    setWindowIcon(resources::LoadIconResource(110));
+    m_eLabel[0]->setText(text(200));
+    for (int i = 0; i <= 3; ++i)
+        m_eButton[static_cast<size_t>(i)]->setText(text(201 + i));
+    m_eTaskList->setHeaderLabels({text(210), text(211), text(212)});
+    m_eLabel[1]->setText(text(300));
+    m_TINF->setHeaderLabels({text(310), text(311), text(312)});
+    m_eLabel[2]->setText(text(400));
+    for (int i = 4; i <= 8; ++i)
+        m_eButton[static_cast<size_t>(i)]->setText(text(397 + i));
+    m_measures = MeasuresFromDesign(m_design);
+    m_eImgList.push_back(imageListPicture(200));
+    m_eImgList.push_back(imageListPicture(210));
+    m_loaded = true;
+    m_form->processEvents();
+    RefreshTaskList();
+}
+
+void frmMain::eButton_Click(int Index) {
+    switch (Index) {
+        case 0:
+            tasks::KillSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
+            break;
+        case 1:
+            RefreshTaskList();
+            break;
+        case 2:
+            m_form->setEnabled(false);
+            // A top-level of its own, not a child of this window: a child would be
+            // disabled along with it and take no input.
+            if (!m_about)
+                m_about = std::make_unique<about::FORM_Info>(*m_form, this);
+            m_about->setVisible(true);
+            break;
+        case 3:
+            close();
+            break;
+        case 4:
+        case 5:
+        case 7:
+        case 8:
+            details::RunWindowCommand(Index, m_windowNodes, m_platform.windowSystem(), *m_form);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::RefreshTaskList() {
+    tasks::RefreshTaskList(*m_tables, m_platform.processSource(), m_taskListRows, *m_form);
+}
+
+void frmMain::ShowTaskDetails() {
+    // Events are handled in the middle of an opening; a second one waits for nothing and
+    // is dropped.
+    if (m_details.isRunning())
+        return;
+    m_details.ShowTaskDetails(*m_tables, m_taskListRows, m_detailRows, m_windowNodes);
+    if (m_closeDeferred) {
+        m_closeDeferred = false;
+        close();
+    }
+}
+
+void frmMain::eTaskList_DblClick() {
+    ShowTaskDetails();
+}
+
+void frmMain::eTaskList_KeyUp(int KeyCode, Qt::KeyboardModifiers) {
+    // Enter opens whatever modifier keys are held.
+    if (KeyCode == Qt::Key_Return || KeyCode == Qt::Key_Enter)
+        ShowTaskDetails();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    // The measures exist only once the form is loaded.
+    if (!m_loaded)
+        return;
+    LayoutMainWindow(m_boxes, m_measures, width() * TwipsPerPixel, height() * TwipsPerPixel);
+    applyGeometry();
+}
+
+void frmMain::applyGeometry() {
+    const auto place = [](QWidget* control, const TwipRect& box) {
+        const PixelRect pixels = ToPixels(box);
+        control->setGeometry(pixels.x, pixels.y, pixels.width, pixels.height);
+    };
+    for (size_t i = 0; i < m_eLabel.size(); ++i)
+        place(m_eLabel[i], m_boxes.eLabel[i]);
+    place(m_eTaskList, m_boxes.eTaskList);
+    place(m_TINF, m_boxes.TINF);
+    place(m_TFRM, m_boxes.TFRM);
+    for (size_t i = 0; i < m_eButton.size(); ++i)
+        place(m_eButton[i], m_boxes.eButton[i]);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Locked while the about box is open: the window cannot be closed then.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
+    // An opening in progress reads the form's lists and tables; it finishes first.
+    if (m_details.isRunning()) {
+        m_closeDeferred = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace pelorus::app

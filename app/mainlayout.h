@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+/// The main window's layout as integer arithmetic in twips (1/1440 inch, 15 per pixel at
+/// 96 dpi). No toolkit here: the form converts the results to pixels and places its
+/// controls.
+namespace pelorus::app {
+
+/// Twips per device-independent pixel.
+inline constexpr std::int32_t TwipsPerPixel = 15;
+
+/// A control's box in twips, relative to the top-left corner of the client area.
+struct TwipRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    friend bool operator==(const TwipRect&, const TwipRect&) = default;
+};
+
+/// A control's box in the form design, as the toolkit of the design holds it: single
+/// precision numbers.
+struct DesignRect {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+
+/// The boxes of the fifteen controls of the main window, by control name and index.
+template <class Rect>
+struct ControlBoxes {
+    std::array<Rect, 3> eLabel{};
+    Rect eTaskList{};
+    Rect TINF{};
+    Rect TFRM{};
+    std::array<Rect, 9> eButton{};
+
+    friend bool operator==(const ControlBoxes&, const ControlBoxes&) = default;
+};
+
+using DesignGeometry = ControlBoxes<DesignRect>;
+using ControlGeometry = ControlBoxes<TwipRect>;
+
+/// The four measures that the layout takes from the design.
+struct LayoutMeasures {
+    std::int32_t MarginX = 0;
+    std::int32_t MarginY = 0;
+    std::int32_t LabelHeight = 0;
+    std::int32_t ButtonHeight = 0;
+
+    friend bool operator==(const LayoutMeasures&, const LayoutMeasures&) = default;
+};
+
+/// The design geometry of the main window's controls.
+DesignGeometry MainDesign();
+
+/// The design client size: 8985 x 6345 twips (599 x 423 pixels).
+inline constexpr std::int32_t DesignClientWidth = 8985;
+inline constexpr std::int32_t DesignClientHeight = 6345;
+
+/// Nearest integer, ties to the even one: 0.5 -> 0, 1.5 -> 2, -2.5 -> -2.
+std::int32_t RoundHalfToEven(double value);
+
+/// `numerator` / `denominator` rounded to the nearest integer, ties to even, in exact
+/// integer arithmetic. `denominator` must be positive.
+std::int32_t DivideRoundHalfToEven(std::int64_t numerator, std::int32_t denominator);
+
+/// Every design box rounded to whole twips, ties to even.
+ControlGeometry RoundDesign(const DesignGeometry& design);
+
+/// MarginX, MarginY and LabelHeight from the left, top and height of eLabel(0),
+/// ButtonHeight from the height of eButton(0), each rounded half to even.
+LayoutMeasures MeasuresFromDesign(const DesignGeometry& design);
+
+/// Lays the controls out for a client area of `width` x `height` twips: two columns of
+/// equal width with a margin at the left, between them and at the right, the left one
+/// split in two halves. Writes only the lefts, tops, widths and heights that the
+/// arrangement governs; everything else in `boxes` keeps its value, so `boxes` starts as
+/// the rounded design. Widths and list heights are clamped at 0; lefts and tops may be
+/// negative at small sizes. 32-bit arithmetic, division truncating toward zero. The
+/// result depends only on the size and the measures, never on an earlier run.
+void LayoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
+                      std::int32_t height);
+
+/// A box in device-independent pixels.
+struct PixelRect {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+/// Converts a twips box to pixels edge by edge: left, top, right (left + width) and
+/// bottom (top + height) are each divided by 15 and rounded half to even, so that boxes
+/// that touch in twips still touch in pixels.
+PixelRect ToPixels(const TwipRect& box);
+
+}  // namespace pelorus::app

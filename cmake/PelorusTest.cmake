@@ -22,6 +22,9 @@ function(pelorus_add_gtest name)
     target_compile_definitions(${name} PRIVATE
         PELORUS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         PELORUS_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 240)
+    set(properties TIMEOUT 240)
+    if(ARG_LABELS)
+        list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()

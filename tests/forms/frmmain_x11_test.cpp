@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+//
+// The main window on a private X server without a window manager: real input through
+// the X server and the close request that a window manager would send.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QPushButton>
+#include <QWindow>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "about/aboutbox.h"
+#include "tests/forms/formtesting.h"
+#include "tests/support/xserver.h"
+
+namespace pelorus::testing {
+namespace {
+
+/// Sends WM_DELETE_WINDOW to `window`, as a window manager does for its close box.
+void requestClose(WId window) {
+    xcb_connection_t* connection = xcb_connect(std::getenv("DISPLAY"), nullptr);
+    ASSERT_EQ(xcb_connection_has_error(connection), 0);
+    const auto atom = [&](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t result = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return result;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window);
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, static_cast<xcb_window_t>(window), XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    xcb_disconnect(connection);
+}
+
+/// Moves the pointer to the middle of `widget` and clicks there, through the X server.
+bool realClick(QWidget* widget) {
+    const QPoint centre = widget->mapToGlobal(widget->rect().center());
+    ChildProcess xdotool =
+        ChildProcess::start({"xdotool", "mousemove", "--sync", std::to_string(centre.x()),
+                             std::to_string(centre.y()), "click", "1"});
+    return xdotool.pid() > 0 && xdotool.waitForEnd(10000);
+}
+
+QWidget* aboutWindow(const app::frmMain& form) {
+    return form.aboutBox() != nullptr ? form.aboutBox()->window() : nullptr;
+}
+
+TEST(FrmMainX11, TheCloseBoxOfTheMainWindowIsRefusedWhileTheAboutBoxIsOpen) {
+    FakePlatform platform;
+    auto form = showLoadedForm(platform);
+    form->eButton(2)->click();
+    QWidget* box = aboutWindow(*form);
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+
+    requestClose(form->winId());
+    // The request has reached the program once the box has been closed after it and a
+    // second request closes the main window; until then both stay.
+    QTest::qWait(200);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(form->isEnabled());
+
+    box->findChild<QPushButton*>()->click();
+    ASSERT_TRUE(waitUntil([&] { return aboutWindow(*form) == nullptr; }));
+    ASSERT_TRUE(form->isEnabled());
+    requestClose(form->winId());
+    EXPECT_TRUE(waitUntil([&] { return !form->isVisible(); }));
+}
+
+TEST(FrmMainX11, AboutTwiceWithRealInputReachesTheSecondBox) {
+    FakePlatform platform;
+    auto form = showLoadedForm(platform);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(realClick(form->eButton(2)));
+        ASSERT_TRUE(waitUntil([&] { return aboutWindow(*form) != nullptr; }));
+        QWidget* box = aboutWindow(*form);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+        EXPECT_FALSE(form->isEnabled());
+
+        // The box takes the click: it is not disabled along with the main window.
+        ASSERT_TRUE(realClick(box->findChild<QPushButton*>()));
+        ASSERT_TRUE(waitUntil([&] { return aboutWindow(*form) == nullptr; }));
+        EXPECT_TRUE(form->isEnabled());
+    }
+}
+
+}  // namespace
+}  // namespace pelorus::testing

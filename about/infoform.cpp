@@ -4,10 +4,13 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QIcon>
 #include <QPalette>
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
+#include <algorithm>
 
 #include "resources/pictures.h"
 #include "resources/strings.h"
@@ -41,15 +44,13 @@ enum class Weight { Regular, Bold };
 
 CaptionLabel* MakeLabel(QWidget* form, const char* name, const QRect& box, Weight weight,
                         Qt::Alignment horizontal) {
-    auto* label = new CaptionLabel(form);
+    QFont font = form->font();
+    if (weight == Weight::Bold)
+        font.setWeight(QFont::Bold);
+    auto* label = new CaptionLabel(form, font);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(box);
     label->setAlignment(horizontal | Qt::AlignTop);
-    if (weight == Weight::Bold) {
-        QFont font = label->font();
-        font.setWeight(QFont::Bold);
-        label->setFont(font);
-    }
     return label;
 }
 
@@ -69,7 +70,9 @@ void SetPicture(QLabel* holder, const QPixmap& picture) {
 
 }  // namespace
 
-CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {
+CaptionLabel::CaptionLabel(QWidget* parent, const QFont& designFont)
+    : QLabel(parent), m_designFont(designFont) {
+    setFont(m_designFont);
     setTextFormat(Qt::PlainText);
     setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
@@ -82,6 +85,26 @@ void CaptionLabel::setCaption(const QString& caption) {
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     setText(shown);
+    fitFont();
+}
+
+void CaptionLabel::fitFont() {
+    const QStringList lines = text().split(QLatin1Char('\n'));
+    const double room = contentsRect().width();
+    const auto fits = [&lines, room](const QFont& font) {
+        const QFontMetricsF metrics(font);
+        for (const QString& line : lines) {
+            if (metrics.horizontalAdvance(line) > room)
+                return false;
+        }
+        return true;
+    };
+    QFont font = m_designFont;
+    // A font given in pixels has no point size to step down; it stays as designed.
+    while (font.pointSizeF() > kSmallestPointSize && !fits(font)) {
+        font.setPointSizeF(std::max(kSmallestPointSize, font.pointSizeF() - 0.25));
+    }
+    setFont(font);
 }
 
 InfoForm::InfoForm(platform::Form& frmMain)

@@ -17,17 +17,28 @@ namespace pelorus::about {
 /// A label whose caption may hold carriage returns. The caption keeps them as they are;
 /// the label draws each line end (a CR, an LF or a CR LF) as a line break, since Qt
 /// draws a lone CR as a blank.
+///
+/// The label is drawn in its design font. A caption line wider than the label in that
+/// font would be cut off at its edges, so the label then takes the largest smaller size
+/// of the same font (down to `kSmallestPointSize`) in which every line fits.
 class CaptionLabel final : public QLabel {
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)
 
 public:
-    explicit CaptionLabel(QWidget* parent);
+    static constexpr double kSmallestPointSize = 6.0;
+
+    /// A label of `parent` whose captions are drawn in `designFont`.
+    CaptionLabel(QWidget* parent, const QFont& designFont);
 
     QString caption() const { return m_caption; }
+    /// Sets the caption, then the font it is drawn in; call it once the label has its size.
     void setCaption(const QString& caption);
 
 private:
+    void fitFont();
+
+    QFont m_designFont;
     QString m_caption;
 };
 

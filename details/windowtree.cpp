@@ -14,7 +14,9 @@ namespace pelorus::details {
 namespace {
 
 std::string WindowKey(platform::WindowHandle handle) {
-    return "S" + KeyHex(handle);
+    std::string key = "S";
+    key += KeyHex(handle);
+    return key;
 }
 
 /// The walk's queue: a table of WindowQueueSize handles, made afresh for each walk.
@@ -59,7 +61,8 @@ void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM
     const platform::WindowHandle desktop = windows.desktop();
     if (desktop == 0)
         return;
-    const std::string RootKey = "M" + KeyHex(static_cast<std::uint32_t>(pid));
+    std::string RootKey = "M";
+    RootKey += KeyHex(static_cast<std::uint32_t>(pid));
     if (!TFRM.addNode(std::nullopt, RootKey, file, 1))
         return;
     TFRM.expand(1);

@@ -107,6 +107,8 @@ void CaptionLabel::fitFont() {
     setFont(font);
 }
 
+// A dialog with a title bar and a close box only. Being a dialog, transient for the main
+// window, keeps it out of the task bar.
 InfoForm::InfoForm(platform::Form& frmMain)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),

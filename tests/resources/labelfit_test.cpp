@@ -44,13 +44,6 @@ TEST(LabelFit, RightsNoticeFitsItsLabel) {  // 4095 x 255 twips, regular
     EXPECT_LE(LineHeight(false), 17);
 }
 
-TEST(LabelFit, ReadMePointerFitsItsLabel) {  // 4815 x 255 twips, regular
-    const QFont font = LabelFont(false);
-    EXPECT_LE(Width(LoadString(104), false), 321)
-        << "in " << font.family().toStdString() << " " << font.pointSizeF() << " pt";
-    EXPECT_LE(LineHeight(false), 17);
-}
-
 TEST(LabelFit, LicenceNoteFitsItsBoldLabelOnTwoLines) {  // 4815 x 555 twips
     const std::string note = LoadString(105);
     const auto bar = note.find('|');

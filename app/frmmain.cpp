@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "app/frmmain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -116,6 +117,13 @@ public:
         // one; without this the keyboard would reach no window.
         m_window.raise();
         m_window.activateWindow();
+        // Qt's widgets take a hidden window for an inactive one, while the window system
+        // may still hold it as the focus window and so report no change when it comes
+        // back: tell the widgets, or the keyboard reaches no control.
+        if (QGuiApplication::focusWindow() == m_window.windowHandle() &&
+            QApplication::activeWindow() != &m_window) {
+            QApplication::setActiveWindow(&m_window);
+        }
         if (wasHidden)
             restore();
     }

@@ -216,6 +216,8 @@ QTreeWidget* frmMain::eTaskList() const {
 }
 
 void frmMain::Form_Load() {
+    if (m_loaded)
+        return;
     setWindowTitle(QString::fromStdString(resources::TitleLine(resources::ProgramVersion())));
     // This window's own icon; the about box shows none, so nothing application-wide.
     setWindowIcon(resources::LoadIconResource(110));

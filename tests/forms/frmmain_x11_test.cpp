@@ -10,9 +10,11 @@
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "about/aboutbox.h"
+#include "platform/platform.h"
 #include "tests/forms/formtesting.h"
 #include "tests/support/xserver.h"
 
@@ -97,6 +99,32 @@ TEST(FrmMainX11, AboutTwiceWithRealInputReachesTheSecondBox) {
         ASSERT_TRUE(waitUntil([&] { return aboutWindow(*form) == nullptr; }));
         EXPECT_TRUE(form->isEnabled());
     }
+}
+
+TEST(FrmMainX11, TheProgramEndsWhenItsMainWindowCloses) {
+    ChildProcess program = ChildProcess::start({PELORUS_BINARY_DIR "/app/pelmarin"});
+    ASSERT_GT(program.pid(), 0);
+    const auto native = platform::makeNativePlatform();
+    platform::WindowSystem& windows = native->windowSystem();
+    platform::WindowHandle mainWindow = 0;
+    // Its main window is the one shown top-level window of the program.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const platform::WindowHandle desktop = windows.desktop();
+            const auto topLevels = windows.children(std::span(&desktop, 1)).at(0);
+            const auto owners = windows.owners(topLevels);
+            for (size_t i = 0; i < topLevels.size(); ++i) {
+                if (owners[i] == program.pid() &&
+                    windows.placement(topLevels[i]).showCmd != platform::SW_HIDE) {
+                    mainWindow = topLevels[i];
+                }
+            }
+            return mainWindow != 0;
+        },
+        20000));
+    EXPECT_FALSE(program.reapIfEnded());
+    requestClose(mainWindow);
+    EXPECT_TRUE(program.waitForEnd(20000));
 }
 
 }  // namespace

@@ -7,4 +7,6 @@
 
 extern "C" const char* __lsan_default_suppressions();
 
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n";
+}

@@ -328,9 +328,15 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
         result[i].assign(std::make_reverse_iterator(kids + count),
                          std::make_reverse_iterator(kids));
     }
-    for (std::size_t i = 0; i < parents.size(); ++i) {
-        if (parents[i] == connection->root && !result[i].empty()) {
-            result[i] = connection->clientWindows(std::move(result[i]));
+    // Without a window manager there are no frames: every child of the root is itself,
+    // and a search of all their descendants for WM_STATE would find nothing.
+    const bool rootAsked =
+        std::find(parents.begin(), parents.end(), connection->root) != parents.end();
+    if (rootAsked && connection->managerRuns()) {
+        for (std::size_t i = 0; i < parents.size(); ++i) {
+            if (parents[i] == connection->root && !result[i].empty()) {
+                result[i] = connection->clientWindows(std::move(result[i]));
+            }
         }
     }
     return result;

@@ -26,7 +26,9 @@ namespace pelorus::platform {
 /// For each child of the root, from the top of the stacking order down, it gives the
 /// child itself if it carries WM_STATE, else its first descendant (breadth-first,
 /// siblings topmost first) that does, else the child itself. Under a reparenting
-/// manager these are the application's own windows, not the manager's frames.
+/// manager these are the application's own windows, not the manager's frames. While no
+/// window manager runs there are no frames and no search: each child of the root is
+/// itself.
 ///
 /// Owners: the PID the X-Resource extension reports for the client that created the
 /// window (the server knows it); where it reports none (a remote client, no extension),

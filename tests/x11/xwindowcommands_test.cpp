@@ -30,11 +30,14 @@ protected:
         for (const char* name : {"T1", "T2", "T3"})
             targets.push_back(client->ids[name]);
         if (withManager) {
+            const auto managed = [&](xcb_window_t w) {
+                return x.hasProperty(w, "WM_STATE") && x.mapState(w) == XCB_MAP_STATE_VIEWABLE;
+            };
             ASSERT_TRUE(XFixture::waitFor([&] {
-                return std::all_of(targets.begin(), targets.end(), [&](xcb_window_t w) {
-                    return x.hasProperty(w, "WM_STATE") && x.mapState(w) == XCB_MAP_STATE_VIEWABLE;
-                });
-            }));
+                return std::all_of(targets.begin(), targets.end(), managed);
+            })) << managed(targets[0])
+                << managed(targets[1]) << managed(targets[2]) << " " << x.mapState(targets[0])
+                << x.mapState(targets[1]) << x.mapState(targets[2]);
         }
         windows = std::make_unique<platform::XcbWindowSystem>(x.display());
         BuildWindowTree(*windows, tree, client->process.pid(), "client");

@@ -2,8 +2,9 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
-#include <set>
 
 #include "details/formatting.h"
 #include "details/windowcommands.h"
@@ -183,11 +184,35 @@ TEST(XServerGone, AnswersBecomeEmptyAndTheDesktopGoes) {
     EXPECT_EQ(windows.texts(std::span(&t1, 1)).at(0).title, "");
     EXPECT_EQ(windows.placement(t1).showCmd, platform::SW_HIDE);
     tree.selectedIndex = 2;
-    RunWindowCommand(4, tree, windows, testing::FakeForm() = {});
-    RunWindowCommand(8, tree, windows, testing::FakeForm() = {});
+    testing::FakeForm form;
+    RunWindowCommand(4, tree, windows, form);
+    RunWindowCommand(8, tree, windows, form);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
     EXPECT_EQ(windows.desktop(), 0u);
     BuildWindowTree(windows, tree, client->process.pid(), "client");
     EXPECT_TRUE(tree.nodes.empty());
+}
+
+TEST(XServerGone, TheNextOpeningReachesANewServer) {
+    XFixture first;
+    ASSERT_TRUE(first.startServer(false));
+    // The default display is $DISPLAY, read again at every connection attempt.
+    setenv("DISPLAY", first.display().c_str(), 1);
+    platform::XcbWindowSystem windows;
+    ASSERT_NE(windows.desktop(), 0u);
+    first.stopAll();
+    EXPECT_EQ(windows.desktop(), 0u);
+
+    XFixture second;
+    ASSERT_TRUE(second.startServer(false));
+    XFixture::Client* client = second.startClient("toplevels", {"1"});
+    ASSERT_NE(client, nullptr);
+    setenv("DISPLAY", second.display().c_str(), 1);
+    testing::FakeWindowTree tree;
+    BuildWindowTree(windows, tree, client->process.pid(), "client");
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{
+                               "M" + KeyHex(static_cast<std::uint32_t>(client->process.pid())),
+                               "S" + KeyHex(client->ids["T1"])}));
 }
 
 TEST(XServerGone, NoServerMeansNoDesktopAndNoAnswers) {

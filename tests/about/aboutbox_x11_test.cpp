@@ -24,12 +24,6 @@
 #include "tests/fakes/fakelists.h"
 #include "tests/support/xserver.h"
 
-// On xcb, Qt looks for a session bus; libdbus keeps an error buffer of that attempt to
-// the end of the process. It is not ours to free, so the leak check leaves it out.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libdbus-1.so\n";
-}
-
 namespace pelorus::about {
 namespace {
 

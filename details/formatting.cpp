@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-//
-// HexHandle is defined in tasks/hexhandle.cpp: the task list writes it too.
 #include "details/formatting.h"
 
 #include <array>

@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-//
-// HexHandle lives with the task tables rather than with the rest of the formatting: the
-// task list's ProcID column is written with it, and the tasks library links without the
-// details library (which builds on it).
-#include <cstdint>
-#include <string>
+#include "tasks/hexhandle.h"
 
-#include "details/formatting.h"
-
-namespace pelorus::details {
+namespace pelorus::tasks {
 
 std::string HexHandle(std::int32_t value) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -21,4 +14,4 @@ std::string HexHandle(std::int32_t value) {
     return text;
 }
 
-}  // namespace pelorus::details
+}  // namespace pelorus::tasks

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 extern char** environ;
@@ -30,10 +31,12 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
         environment.push_back(extra);
     }
     std::vector<char*> args;
-    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    for (const auto& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     std::vector<char*> env;
-    for (const auto& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+    for (const auto& e : environment)
+        env.push_back(const_cast<char*>(e.c_str()));
     env.push_back(nullptr);
 
     ChildProcess child;
@@ -57,7 +60,8 @@ ChildProcess::ChildProcess(ChildProcess&& other) noexcept
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
-        if (!m_reaped) stop();
+        if (!m_reaped)
+            stop();
         m_pid = other.m_pid;
         m_reaped = other.m_reaped;
         other.m_pid = -1;
@@ -67,11 +71,13 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 }
 
 ChildProcess::~ChildProcess() {
-    if (!m_reaped) stop();
+    if (!m_reaped)
+        stop();
 }
 
 int ChildProcess::stop(int signal) {
-    if (m_reaped || m_pid <= 0) return 0;
+    if (m_reaped || m_pid <= 0)
+        return 0;
     ::kill(m_pid, signal);
     int status = 0;
     while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
@@ -81,16 +87,20 @@ int ChildProcess::stop(int signal) {
 }
 
 bool ChildProcess::reapIfEnded() {
-    if (m_reaped) return true;
+    if (m_reaped)
+        return true;
     int status = 0;
-    if (waitpid(m_pid, &status, WNOHANG) == m_pid) m_reaped = true;
+    if (waitpid(m_pid, &status, WNOHANG) == m_pid)
+        m_reaped = true;
     return m_reaped;
 }
 
 bool ChildProcess::waitForEnd(int milliseconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!reapIfEnded()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
@@ -98,41 +108,81 @@ bool ChildProcess::waitForEnd(int milliseconds) {
 
 namespace {
 
-// The manager announces itself with _NET_SUPPORTING_WM_CHECK on the root window.
-bool waitForWindowManager(const std::string& display, int milliseconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-        if (xcb_connection_has_error(connection) == 0) {
-            const char name[] = "_NET_SUPPORTING_WM_CHECK";
-            auto* atomReply = xcb_intern_atom_reply(
-                connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
-            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-            bool found = false;
-            if (atomReply != nullptr) {
-                auto* property = xcb_get_property_reply(
-                    connection,
-                    xcb_get_property(connection, 0, root, atomReply->atom, XCB_ATOM_WINDOW, 0, 1),
-                    nullptr);
-                found = property != nullptr && xcb_get_property_value_length(property) == 4;
-                free(property);
-                free(atomReply);
-            }
-            xcb_disconnect(connection);
-            if (found) return true;
-        } else {
-            xcb_disconnect(connection);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    auto* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name),
+        nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    free(reply);
+    return atom;
+}
+
+bool hasProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
+    auto* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_ANY, 0, 1), nullptr);
+    const bool found = reply != nullptr && reply->type != XCB_ATOM_NONE;
+    free(reply);
+    return found;
+}
+
+bool pollFor(const std::function<bool()>& condition, int milliseconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return false;
+    return true;
+}
+
+// The manager announces itself with _NET_SUPPORTING_WM_CHECK on the root window before
+// its event loop runs, and a window mapped in between may never be managed: map a probe
+// until the manager takes it (gives it WM_STATE), then destroy it.
+bool waitForWindowManager(const std::string& display) {
+    xcb_connection_t* connection = nullptr;
+    const bool connected = pollFor(
+        [&] {
+            if (connection != nullptr)
+                xcb_disconnect(connection);
+            connection = xcb_connect(display.c_str(), nullptr);
+            return xcb_connection_has_error(connection) == 0;
+        },
+        10000);
+    if (!connected) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_atom_t check = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t wmState = internAtom(connection, "WM_STATE");
+    bool managed = pollFor([&] { return hasProperty(connection, screen->root, check); }, 10000);
+    if (managed) {
+        const xcb_window_t probe = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        managed = false;
+        for (int attempt = 0; attempt < 20 && !managed; ++attempt) {
+            xcb_unmap_window(connection, probe);
+            xcb_map_window(connection, probe);
+            xcb_flush(connection);
+            managed = pollFor([&] { return hasProperty(connection, probe, wmState); }, 500);
+        }
+        xcb_destroy_window(connection, probe);
+        xcb_flush(connection);
+        // The manager drops the probe's frame before it takes the next client.
+        free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    }
+    xcb_disconnect(connection);
+    return managed;
 }
 
 }  // namespace
 
 std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return nullptr;
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+        return nullptr;
     // The write end must survive exec in Xvfb: give it a descriptor without CLOEXEC.
     const int childFd = fcntl(pipeFds[1], F_DUPFD, 3);
     std::unique_ptr<XServer> server(new XServer);
@@ -146,18 +196,22 @@ std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
     while (poll(&waiting, 1, 10000) > 0) {
         char buffer[16];
         const ssize_t count = read(pipeFds[0], buffer, sizeof buffer);
-        if (count <= 0) break;
+        if (count <= 0)
+            break;
         number.append(buffer, static_cast<size_t>(count));
-        if (number.find('\n') != std::string::npos) break;
+        if (number.find('\n') != std::string::npos)
+            break;
     }
     close(pipeFds[0]);
-    while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
-    if (number.empty() || server->m_server.pid() <= 0) return nullptr;
+    while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
+        number.pop_back();
+    if (number.empty() || server->m_server.pid() <= 0)
+        return nullptr;
     server->m_display = ":" + number;
     if (withWindowManager) {
-        server->m_manager = ChildProcess::start({"openbox", "--sm-disable"},
-                                                {"DISPLAY=" + server->m_display});
-        if (server->m_manager.pid() <= 0 || !waitForWindowManager(server->m_display, 10000)) {
+        server->m_manager =
+            ChildProcess::start({"openbox", "--sm-disable"}, {"DISPLAY=" + server->m_display});
+        if (server->m_manager.pid() <= 0 || !waitForWindowManager(server->m_display)) {
             return nullptr;
         }
     }

@@ -44,8 +44,8 @@ private:
 /// openbox as its window manager. Ended by its PID when the object goes.
 class XServer {
 public:
-    /// Starts Xvfb with -displayfd and, if asked, openbox, waiting until the manager has
-    /// announced itself on the root window. Null when Xvfb or openbox cannot be started.
+    /// Starts Xvfb with -displayfd and, if asked, openbox, waiting until the manager
+    /// manages new windows. Null when Xvfb or openbox cannot be started.
     static std::unique_ptr<XServer> start(bool withWindowManager);
     ~XServer();
 

@@ -24,32 +24,11 @@ bool XFixture::startServer(bool withWindowManager) {
     if (xcb_connection_has_error(m_x) != 0)
         return false;
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
-    if (withWindowManager && !waitUntilManaging())
-        return false;
     std::string pattern = (std::filesystem::temp_directory_path() / "pelorus-x11-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         return false;
     m_directory = pattern;
     return true;
-}
-
-bool XFixture::waitUntilManaging() {
-    // The manager announces itself before its event loop runs, and a window mapped in
-    // between may never be managed. Map a probe until the manager takes it.
-    const xcb_window_t probe = xcb_generate_id(m_x);
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data;
-    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, probe, m_root, 0, 0, 10, 10, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-    bool managed = false;
-    for (int attempt = 0; attempt < 20 && !managed; ++attempt) {
-        xcb_unmap_window(m_x, probe);
-        xcb_map_window(m_x, probe);
-        xcb_flush(m_x);
-        managed = waitFor([&] { return hasProperty(probe, "WM_STATE"); }, 500);
-    }
-    xcb_destroy_window(m_x, probe);
-    xcb_flush(m_x);
-    return managed && waitFor([&] { return mapState(probe) == -1; });
 }
 
 void XFixture::stopAll() {

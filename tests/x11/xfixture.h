@@ -61,8 +61,6 @@ public:
     void sendToRoot(xcb_window_t window, const char* type, std::vector<std::uint32_t> data) const;
 
 private:
-    bool waitUntilManaging();
-
     std::unique_ptr<XServer> m_server;
     std::vector<std::unique_ptr<Client>> m_clients;
     xcb_connection_t* m_x = nullptr;

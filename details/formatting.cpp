@@ -4,8 +4,8 @@
 
 #include <array>
 
+#include "platform/utf8.h"
 #include "resources/strings.h"
-#include "tasks/pathtext.h"
 
 namespace pelorus::details {
 
@@ -16,16 +16,7 @@ constexpr std::size_t kMaxWindowText = 254;
 
 /// `text` as valid UTF-8 of at most kMaxWindowText code points, never cut inside one.
 std::string WindowTextPart(std::string_view text) {
-    std::string valid = tasks::SanitizeUtf8(text);
-    std::size_t codePoints = 0;
-    for (std::size_t i = 0; i < valid.size(); ++i) {
-        const bool startsCodePoint = (static_cast<unsigned char>(valid[i]) & 0xC0) != 0x80;
-        if (startsCodePoint && ++codePoints > kMaxWindowText) {
-            valid.resize(i);
-            break;
-        }
-    }
-    return valid;
+    return platform::SanitizeUtf8(text, kMaxWindowText);
 }
 
 }  // namespace

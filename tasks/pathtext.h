@@ -6,12 +6,13 @@
 #include <string_view>
 
 #include "platform/types.h"
+#include "platform/utf8.h"
 
 namespace pelorus::tasks {
 
 /// `bytes` as valid UTF-8: every byte that is not part of a valid sequence becomes
 /// U+FFFD, so nothing is dropped silently.
-std::string SanitizeUtf8(std::string_view bytes);
+using platform::SanitizeUtf8;
 
 /// Lower case of a UTF-8 text, character by character, by the rules of the user's
 /// locale (the C library's towlower). Invalid sequences become U+FFFD.

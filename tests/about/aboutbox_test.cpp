@@ -30,12 +30,7 @@ using Calls = std::vector<std::string>;
 
 /// Runs the event loop until `done` holds; false if it never does within a few seconds.
 bool WaitFor(const std::function<bool()>& done) {
-    for (int round = 0; round < 500; ++round) {
-        if (done())
-            return true;
-        QTest::qWait(10);
-    }
-    return done();
+    return QTest::qWaitFor(done, 5000);
 }
 
 /// The number of separate bands of dark pixel rows the widget draws: one per text line.

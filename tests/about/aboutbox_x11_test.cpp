@@ -30,12 +30,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 bool WaitFor(const std::function<bool()>& done) {
-    for (int round = 0; round < 1000; ++round) {
-        if (done())
-            return true;
-        QTest::qWait(10);
-    }
-    return done();
+    return QTest::qWaitFor(done, 10000);
 }
 
 /// Runs xdotool against the test's X server and waits for it; true when it succeeded.

@@ -56,13 +56,7 @@ void writeText(const fs::path& path, const std::string& text) {
 // Polls until `done` holds; false after half a minute. Waits for a child to get where the
 // test needs it, and asserts nothing about how long that takes.
 bool waitUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return testing::PollUntil(done, 30000);
 }
 
 std::string exeOf(pid_t pid) {

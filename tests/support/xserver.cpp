@@ -95,15 +95,19 @@ bool ChildProcess::reapIfEnded() {
     return m_reaped;
 }
 
-bool ChildProcess::waitForEnd(int milliseconds) {
+bool PollUntil(const std::function<bool()>& condition, int milliseconds) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!reapIfEnded()) {
+    while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+bool ChildProcess::waitForEnd(int milliseconds) {
+    return PollUntil([this] { return reapIfEnded(); }, milliseconds);
 }
 
 namespace {
@@ -125,23 +129,12 @@ bool hasProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t p
     return found;
 }
 
-bool pollFor(const std::function<bool()>& condition, int milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 // The manager announces itself with _NET_SUPPORTING_WM_CHECK on the root window before
 // its event loop runs, and a window mapped in between may never be managed: map a probe
 // until the manager takes it (gives it WM_STATE), then destroy it.
 bool waitForWindowManager(const std::string& display) {
     xcb_connection_t* connection = nullptr;
-    const bool connected = pollFor(
+    const bool connected = PollUntil(
         [&] {
             if (connection != nullptr)
                 xcb_disconnect(connection);
@@ -156,7 +149,7 @@ bool waitForWindowManager(const std::string& display) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_atom_t check = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
     const xcb_atom_t wmState = internAtom(connection, "WM_STATE");
-    bool managed = pollFor([&] { return hasProperty(connection, screen->root, check); }, 10000);
+    bool managed = PollUntil([&] { return hasProperty(connection, screen->root, check); }, 10000);
     if (managed) {
         const xcb_window_t probe = xcb_generate_id(connection);
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 10, 10, 0,
@@ -166,7 +159,7 @@ bool waitForWindowManager(const std::string& display) {
             xcb_unmap_window(connection, probe);
             xcb_map_window(connection, probe);
             xcb_flush(connection);
-            managed = pollFor([&] { return hasProperty(connection, probe, wmState); }, 500);
+            managed = PollUntil([&] { return hasProperty(connection, probe, wmState); }, 500);
         }
         xcb_destroy_window(connection, probe);
         xcb_flush(connection);

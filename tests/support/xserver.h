@@ -4,11 +4,16 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace pelorus::testing {
+
+/// Polls `condition` every few milliseconds until it holds (true) or `milliseconds`
+/// pass (false). For waiting on other processes and servers; never a timing assertion.
+bool PollUntil(const std::function<bool()>& condition, int milliseconds = 10000);
 
 /// A child process started by a test and ended by it, by its PID.
 class ChildProcess {

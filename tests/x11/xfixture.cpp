@@ -63,14 +63,7 @@ XFixture::Client* XFixture::startClient(const std::string& mode,
 }
 
 bool XFixture::waitFor(const std::function<bool()>& condition, int milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return PollUntil(condition, milliseconds);
 }
 
 xcb_atom_t XFixture::atom(const char* name) const {

@@ -27,8 +27,15 @@ done
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "Missing packages: ${missing[*]}" >&2
+        echo "Run this as root, or install sudo, to install them." >&2
+        exit 1
+    fi
     as_root=(sudo)
 fi
 echo "Installing: ${missing[*]}"
 "${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# env, not a plain assignment: sudo would drop the variable and apt could stop at a prompt.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -72,13 +72,16 @@ void setupHeaderLabel(QLabel& label) {
         palette.setColor(group, QPalette::Window, background);
         palette.setColor(group, QPalette::WindowText, foreground);
     }
+    // A locked window keeps its captions as they were: only the controls grey out.
     palette.setColor(QPalette::Disabled, QPalette::Window, background);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, foreground);
     label.setPalette(palette);
 }
 
 QIcon imageListPicture(int id) {
+    // Nearest-pixel scaling keeps the pictures in their 16 colours with a sharp mask.
     return QIcon(resources::LoadIconPicture(id).scaled(16, 16, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation));
+                                                       Qt::FastTransformation));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ inline constexpr int WindowQueueSize = 65536;
 /// breadth-first to any depth (keys "S" + hex handle, WindowCaption texts, image 2),
 /// every node expanded as it is added. No desktop: the tree stays empty.
 /// `processGone`: the process has ended, so the tree holds only its root.
-void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
-                     platform::Pid pid, const std::string& file, bool processGone = false);
+void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM, platform::Pid pid,
+                     const std::string& file, bool processGone = false);
 
 }  // namespace pelorus::details

@@ -26,6 +26,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Platform> makeNativePlatform() { return std::make_unique<NativePlatform>(); }
+std::unique_ptr<Platform> makeNativePlatform() {
+    return std::make_unique<NativePlatform>();
+}
 
 }  // namespace pelorus::platform

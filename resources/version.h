@@ -27,8 +27,8 @@ struct VersionBlock {
     std::string companyName;
     std::string legalCopyright;
     std::string comments;
-    int translationLanguage = 0;   ///< 0x0409
-    int translationCodePage = 0;   ///< 1200
+    int translationLanguage = 0;  ///< 0x0409
+    int translationCodePage = 0;  ///< 1200
 };
 const VersionBlock& ProgramVersionBlock();
 

@@ -34,7 +34,8 @@ private:
         return pid <= 0 ? TerminateResult::InvalidPid : TerminateResult::NoSuchProcess;
     }
     WindowHandle desktop() override { return 0; }
-    std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override {
+    std::vector<std::vector<WindowHandle>> children(
+        std::span<const WindowHandle> parents) override {
         return std::vector<std::vector<WindowHandle>>(parents.size());
     }
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override {
@@ -50,6 +51,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Platform> makeNullPlatform() { return std::make_unique<NullPlatform>(); }
+std::unique_ptr<Platform> makeNullPlatform() {
+    return std::make_unique<NullPlatform>();
+}
 
 }  // namespace pelorus::platform

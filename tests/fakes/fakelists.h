@@ -46,7 +46,8 @@ public:
         return selected.contains(row);
     }
     int selectedRow() const override {
-        if (current != 0 && selected.contains(current)) return current;
+        if (current != 0 && selected.contains(current))
+            return current;
         return selected.empty() ? 0 : *selected.begin();
     }
     void fitColumn(int index) override { fittedColumns.push_back(index); }
@@ -76,27 +77,34 @@ public:
     }
     bool addNode(const std::optional<std::string>& parentKey, const std::string& key,
                  const std::string& text, int image) override {
-        if (failAdd && failAdd(key)) return false;
-        if (find(key) != 0) return false;
-        if (parentKey && find(*parentKey) == 0) return false;
+        if (failAdd && failAdd(key))
+            return false;
+        if (find(key) != 0)
+            return false;
+        if (parentKey && find(*parentKey) == 0)
+            return false;
         nodes.push_back(Node{parentKey, key, text, image, false});
         return true;
     }
     int nodeCount() const override { return static_cast<int>(nodes.size()); }
-    std::string key(int index) const override { return nodes.at(static_cast<size_t>(index - 1)).key; }
+    std::string key(int index) const override {
+        return nodes.at(static_cast<size_t>(index - 1)).key;
+    }
     bool isSelected(int index) const override { return index == selectedIndex; }
     void expand(int index) override { nodes.at(static_cast<size_t>(index - 1)).expanded = true; }
 
     /// 1-based index of the node with `key`, 0 when there is none.
     int find(const std::string& key) const {
         for (size_t i = 0; i < nodes.size(); ++i) {
-            if (nodes[i].key == key) return static_cast<int>(i + 1);
+            if (nodes[i].key == key)
+                return static_cast<int>(i + 1);
         }
         return 0;
     }
     std::vector<std::string> keys() const {
         std::vector<std::string> result;
-        for (const auto& node : nodes) result.push_back(node.key);
+        for (const auto& node : nodes)
+            result.push_back(node.key);
         return result;
     }
 
@@ -121,7 +129,8 @@ public:
     }
     void processEvents() override {
         ++eventPasses;
-        if (onProcessEvents) onProcessEvents();
+        if (onProcessEvents)
+            onProcessEvents();
     }
 
     bool enabled = true;

@@ -20,7 +20,8 @@
 int main(int argc, char** argv) {
     bool listing = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) listing = true;
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            listing = true;
     }
     std::unique_ptr<pelorus::testing::XServer> server;
     if (PELORUS_QTMAIN_X != 0 && !listing) {

@@ -279,12 +279,12 @@ TEST(ProcfsRealProcesses, ZombieAndKernelThreadGetBracketedNames) {
 }
 
 // The thread program with one thread per scheduling setting; each setting's priority.
-struct ThreadSpec {
-    const char* spec;
+struct ThreadSetting {
+    const char* text;
     std::int32_t priority;
     bool needsRoot;
 };
-constexpr ThreadSpec kThreadSpecs[] = {
+constexpr ThreadSetting kThreadSettings[] = {
     {"nice:19", 4, false},  {"idle", 4, false},     {"nice:10", 6, false},
     {"batch:7", 6, false},  {"nice:-10", 10, true}, {"batch:-5", 10, true},
     {"nice:-20", 13, true}, {"fifo", 24, true},     {"rr", 24, true},
@@ -307,11 +307,11 @@ protected:
         std::vector<std::string> argv = {testing::helperPath("pelorus_test_threadprog"), "--lib",
                                          m_spaced.string(), "--lib-then-delete",
                                          m_deleted.string()};
-        for (const auto& spec : kThreadSpecs) {
-            if (spec.needsRoot && ::geteuid() != 0)
+        for (const auto& setting : kThreadSettings) {
+            if (setting.needsRoot && ::geteuid() != 0)
                 continue;
-            argv.insert(argv.end(), {"--thread", spec.spec});
-            m_priorities.push_back(spec.priority);
+            argv.insert(argv.end(), {"--thread", setting.text});
+            m_priorities.push_back(setting.priority);
         }
         m_program = PipedChild::start(argv);
         ASSERT_GT(m_program.pid(), 0);
@@ -330,7 +330,7 @@ protected:
     fs::path m_spaced;
     fs::path m_deleted;
     PipedChild m_program;
-    std::vector<ThreadId> m_tids;            ///< main thread first, then in spec order
+    std::vector<ThreadId> m_tids;  ///< main thread first, then in the order of the settings
     std::vector<std::int32_t> m_priorities;  ///< of the threads after the main thread
 };
 

@@ -4,10 +4,10 @@
 // A process with a known set of threads and loaded libraries, for the tests of the
 // thread and module walks.
 //
-//   threadprog [--lib PATH | --lib-then-delete PATH | --thread SPEC]...
+//   threadprog [--lib PATH | --lib-then-delete PATH | --thread SETTING]...
 //
-// SPEC sets the scheduling of one new thread: nice:N, batch:N, idle, fifo or rr. The
-// main thread is set to nice 0. Prints "main TID", then "thread TID" per SPEC in the
+// SETTING sets the scheduling of one new thread: nice:N, batch:N, idle, fifo or rr. The
+// main thread is set to nice 0. Prints "main TID", then "thread TID" per SETTING in the
 // order given, then "ready", and waits to be killed. Any failure prints "error ..." and
 // exits with status 2.
 #include <dlfcn.h>
@@ -42,18 +42,18 @@ bool setPolicy(int policy, int priority) {
     return ::sched_setscheduler(0, policy, &param) == 0;  // 0: the calling thread
 }
 
-// Applies SPEC to the calling thread.
-bool apply(const std::string& spec) {
-    if (spec.starts_with("nice:"))
-        return setNice(std::atoi(spec.c_str() + 5));
-    if (spec.starts_with("batch:")) {
-        return setPolicy(SCHED_BATCH, 0) && setNice(std::atoi(spec.c_str() + 6));
+// Applies SETTING to the calling thread.
+bool apply(const std::string& setting) {
+    if (setting.starts_with("nice:"))
+        return setNice(std::atoi(setting.c_str() + 5));
+    if (setting.starts_with("batch:")) {
+        return setPolicy(SCHED_BATCH, 0) && setNice(std::atoi(setting.c_str() + 6));
     }
-    if (spec == "idle")
+    if (setting == "idle")
         return setPolicy(SCHED_IDLE, 0);
-    if (spec == "fifo")
+    if (setting == "fifo")
         return setPolicy(SCHED_FIFO, 1);
-    if (spec == "rr")
+    if (setting == "rr")
         return setPolicy(SCHED_RR, 1);
     errno = EINVAL;
     return false;
@@ -62,12 +62,12 @@ bool apply(const std::string& spec) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> specs;
+    std::vector<std::string> settings;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const char* value = argv[i + 1];
         if (option == "--thread") {
-            specs.emplace_back(value);
+            settings.emplace_back(value);
         } else if (option == "--lib" || option == "--lib-then-delete") {
             if (::dlopen(value, RTLD_NOW | RTLD_LOCAL) == nullptr)
                 fail(std::string("dlopen ") + value);
@@ -83,18 +83,18 @@ int main(int argc, char** argv) {
 
     std::mutex mutex;
     std::condition_variable changed;
-    std::vector<pid_t> tids(specs.size(), 0);
-    std::vector<std::string> failures(specs.size());
+    std::vector<pid_t> tids(settings.size(), 0);
+    std::vector<std::string> failures(settings.size());
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        // One at a time, so that the threads are created in the order of their specs.
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        // One at a time, so that the threads are created in the order of their settings.
         threads.emplace_back([&, i] {
-            const bool ok = apply(specs[i]);
+            const bool ok = apply(settings[i]);
             const int error = errno;
             std::unique_lock lock(mutex);
             tids[i] = ::gettid();
             if (!ok)
-                failures[i] = specs[i] + ": " + std::strerror(error);
+                failures[i] = settings[i] + ": " + std::strerror(error);
             changed.notify_all();
             changed.wait(lock, [] { return false; });  // until the process is killed
         });

@@ -8,12 +8,13 @@
 
 #include "platform/types.h"
 #include "platform/windowsystem.h"
-#include "tasks/hexhandle.h"
 
 namespace pelorus::details {
 
-/// Identifiers in the lists: 8 lower-case hexadecimal digits (see tasks/hexhandle.h).
-using tasks::HexHandle;
+/// Exactly 8 lower-case hexadecimal digits; negative values as their 32-bit two's
+/// complement: 1234 -> "000004d2", -1 -> "ffffffff". The task list's ProcID column and
+/// the detail list's identifiers are written with it.
+std::string HexHandle(std::int32_t value);
 
 /// The name of a base priority: strings 330-333 for 4, 8, 13 and 24, else string 334
 /// with the number: "6 (???)".

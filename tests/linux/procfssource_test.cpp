@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/linux/procfstestsupport.h"
+#include "tests/linux/threadprogram.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::platform {
@@ -278,61 +279,7 @@ TEST(ProcfsRealProcesses, ZombieAndKernelThreadGetBracketedNames) {
     }
 }
 
-// The thread program with one thread per scheduling setting; each setting's priority.
-struct ThreadSetting {
-    const char* text;
-    std::int32_t priority;
-    bool needsRoot;
-};
-constexpr ThreadSetting kThreadSettings[] = {
-    {"nice:19", 4, false},  {"idle", 4, false},     {"nice:10", 6, false},
-    {"batch:7", 6, false},  {"nice:-10", 10, true}, {"batch:-5", 10, true},
-    {"nice:-20", 13, true}, {"fifo", 24, true},     {"rr", 24, true},
-};
-
-class ProcfsThreadProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(m_dir.path().empty());
-        const fs::path helpers = testing::helperPath("");
-        // One library in a folder with a space, one in a folder with a newline that the
-        // program deletes once it has loaded it.
-        fs::create_directory(m_dir.path() / "lib dir");
-        fs::create_directory(m_dir.path() / "new\nline");
-        m_spaced = m_dir.path() / "lib dir" / "liba one.so";
-        m_deleted = m_dir.path() / "new\nline" / "libb.so";
-        fs::copy_file(helpers / "libpelorus_test_liba.so", m_spaced);
-        fs::copy_file(helpers / "libpelorus_test_libb.so", m_deleted);
-
-        std::vector<std::string> argv = {testing::helperPath("pelorus_test_threadprog"), "--lib",
-                                         m_spaced.string(), "--lib-then-delete",
-                                         m_deleted.string()};
-        for (const auto& setting : kThreadSettings) {
-            if (setting.needsRoot && ::geteuid() != 0)
-                continue;
-            argv.insert(argv.end(), {"--thread", setting.text});
-            m_priorities.push_back(setting.priority);
-        }
-        m_program = PipedChild::start(argv);
-        ASSERT_GT(m_program.pid(), 0);
-        while (auto line = m_program.readLine()) {
-            const auto w = testing::words(*line);
-            if (*line == "ready")
-                return;
-            ASSERT_EQ(w.size(), 2U) << *line;
-            ASSERT_NE(w[0], "error") << *line;
-            m_tids.push_back(std::stoi(w[1]));
-        }
-        FAIL() << "the thread program did not get ready";
-    }
-
-    TempDir m_dir;
-    fs::path m_spaced;
-    fs::path m_deleted;
-    PipedChild m_program;
-    std::vector<ThreadId> m_tids;  ///< main thread first, then in the order of the settings
-    std::vector<std::int32_t> m_priorities;  ///< of the threads after the main thread
-};
+class ProcfsThreadProgram : public testing::ThreadProgramTest {};
 
 TEST_F(ProcfsThreadProgram, ThreadsInOrderWithEachPriority) {
     ProcfsSource source;

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+//
+// The detail list of processes that the tests start, read from the real /proc.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "details/taskdetails.h"
+#include "platform/linux/procfssource.h"
+#include "platform/platform.h"
+#include "tasks/refresh.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/linux/procfstestsupport.h"
+#include "tests/linux/threadprogram.h"
+
+namespace pelorus::details {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeForm;
+using testing::FakeReportList;
+using testing::FakeWindowTree;
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string hex8(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(value));
+    return text;
+}
+
+class DetailListThreadProgram : public testing::ThreadProgramTest {};
+
+TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
+    platform::ProcfsSource source;
+    auto tables = std::make_unique<tasks::TaskTables>();
+    FakeReportList eTaskList;
+    FakeReportList TINF;
+    FakeWindowTree TFRM;
+    FakeForm form;
+    tasks::RefreshTaskList(*tables, source, eTaskList, form);
+    const auto listed = tables->TaskPid.begin() + tables->TaskCount;
+    const auto slot = std::find(tables->TaskPid.begin(), listed, m_program.pid());
+    ASSERT_NE(slot, listed);
+    const int row = static_cast<int>(slot - tables->TaskPid.begin()) + 1;
+    eTaskList.selected = {row};
+    eTaskList.current = row;
+    const auto noDesktop = platform::makeNullPlatform();
+    TaskDetails details(source, source, source, noDesktop->windowSystem(), form);
+    details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+
+    const std::map<std::int32_t, std::string> texts = {
+        {4, "4 (idle)"},     {6, "6 (\?\?\?)"}, {8, "8 (normal)"},
+        {10, "10 (\?\?\?)"}, {13, "13 (high)"}, {24, "24 (realtime)"},
+    };
+    const fs::path program = testing::helperPath("pelorus_test_threadprog");
+    Rows expected = {
+        {"Exefile", program.filename(), program.parent_path()},
+        {"ProcessID", hex8(m_program.pid()), "8 (normal)"},
+        {"", "", ""},
+    };
+    for (std::size_t i = 0; i < m_tids.size(); ++i)
+        expected.push_back(
+            {"Thread:", hex8(m_tids[i]), texts.at(i == 0 ? 8 : m_priorities[i - 1])});
+    expected.push_back({"", "", ""});
+    const std::size_t firstModule = expected.size();
+    // The module paths as the source reads them (its own tests hold them against the
+    // kernel's map_files), split here by the standard library.
+    auto modules = source.modules(m_program.pid());
+    for (platform::ModuleEntry module; modules->next(module);) {
+        const fs::path path = module.path;
+        expected.push_back({"Modul:", path.filename(), path.parent_path()});
+    }
+
+    Rows shown;
+    for (const auto& shownRow : TINF.rows)
+        shown.push_back({shownRow.text, shownRow.column2, shownRow.column3});
+    ASSERT_EQ(shown.size(), expected.size());
+    EXPECT_EQ(shown, expected);
+    // What the program is known to map: itself first, the library in the folder with a
+    // space, and the deleted one, whose path the kernel marks as such.
+    const Rows moduleRows(shown.begin() + static_cast<long>(firstModule), shown.end());
+    ASSERT_FALSE(moduleRows.empty());
+    EXPECT_EQ(moduleRows.front(),
+              (Rows::value_type{"Modul:", program.filename(), program.parent_path()}));
+    const Rows::value_type spaced{"Modul:", "liba one.so", m_spaced.parent_path()};
+    const Rows::value_type deleted{"Modul:", "libb.so (deleted)", m_deleted.parent_path()};
+    EXPECT_EQ(std::count(moduleRows.begin(), moduleRows.end(), spaced), 1);
+    EXPECT_EQ(std::count(moduleRows.begin(), moduleRows.end(), deleted), 1);
+    EXPECT_EQ(TFRM.nodeCount(), 0) << "no desktop, no tree";
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "priorities 10, 13 and 24 need root";
+    std::set<std::string> threadTexts;
+    for (std::size_t i = 3; i + 1 < firstModule; ++i)
+        threadTexts.insert(shown[i][2]);
+    std::set<std::string> allTexts;
+    for (const auto& [priority, text] : texts)
+        allTexts.insert(text);
+    EXPECT_EQ(threadTexts, allTexts);
+}
+
+}  // namespace
+}  // namespace pelorus::details

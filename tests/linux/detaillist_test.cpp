@@ -3,6 +3,7 @@
 //
 // The detail list of processes that the tests start, read from the real /proc.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +30,7 @@ namespace fs = std::filesystem;
 using testing::FakeForm;
 using testing::FakeReportList;
 using testing::FakeWindowTree;
+using testing::PipedChild;
 using Rows = std::vector<std::vector<std::string>>;
 
 std::string hex8(int value) {
@@ -106,6 +108,28 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     for (const auto& [priority, text] : texts)
         allTexts.insert(text);
     EXPECT_EQ(threadTexts, allTexts);
+}
+
+// The PID-reuse scene opens the row of its ended process inside its own PID namespace,
+// where the PID was taken again: from out here the two have different PIDs.
+TEST(DetailListPidReuse, ARowWhosePidANewerProcessTookShowsFourRowsAndABareRoot) {
+    std::string output;
+    auto scene = PipedChild::start({testing::helperPath("pelorus_test_pidreuse"), "details"});
+    ASSERT_GT(scene.pid(), 0);
+    const int status = scene.finish(output);
+    if (output.starts_with("skip "))
+        GTEST_SKIP() << output;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    ASSERT_TRUE(output.starts_with("reused ")) << output;
+
+    const int pid = std::stoi(output.substr(7));
+    char rootKey[16];
+    std::snprintf(rootKey, sizeof rootKey, "M%X", static_cast<unsigned>(pid));
+    const fs::path program = testing::helperPath("pelorus_test_pidreuse");
+    EXPECT_EQ(output, "reused " + std::to_string(pid) + "\n" + "row Exefile|" +
+                          program.filename().string() + "|" + program.parent_path().string() +
+                          "\n" + "row ProcessID|" + hex8(pid) + "|8 (normal)\n" +
+                          "row ||\nrow ||\nnode " + rootKey + "\n");
 }
 
 }  // namespace

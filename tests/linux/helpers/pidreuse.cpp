@@ -6,12 +6,19 @@
 // mount namespace), where the next PID can be steered through ns_last_pid without
 // touching the rest of the system. Needs root.
 //
+//   pidreuse [details]
+//
 // Prints "skip REASON" when it cannot set that up, else:
 //   reused PID            the PID that two processes had in turn
 //   stale R               terminate(PID, start time of the ended process)
 //   alive 0|1             whether the newer process still runs after that
 //   current R             terminate(PID, start time of the newer process)
 //   signal N              the signal that ended the newer process
+// With "details" it lists the processes while the first one runs and, once the newer
+// process has its PID, opens the row of the first one instead of ending anything:
+//   row TEXT|COLUMN2|COLUMN3   each row of the detail list
+//   node KEY                   each node of the window tree, on a desktop where the
+//                              newer process has a window
 // Every process it starts, it ends and reaps.
 #include <fcntl.h>
 #include <sched.h>
@@ -25,12 +32,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 
+#include "details/taskdetails.h"
 #include "platform/linux/pidfdprocesscontrol.h"
 #include "platform/linux/procfssource.h"
+#include "tasks/refresh.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/logic/stubwindows.h"
 
 using namespace pelorus::platform;
+using namespace pelorus::testing;
 
 namespace {
 
@@ -69,8 +82,40 @@ void setLastPid(pid_t pid) {
     ::close(fd);
 }
 
+// The task list as a refresh left it, and the lists that an opening fills.
+struct Viewer {
+    std::unique_ptr<pelorus::tasks::TaskTables> tables =
+        std::make_unique<pelorus::tasks::TaskTables>();
+    FakeReportList eTaskList;
+    FakeReportList TINF;
+    FakeWindowTree TFRM;
+    FakeForm form;
+};
+
+void printDetails(Viewer& viewer, ProcfsSource& source, pid_t pid) {
+    int row = 0;
+    for (int slot = 0; slot < viewer.tables->TaskCount && row == 0; ++slot) {
+        if (viewer.tables->TaskPid[slot] == pid)
+            row = slot + 1;
+    }
+    viewer.eTaskList.selected = {row};
+    viewer.eTaskList.current = row;
+    // A window of the newer process: the tree of the ended one must not show it.
+    StubWindowSystem windows;
+    windows.childrenOf[windows.desktopWindow] = {0x500};
+    windows.ownerOf[0x500] = pid;
+    pelorus::details::TaskDetails details(source, source, source, windows, viewer.form);
+    details.ShowTaskDetails(*viewer.tables, viewer.eTaskList, viewer.TINF, viewer.TFRM);
+    for (const auto& shown : viewer.TINF.rows) {
+        std::printf("row %s|%s|%s\n", shown.text.c_str(), shown.column2.c_str(),
+                    shown.column3.c_str());
+    }
+    for (const auto& node : viewer.TFRM.nodes)
+        std::printf("node %s\n", node.key.c_str());
+}
+
 // The first process of the namespace.
-int runInNamespace() {
+int runInNamespace(bool showDetails) {
     // A mount namespace of its own, so that the parent keeps the system's /proc.
     if (::unshare(CLONE_NEWNS) != 0)
         fail("unshare mount namespace");
@@ -86,6 +131,10 @@ int runInNamespace() {
     const auto oldStart = source.startTime(old);
     if (!oldStart)
         fail("start time of the first process");
+    Viewer viewer;
+    if (showDetails) {
+        pelorus::tasks::RefreshTaskList(*viewer.tables, source, viewer.eTaskList, viewer.form);
+    }
     ::kill(old, SIGKILL);
     reap(old);
 
@@ -118,6 +167,13 @@ int runInNamespace() {
     }
 
     std::printf("reused %d\n", static_cast<int>(old));
+    if (showDetails) {
+        printDetails(viewer, source, old);
+        std::fflush(stdout);
+        ::kill(newer, SIGKILL);
+        reap(newer);
+        return 0;
+    }
     std::printf("stale %d\n", static_cast<int>(control.terminate(old, *oldStart)));
     // A wrongly sent SIGKILL takes a moment to land: give it that moment before looking.
     const timespec settle{0, 100000000L};
@@ -135,7 +191,8 @@ int runInNamespace() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const bool showDetails = argc > 1 && std::strcmp(argv[1], "details") == 0;
     if (::geteuid() != 0) {
         std::printf("skip not root\n");
         return 0;
@@ -151,7 +208,7 @@ int main() {
     // Both leave without the exit handlers: the leak checker cannot start its tracer from
     // the first process of a PID namespace, nor from its parent once that namespace died.
     if (init == 0)
-        std::_Exit(runInNamespace());
+        std::_Exit(runInNamespace(showDetails));
     const int status = reap(init);
     std::_Exit(WIFEXITED(status) ? WEXITSTATUS(status) : 3);
 }

@@ -486,6 +486,66 @@ TEST_F(FrmMainOpening, ASecondOpeningDuringAnOpeningIsIgnored) {
     EXPECT_TRUE(form->isVisible());
 }
 
+TEST_F(FrmMainOpening, AWindowCommandDuringAnOpeningActsOnTheTreeShownAndTheFormComesBack) {
+    platform.windows.add(10, 1, 200, "ten");
+    platform.windows.add(11, 1, 200, "eleven");
+    pressAndRelease(list, Qt::Key_Return);
+    QTreeWidget* tree = form->TFRM();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1));  // window 10, below 11
+    list->setFocus();
+    platform.windows.calls.clear();
+
+    bool visibleAfterCommands = false;
+    platform.threads.beforeEntry = [&](std::size_t index) {
+        if (index != 0)
+            return;
+        form->eButton_Click(4);
+        form->eButton_Click(8);
+        visibleAfterCommands = form->isVisible();
+    };
+    pressAndRelease(list, Qt::Key_Return);
+
+    // Until the walk ends the tree is the one the last opening built.
+    using Call = FakeWindowSystem::Call;
+    EXPECT_EQ(platform.windows.calls, (std::vector<Call>{{"place", 10, platform::SW_SHOW},
+                                                         {"raise", 10, 0},
+                                                         {"place", 11, platform::SW_HIDE},
+                                                         {"place", 10, platform::SW_HIDE}}));
+    EXPECT_TRUE(visibleAfterCommands);
+    EXPECT_EQ(headRows(), 1);
+    EXPECT_EQ(form->TINF()->topLevelItemCount(), 6);
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(form->focusWidget(), list);
+    EXPECT_TRUE(waitUntil([&] { return form->isActiveWindow(); }));
+}
+
+TEST_F(FrmMainOpening, AboutDuringAnOpeningKeepsTheFormLockedUntilTheBoxCloses) {
+    platform.threads.beforeEntry = [&](std::size_t index) {
+        if (index == 0)
+            form->eButton(2)->click();
+    };
+    pressAndRelease(list, Qt::Key_Return);
+
+    EXPECT_EQ(headRows(), 1);
+    EXPECT_EQ(form->TINF()->topLevelItemCount(), 6);
+    EXPECT_EQ(form->TFRM()->topLevelItemCount(), 1);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isEnabled());
+    ASSERT_FALSE(aboutClosed(*form));
+    EXPECT_TRUE(form->aboutBox()->window()->isVisible());
+
+    QTest::mouseClick(aboutButton(*form), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return aboutClosed(*form); }));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->focusWidget(), list);
+}
+
 TEST(FrmMainLayout, ControlsAtTheDesignClientSizeInPixels) {
     FakePlatform platform;
     auto form = showLoadedForm(platform);

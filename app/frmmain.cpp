@@ -105,6 +105,13 @@ public:
         // Unlocking gives the input back and nothing more: the window is not activated.
         if (wasDisabled)
             restore();
+        // A close that waited for the lock to end is carried out once the caller (the
+        // about box closing, say) has finished.
+        if (wasDisabled && m_window.m_closeDeferred) {
+            QMetaObject::invokeMethod(
+                &m_window, [window = &m_window] { window->closeIfDeferred(); },
+                Qt::QueuedConnection);
+        }
     }
 
     void setVisible(bool visible) override {
@@ -281,10 +288,15 @@ void frmMain::ShowTaskDetails() {
     if (m_details.isRunning())
         return;
     m_details.ShowTaskDetails(*m_tables, m_taskListRows, m_detailRows, m_windowNodes);
-    if (m_closeDeferred) {
-        m_closeDeferred = false;
-        close();
-    }
+    closeIfDeferred();
+}
+
+void frmMain::closeIfDeferred() {
+    // Still opening, or locked by the about box: the close stays pending.
+    if (!m_closeDeferred || m_details.isRunning() || !isEnabled())
+        return;
+    m_closeDeferred = false;
+    close();
 }
 
 void frmMain::eTaskList_DblClick() {

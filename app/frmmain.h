@@ -35,8 +35,16 @@ class TaskListView;
 /// Form_Load fills in the texts, the icons and the task list and must run before the
 /// window is first shown. The window is laid out afresh on every change of its client
 /// size. Closing it ends the program when it is the last window; while the about box is
-/// open it refuses to close, and while a process is being opened the close is carried
-/// out when the opening ends.
+/// open it refuses to close.
+///
+/// Re-entry: opening a process handles the waiting events after every thread it reads,
+/// so any command can arrive in the middle of it. A second opening is ignored; Refresh,
+/// Kill, the window commands and About run at once (the opening works from a copy of
+/// its row and rebuilds the tree only at its end). A close or Quit is not carried out
+/// while the opening still writes the lists: it is deferred and carried out when the
+/// opening ends. If About was opened meanwhile, the window is locked at that point; the
+/// close then stays pending and is carried out when the about box gives the input back,
+/// since the user asked for it and never took it back.
 class frmMain final : public QWidget {
     Q_OBJECT
 public:
@@ -91,6 +99,8 @@ private:
     void eTaskList_DblClick();
     void eTaskList_KeyUp(int KeyCode, Qt::KeyboardModifiers Shift);
     void applyGeometry();
+    /// Carries out a deferred close once no opening runs and the window is not locked.
+    void closeIfDeferred();
 
     platform::Platform& m_platform;
     std::unique_ptr<FormLock> m_form;

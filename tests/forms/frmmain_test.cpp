@@ -525,25 +525,39 @@ TEST_F(FrmMainOpening, AWindowCommandDuringAnOpeningActsOnTheTreeShownAndTheForm
 }
 
 TEST_F(FrmMainOpening, AboutDuringAnOpeningKeepsTheFormLockedUntilTheBoxCloses) {
-    platform.threads.beforeEntry = [&](std::size_t index) {
-        if (index == 0)
+    // Alone, and after a close request that the opening deferred: that close then waits
+    // for the box to give the input back.
+    for (const bool closeFirst : {false, true}) {
+        SCOPED_TRACE(closeFirst ? "close, then About" : "About");
+        platform.threads.beforeEntry = [&](std::size_t index) {
+            if (index != 0)
+                return;
+            if (closeFirst) {
+                EXPECT_FALSE(form->close());
+            }
             form->eButton(2)->click();
-    };
-    pressAndRelease(list, Qt::Key_Return);
+        };
+        pressAndRelease(list, Qt::Key_Return);
 
-    EXPECT_EQ(headRows(), 1);
-    EXPECT_EQ(form->TINF()->topLevelItemCount(), 6);
-    EXPECT_EQ(form->TFRM()->topLevelItemCount(), 1);
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->isEnabled());
-    ASSERT_FALSE(aboutClosed(*form));
-    EXPECT_TRUE(form->aboutBox()->window()->isVisible());
+        EXPECT_EQ(headRows(), 1);
+        EXPECT_EQ(form->TINF()->topLevelItemCount(), 6);
+        EXPECT_EQ(form->TFRM()->topLevelItemCount(), 1);
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(form->isEnabled());
+        ASSERT_FALSE(aboutClosed(*form));
+        EXPECT_TRUE(form->aboutBox()->window()->isVisible());
 
-    QTest::mouseClick(aboutButton(*form), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return aboutClosed(*form); }));
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->focusWidget(), list);
+        QTest::mouseClick(aboutButton(*form), Qt::LeftButton);
+        ASSERT_TRUE(waitUntil([&] { return aboutClosed(*form); }));
+        EXPECT_TRUE(form->isEnabled());
+        if (closeFirst) {
+            EXPECT_TRUE(waitUntil([&] { return !form->isVisible(); }));
+        } else {
+            QTest::qWait(50);
+            EXPECT_TRUE(form->isVisible());
+            EXPECT_EQ(form->focusWidget(), list);
+        }
+    }
 }
 
 TEST(FrmMainLayout, ControlsAtTheDesignClientSizeInPixels) {

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QRect>
+#include <QRectF>
 #include <QStringList>
 #include <algorithm>
 
@@ -90,11 +91,16 @@ void CaptionLabel::setCaption(const QString& caption) {
 
 void CaptionLabel::fitFont() {
     const QStringList lines = text().split(QLatin1Char('\n'));
-    const double room = contentsRect().width();
-    const auto fits = [&lines, room](const QFont& font) {
+    const QRectF room = contentsRect();
+    const auto fits = [&lines, &room](const QFont& font) {
         const QFontMetricsF metrics(font);
+        // The lines stand one line spacing apart; the last one needs only its own height.
+        const double height =
+            static_cast<double>(lines.size() - 1) * metrics.lineSpacing() + metrics.height();
+        if (height > room.height())
+            return false;
         for (const QString& line : lines) {
-            if (metrics.horizontalAdvance(line) > room)
+            if (metrics.horizontalAdvance(line) > room.width())
                 return false;
         }
         return true;

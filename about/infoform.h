@@ -19,8 +19,9 @@ namespace pelorus::about {
 /// draws a lone CR as a blank.
 ///
 /// The label is drawn in its design font. A caption line wider than the label in that
-/// font would be cut off at its edges, so the label then takes the largest smaller size
-/// of the same font (down to `kSmallestPointSize`) in which every line fits.
+/// font, or lines taller together than the label, would be cut off at its edges, so the
+/// label then takes the largest smaller size of the same font (down to
+/// `kSmallestPointSize`) in which every line fits across and all lines fit down.
 class CaptionLabel final : public QLabel {
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)

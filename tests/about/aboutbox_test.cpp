@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPointer>
+#include <QStringList>
 #include <QTest>
 #include <QWindow>
 #include <algorithm>
@@ -115,10 +116,16 @@ TEST_F(AboutBox, LicenceNoteIsTwoLinesJoinedByALoneCarriageReturn) {
     EXPECT_EQ(TextLinesDrawn(form->lLabel(2)), 1);
 }
 
-/// Whether every line of the label's text fits its width in the font it is drawn in.
+/// Whether every line of the label's text fits its width, and all of them its height,
+/// in the font it is drawn in.
 bool LinesFit(const QLabel* label) {
     const QFontMetricsF metrics(label->font());
-    for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+    const QStringList lines = label->text().split(QLatin1Char('\n'));
+    if (static_cast<double>(lines.size() - 1) * metrics.lineSpacing() + metrics.height() >
+        label->contentsRect().height()) {
+        return false;
+    }
+    for (const QString& line : lines) {
         if (metrics.horizontalAdvance(line) > label->contentsRect().width())
             return false;
     }
@@ -165,6 +172,28 @@ TEST(CaptionLabel, ALineTooWideIsDrawnInTheLargestSmallerSizeThatFits) {
     // A caption that no readable size fits is drawn at the smallest size, not smaller.
     label.setCaption(QString(400, QLatin1Char('W')));
     EXPECT_EQ(label.font().pointSizeF(), CaptionLabel::kSmallestPointSize);
+}
+
+TEST(CaptionLabel, LinesTallerThanTheLabelAreDrawnInASmallerSizeThatFits) {
+    QWidget parent;
+    QFont large = parent.font();
+    large.setPointSizeF(20);
+    large.setBold(true);
+    // The title line's label: 15 pixels high, with room across for a short caption.
+    CaptionLabel label(&parent, large);
+    label.setGeometry(0, 0, 400, 15);
+    label.setCaption(QStringLiteral("Title"));
+    EXPECT_LT(label.font().pointSizeF(), large.pointSizeF());
+    EXPECT_TRUE(label.font().bold());
+    EXPECT_TRUE(LinesFit(&label));
+
+    // Two short lines that fit the height one at a time but not together.
+    label.setGeometry(0, 0, 400, 30);
+    label.setCaption(QStringLiteral("Title"));
+    const double oneLine = label.font().pointSizeF();
+    label.setCaption(QStringLiteral("Title\rTitle"));
+    EXPECT_LT(label.font().pointSizeF(), oneLine);
+    EXPECT_TRUE(LinesFit(&label));
 }
 
 TEST_F(AboutBox, ControlsSitAtTheirDesignGeometry) {

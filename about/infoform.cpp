@@ -15,26 +15,20 @@
 
 #include "resources/pictures.h"
 #include "resources/strings.h"
+#include "resources/twips.h"
 #include "resources/version.h"
 
 namespace pelorus::about {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
-/// Twips to device-independent pixels, rounded to the nearest pixel. With an odd number
-/// of twips per pixel a value never lies exactly halfway, so no tie rule is needed.
-int Pixels(int twips) {
-    return (2 * twips + kTwipsPerPixel) / (2 * kTwipsPerPixel);
-}
-
 /// A control's design box in pixels; each edge is converted on its own, so that boxes
 /// that touch in twips still touch in pixels.
 QRect DesignRect(int left, int top, int width, int height) {
-    const int x = Pixels(left);
-    const int y = Pixels(top);
-    return {x, y, Pixels(left + width) - x, Pixels(top + height) - y};
+    using resources::TwipsToPixels;
+    const int x = TwipsToPixels(left);
+    const int y = TwipsToPixels(top);
+    return {x, y, TwipsToPixels(left + width) - x, TwipsToPixels(top + height) - y};
 }
 
 QString Text(const std::string& utf8) {
@@ -58,7 +52,7 @@ CaptionLabel* MakeLabel(QWidget* form, const char* name, const QRect& box, Weigh
 QLabel* MakePicture(QWidget* form, const char* name, int left, int top) {
     auto* picture = new QLabel(form);
     picture->setObjectName(QString::fromLatin1(name));
-    picture->move(Pixels(left), Pixels(top));
+    picture->move(resources::TwipsToPixels(left), resources::TwipsToPixels(top));
     picture->setFocusPolicy(Qt::NoFocus);
     return picture;
 }

@@ -19,6 +19,7 @@
 #include "details/windowcommands.h"
 #include "resources/pictures.h"
 #include "resources/strings.h"
+#include "resources/twips.h"
 #include "resources/version.h"
 #include "tasks/kill.h"
 #include "tasks/refresh.h"
@@ -51,7 +52,7 @@ void setupReportList(QTreeWidget& list, const std::array<std::int32_t, 3>& width
     // Fitting a column looks at every row, not only the first thousand.
     header->setResizeContentsPrecision(-1);
     for (int column = 0; column < 3; ++column) {
-        list.setColumnWidth(column, widths[static_cast<size_t>(column)] / TwipsPerPixel);
+        list.setColumnWidth(column, widths[static_cast<size_t>(column)] / resources::TwipsPerPixel);
     }
 }
 
@@ -210,7 +211,8 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
     setTabOrder(m_TINF, m_eButton[8]);
 
     applyGeometry();
-    resize(DesignClientWidth / TwipsPerPixel, DesignClientHeight / TwipsPerPixel);
+    resize(DesignClientWidth / resources::TwipsPerPixel,
+           DesignClientHeight / resources::TwipsPerPixel);
     // The first control in the keyboard order has the focus when the window first shows.
     m_eTaskList->setFocus(Qt::OtherFocusReason);
 }
@@ -318,7 +320,8 @@ void frmMain::Form_Resize() {
     // The measures exist only once the form is loaded.
     if (!m_loaded)
         return;
-    LayoutMainWindow(m_boxes, m_measures, width() * TwipsPerPixel, height() * TwipsPerPixel);
+    LayoutMainWindow(m_boxes, m_measures, width() * resources::TwipsPerPixel,
+                     height() * resources::TwipsPerPixel);
     applyGeometry();
 }
 

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "resources/twips.h"
+
 namespace pelorus::app {
 
 DesignGeometry MainDesign() {
@@ -38,20 +40,6 @@ std::int32_t RoundHalfToEven(double value) {
         result = std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
     }
     return static_cast<std::int32_t>(result);
-}
-
-std::int32_t DivideRoundHalfToEven(std::int64_t numerator, std::int32_t denominator) {
-    // Floor division first, so that negative edges round like positive ones.
-    std::int64_t quotient = numerator / denominator;
-    std::int64_t remainder = numerator % denominator;
-    if (remainder < 0) {
-        quotient -= 1;
-        remainder += denominator;
-    }
-    const std::int64_t twice = 2 * remainder;
-    if (twice > denominator || (twice == denominator && quotient % 2 != 0))
-        quotient += 1;
-    return static_cast<std::int32_t>(quotient);
 }
 
 namespace {
@@ -152,12 +140,11 @@ void LayoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, st
 }
 
 PixelRect ToPixels(const TwipRect& box) {
-    const std::int32_t left = DivideRoundHalfToEven(box.left, TwipsPerPixel);
-    const std::int32_t top = DivideRoundHalfToEven(box.top, TwipsPerPixel);
-    const std::int32_t right =
-        DivideRoundHalfToEven(static_cast<std::int64_t>(box.left) + box.width, TwipsPerPixel);
-    const std::int32_t bottom =
-        DivideRoundHalfToEven(static_cast<std::int64_t>(box.top) + box.height, TwipsPerPixel);
+    using resources::TwipsToPixels;
+    const std::int32_t left = TwipsToPixels(box.left);
+    const std::int32_t top = TwipsToPixels(box.top);
+    const std::int32_t right = TwipsToPixels(static_cast<std::int64_t>(box.left) + box.width);
+    const std::int32_t bottom = TwipsToPixels(static_cast<std::int64_t>(box.top) + box.height);
     return {left, top, right - left, bottom - top};
 }
 

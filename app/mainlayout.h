@@ -10,9 +10,6 @@
 /// controls.
 namespace pelorus::app {
 
-/// Twips per device-independent pixel.
-inline constexpr std::int32_t TwipsPerPixel = 15;
-
 /// A control's box in twips, relative to the top-left corner of the client area.
 struct TwipRect {
     std::int32_t left = 0;
@@ -67,10 +64,6 @@ inline constexpr std::int32_t DesignClientHeight = 6345;
 /// Nearest integer, ties to the even one: 0.5 -> 0, 1.5 -> 2, -2.5 -> -2.
 std::int32_t RoundHalfToEven(double value);
 
-/// `numerator` / `denominator` rounded to the nearest integer, ties to even, in exact
-/// integer arithmetic. `denominator` must be positive.
-std::int32_t DivideRoundHalfToEven(std::int64_t numerator, std::int32_t denominator);
-
 /// Every design box rounded to whole twips, ties to even.
 ControlGeometry RoundDesign(const DesignGeometry& design);
 
@@ -99,8 +92,8 @@ struct PixelRect {
 };
 
 /// Converts a twips box to pixels edge by edge: left, top, right (left + width) and
-/// bottom (top + height) are each divided by 15 and rounded half to even, so that boxes
-/// that touch in twips still touch in pixels.
+/// bottom (top + height) are each rounded to the nearest pixel, ties to even, so that
+/// boxes that touch in twips still touch in pixels.
 PixelRect ToPixels(const TwipRect& box);
 
 }  // namespace pelorus::app

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mainlayout.h"
+#include "resources/twips.h"
 
 namespace pelorus::app {
 namespace {
@@ -40,14 +41,14 @@ TEST(MainLayout, RoundingIsHalfToEven) {
     EXPECT_EQ(RoundHalfToEven(2.4999), 2);
     EXPECT_EQ(RoundHalfToEven(-2.5001), -3);
 
-    EXPECT_EQ(DivideRoundHalfToEven(1, 2), 0);
-    EXPECT_EQ(DivideRoundHalfToEven(3, 2), 2);
-    EXPECT_EQ(DivideRoundHalfToEven(5, 2), 2);
-    EXPECT_EQ(DivideRoundHalfToEven(-5, 2), -2);
-    EXPECT_EQ(DivideRoundHalfToEven(-7, 2), -4);
-    EXPECT_EQ(DivideRoundHalfToEven(-285, 15), -19);
-    EXPECT_EQ(DivideRoundHalfToEven(-292, 15), -19);
-    EXPECT_EQ(DivideRoundHalfToEven(-293, 15), -20);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(1, 2), 0);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(3, 2), 2);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(5, 2), 2);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(-5, 2), -2);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(-7, 2), -4);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(-285, 15), -19);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(-292, 15), -19);
+    EXPECT_EQ(resources::DivideRoundHalfToEven(-293, 15), -20);
 }
 
 TEST(MainLayout, DesignClientSize) {

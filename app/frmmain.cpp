@@ -15,13 +15,13 @@
 #include <QTreeWidget>
 
 #include "about/aboutbox.h"
+#include "app/taskcommands.h"
 #include "app/tasklistview.h"
 #include "details/windowcommands.h"
 #include "resources/pictures.h"
 #include "resources/strings.h"
 #include "resources/twips.h"
 #include "resources/version.h"
-#include "tasks/kill.h"
 #include "tasks/refresh.h"
 
 namespace pelorus::app {
@@ -253,7 +253,7 @@ void frmMain::Form_Load() {
 void frmMain::eButton_Click(int Index) {
     switch (Index) {
         case 0:
-            tasks::KillSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
+            KillSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
             break;
         case 1:
             RefreshTaskList();

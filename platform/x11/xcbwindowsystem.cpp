@@ -124,6 +124,18 @@ struct XcbWindowSystem::Connection {
     }
     bool broken() const { return xcb_connection_has_error(xcb) != 0; }
 
+    /// Every request here is unchecked, so the server's error for one (BadWindow for a
+    /// window that has gone, the usual case) lands in the connection's event queue, and
+    /// nothing else ever reads that queue: each public call that sent requests empties it
+    /// before it returns, or it would grow with every walk and every command on a window
+    /// that has gone, for as long as the program runs. Returns how many there were.
+    std::size_t discardEvents() const {
+        std::size_t count = 0;
+        for (; xcb_generic_event_t* event = xcb_poll_for_event(xcb); ++count)
+            std::free(event);
+        return count;
+    }
+
     xcb_atom_t atom(Atom which) const { return atoms[which]; }
 
     Reply<xcb_get_property_reply_t> property(xcb_get_property_cookie_t cookie) const {
@@ -289,6 +301,12 @@ XcbWindowSystem::Connection* XcbWindowSystem::live() {
     return m_connection.get();
 }
 
+std::size_t XcbWindowSystem::takeWaitingEvents() {
+    const SigpipeGuard guard;
+    const Connection* connection = live();
+    return connection != nullptr ? connection->discardEvents() : 0;
+}
+
 WindowHandle XcbWindowSystem::desktop() {
     const SigpipeGuard guard;
     if (m_connection != nullptr && !m_connection->broken()) {
@@ -303,7 +321,10 @@ WindowHandle XcbWindowSystem::desktop() {
     }
     if (m_connection == nullptr)
         m_connection = Connection::open(m_displayName);
-    return m_connection != nullptr ? m_connection->root : 0;
+    if (m_connection == nullptr)
+        return 0;
+    m_connection->discardEvents();
+    return m_connection->root;
 }
 
 std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
@@ -339,6 +360,7 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
             }
         }
     }
+    connection->discardEvents();
     return result;
 }
 
@@ -384,6 +406,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
         }
         result[i] = windows[i] == XCB_WINDOW_NONE ? 0 : pid;
     }
+    connection->discardEvents();
     return result;
 }
 
@@ -427,6 +450,7 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
                 wmClass->type == XCB_ATOM_STRING ? x11::StringText(part) : x11::Utf8Text(part);
         }
     }
+    connection->discardEvents();
     return result;
 }
 
@@ -444,6 +468,7 @@ WindowPlacement XcbWindowSystem::placement(WindowHandle window) {
         xcb_get_window_attributes_reply(xcb, attributesCookie, nullptr));
     const auto state = connection->property(stateCookie);
     const auto netState = connection->property(netStateCookie);
+    connection->discardEvents();
     if (attributes == nullptr)
         return {SW_HIDE};
 
@@ -500,6 +525,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
             break;
     }
     xcb_flush(xcb);
+    connection->discardEvents();
 }
 
 void XcbWindowSystem::raise(WindowHandle window) {
@@ -514,6 +540,7 @@ void XcbWindowSystem::raise(WindowHandle window) {
         xcb_configure_window(connection->xcb, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     }
     xcb_flush(connection->xcb);
+    connection->discardEvents();
 }
 
 }  // namespace pelorus::platform

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -16,8 +17,9 @@ namespace pelorus::platform {
 /// (the server went away) is dropped there and a new one is tried, so the next opening
 /// either reaches a server again or finds no desktop (0). The other questions use the
 /// connection desktop() opened; without one they answer 0, empty or nothing. X errors are
-/// answers: every request is unchecked and a missing reply means the window has gone. A
-/// write to a server that has gone does not raise SIGPIPE in the calling thread.
+/// answers: every request is unchecked and a missing reply means the window has gone.
+/// The errors themselves, which xcb queues as events, are thrown away before each call
+/// returns. A write to a server that has gone does not raise SIGPIPE in the calling thread.
 ///
 /// Questions about many windows are sent together and their replies read afterwards, so
 /// one tree level costs a few round trips, not one per window.
@@ -71,6 +73,10 @@ public:
     WindowPlacement placement(WindowHandle window) override;
     void setPlacement(WindowHandle window, const WindowPlacement& placement) override;
     void raise(WindowHandle window) override;
+
+    /// For tests: takes the events that wait on the connection and returns their number,
+    /// which is 0 when each call has left the queue empty as it should.
+    std::size_t takeWaitingEvents();
 
 private:
     struct Connection;

@@ -136,6 +136,23 @@ TEST_P(XWindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
     EXPECT_EQ(x.mapState(id("T1")), XCB_MAP_STATE_VIEWABLE);
 }
 
+TEST_P(XWindowCommands, ErrorsAboutADestroyedWindowDoNotPileUp) {
+    const platform::WindowHandle gone = id("T2");
+    xcb_destroy_window(x.x(), gone);
+    ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(gone) == -1; }));
+    for (int round = 0; round < 20; ++round) {
+        command(5, "T2");
+        command(4, "T2");
+        windows->children(std::span(&gone, 1));
+        windows->owners(std::span(&gone, 1));
+        windows->texts(std::span(&gone, 1));
+        windows->placement(gone);
+    }
+    // The last call waited for replies, so the errors of every request before it have
+    // arrived by now.
+    EXPECT_EQ(windows->takeWaitingEvents(), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Managers, XWindowCommands, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Openbox" : "NoManager"; });
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -20,19 +21,25 @@ std::string WindowKey(platform::WindowHandle handle) {
 }
 
 /// The walk's queue: a table of WindowQueueSize handles, made afresh for each walk.
-/// When it is full no window can be queued, so no further node is added at all.
+/// When it is full no window can be queued, so no further node is added at all. The
+/// table never moves, so a range of it stays valid while the walk appends behind it.
 class WindowQueue {
 public:
-    WindowQueue() { m_handles.reserve(WindowQueueSize); }
-    bool full() const { return m_handles.size() >= static_cast<std::size_t>(WindowQueueSize); }
-    void push(platform::WindowHandle handle) { m_handles.push_back(handle); }
-    std::size_t size() const { return m_handles.size(); }
+    bool full() const { return m_length >= kCapacity; }
+    void push(platform::WindowHandle handle) {
+        if (!full())
+            m_handles[m_length++] = handle;
+    }
+    std::size_t size() const { return m_length; }
     std::span<const platform::WindowHandle> range(std::size_t begin, std::size_t end) const {
-        return std::span<const platform::WindowHandle>(m_handles).subspan(begin, end - begin);
+        return {m_handles.get() + begin, end - begin};
     }
 
 private:
-    std::vector<platform::WindowHandle> m_handles;
+    static constexpr auto kCapacity = static_cast<std::size_t>(WindowQueueSize);
+    std::unique_ptr<platform::WindowHandle[]> m_handles =
+        std::make_unique<platform::WindowHandle[]>(kCapacity);
+    std::size_t m_length = 0;
 };
 
 /// One guarded block: the node, its place in the queue, its expanded state. A refused

@@ -70,6 +70,7 @@ enum Atom : std::size_t {
     NetWmStateMaximizedVert,
     NetWmStateMaximizedHorz,
     NetActiveWindow,
+    NetSupportingWmCheck,
     AtomCount
 };
 
@@ -83,6 +84,7 @@ constexpr std::array<std::string_view, AtomCount> kAtomNames{
     "_NET_WM_STATE_MAXIMIZED_VERT",
     "_NET_WM_STATE_MAXIMIZED_HORZ",
     "_NET_ACTIVE_WINDOW",
+    "_NET_SUPPORTING_WM_CHECK",
 };
 
 constexpr std::uint32_t kIconicState = 3;
@@ -111,6 +113,8 @@ bool HasProperty(const xcb_get_property_reply_t* reply) {
 struct XcbWindowSystem::Connection {
     xcb_connection_t* xcb = nullptr;
     xcb_window_t root = 0;
+    /// The bits of a resource id that a client chooses; the others name the client.
+    std::uint32_t idMask = 0;
     std::array<xcb_atom_t, AtomCount> atoms{};
     /// X-Resource 1.2 or later: client ids with PIDs.
     bool resources = false;
@@ -154,10 +158,39 @@ struct XcbWindowSystem::Connection {
                (attributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
     }
 
+    bool sameClient(xcb_window_t first, xcb_window_t second) const {
+        return (first & ~idMask) == (second & ~idMask);
+    }
+
+    /// See the class docs. One round trip.
     bool isManagedTopLevel(xcb_window_t window) const {
-        const auto state = askProperty(window, WmState, XCB_GET_PROPERTY_TYPE_ANY, 0);
+        const auto stateCookie = askProperty(window, WmState, XCB_GET_PROPERTY_TYPE_ANY, 0);
+        const auto treeCookie = xcb_query_tree_unchecked(xcb, window);
+        const auto attributesCookie = xcb_get_window_attributes_unchecked(xcb, window);
+        const auto checkCookie = askProperty(root, NetSupportingWmCheck, XCB_ATOM_WINDOW, 1);
         const bool manager = managerRuns();
-        return HasProperty(property(state).get()) && manager;
+        const auto state = property(stateCookie);
+        const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(xcb, treeCookie, nullptr));
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(xcb, attributesCookie, nullptr));
+        const auto check = property(checkCookie);
+        if (!manager || tree == nullptr || attributes == nullptr)
+            return false;
+        if (HasProperty(state.get()))
+            return true;
+        // Just after a map the manager may not have marked the window yet: either the map
+        // request still waits for it (the window is a child of the root), or it has put
+        // the window into a frame of its own and sets WM_STATE a moment later.
+        if (tree->parent == root)
+            return attributes->override_redirect == 0;
+        if (check == nullptr || check->type != XCB_ATOM_WINDOW || check->format != 32 ||
+            xcb_get_property_value_length(check.get()) < 4) {
+            return false;
+        }
+        // The manager's own supporting window tells which client the manager is.
+        const xcb_window_t managerWindow =
+            *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+        return sameClient(tree->parent, managerWindow) && !sameClient(window, managerWindow);
     }
 
     void sendToRoot(const void* event) const {
@@ -210,6 +243,7 @@ struct XcbWindowSystem::Connection {
         if (screens.rem == 0 || screens.data == nullptr)
             return nullptr;
         connection->root = screens.data->root;
+        connection->idMask = xcb_get_setup(xcb)->resource_id_mask;
 
         std::array<xcb_intern_atom_cookie_t, AtomCount> cookies{};
         for (std::size_t i = 0; i < AtomCount; ++i) {

@@ -50,7 +50,11 @@ namespace pelorus::platform {
 /// a managed top-level (source: pager) and restacks any other window above its siblings.
 /// A managed top-level is a window that carries WM_STATE while a window manager runs (some
 /// client redirects the root's substructure): only the manager can restack it, and a bare
-/// restack request would be the manager's to refuse.
+/// restack request would be the manager's to refuse. Just after a map the manager has not
+/// marked the window yet, so a window without WM_STATE counts as well when it is a child
+/// of the root that is not override-redirect (the manager has its map request) or when
+/// the manager's client (the one that created its _NET_SUPPORTING_WM_CHECK window)
+/// created its parent but not the window itself (the manager has framed it).
 ///
 /// Positions: the X server keeps a window's position across unmap and map. Under a
 /// reparenting manager, a hidden top-level is withdrawn and managed afresh when shown

@@ -5,13 +5,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -170,6 +176,53 @@ bool waitForWindowManager(const std::string& display) {
     return managed;
 }
 
+// An X server chooses its display number by the first listening address it can bind, the
+// abstract socket "@/tmp/.X11-unix/X<n>" coming first; with -displayfd it neither writes
+// nor heeds the lock file. A socket bound there (never listening: a client that tries
+// it is refused) keeps every such server off the number.
+int reserveAddress(const std::string& number) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = "/tmp/.X11-unix/X" + number;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A server given the number explicitly also checks the lock file, and takes a lock over
+// only when the PID inside has ended: ours, in the server's format (ten characters,
+// right-aligned, and a newline), is alive. A lock already there is replaced only when it
+// names the server just killed (a server started with its number leaves its lock behind
+// when it is killed outright).
+bool writeLockFile(const std::string& path, pid_t killedServer) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
+        if (fd >= 0) {
+            char text[16];
+            const int length =
+                std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(getpid()));
+            const bool written = write(fd, text, static_cast<size_t>(length)) == length;
+            close(fd);
+            return written;
+        }
+        if (errno != EEXIST)
+            return false;
+        std::ifstream existing(path);
+        long owner = 0;
+        if (!(existing >> owner) || owner != killedServer)
+            return false;
+        unlink(path.c_str());
+    }
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
@@ -211,14 +264,32 @@ std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
     return server;
 }
 
-void XServer::kill() {
+bool XServer::kill() {
     m_manager.stop();
+    const std::string number = m_display.substr(1);
+    const pid_t server = m_server.pid();
+    if (!m_server.reapIfEnded())
+        ::kill(server, SIGKILL);
+    // Bind the address the moment the dying server lets it go, before any other server
+    // can; once the server is reaped, it has let go for sure.
+    for (bool ended = false; m_reservation < 0 && !ended;) {
+        ended = m_server.reapIfEnded();
+        m_reservation = reserveAddress(number);
+    }
     m_server.stop();
+    const std::string lockFile = "/tmp/.X" + number + "-lock";
+    if (m_reservation >= 0 && m_lockFile.empty() && writeLockFile(lockFile, server))
+        m_lockFile = lockFile;
+    return m_reservation >= 0;
 }
 
 XServer::~XServer() {
     m_manager.stop(SIGTERM);
     m_server.stop(SIGTERM);
+    if (m_reservation >= 0)
+        close(m_reservation);
+    if (!m_lockFile.empty())
+        unlink(m_lockFile.c_str());
 }
 
 }  // namespace pelorus::testing

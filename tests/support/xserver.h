@@ -57,14 +57,20 @@ public:
     /// ":N", for DISPLAY or xcb_connect.
     const std::string& display() const { return m_display; }
     pid_t serverPid() const { return m_server.pid(); }
-    /// Ends the server at once (for tests of a server that goes away).
-    void kill();
+    /// Ends the server at once (for tests of a server that goes away). Its display number
+    /// stays taken until this object goes, so that no server started meanwhile (by a test
+    /// running in parallel) answers there; false when one took it first.
+    bool kill();
 
 private:
     XServer() = default;
     std::string m_display;
     ChildProcess m_server;
     ChildProcess m_manager;
+    /// The socket that holds the display's address after kill(), or -1.
+    int m_reservation = -1;
+    /// The lock file that kill() wrote, empty when it wrote none.
+    std::string m_lockFile;
 };
 
 }  // namespace pelorus::testing

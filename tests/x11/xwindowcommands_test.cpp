@@ -205,7 +205,7 @@ TEST(XServerGone, AnswersBecomeEmptyAndTheDesktopGoes) {
     const platform::WindowHandle root = windows.desktop();
     const platform::WindowHandle t1 = client->ids["T1"];
 
-    x.server().kill();
+    ASSERT_TRUE(x.server().kill());
     EXPECT_EQ(windows.children(std::span(&root, 1)),
               std::vector<std::vector<platform::WindowHandle>>(1));
     EXPECT_EQ(windows.owners(std::span(&t1, 1)), std::vector<platform::Pid>{0});
@@ -228,11 +228,13 @@ TEST(XServerGone, TheNextOpeningReachesANewServer) {
     setenv("DISPLAY", first.display().c_str(), 1);
     platform::XcbWindowSystem windows;
     ASSERT_NE(windows.desktop(), 0u);
-    first.stopAll();
+    // Its number stays taken while `first` lives: the second server gets another one.
+    ASSERT_TRUE(first.server().kill());
     EXPECT_EQ(windows.desktop(), 0u);
 
     XFixture second;
     ASSERT_TRUE(second.startServer(false));
+    ASSERT_NE(second.display(), first.display());
     XFixture::Client* client = second.startClient("toplevels", {"1"});
     ASSERT_NE(client, nullptr);
     setenv("DISPLAY", second.display().c_str(), 1);

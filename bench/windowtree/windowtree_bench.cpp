@@ -118,15 +118,15 @@ void BM_ReferenceWalk(benchmark::State& state) {
             std::vector<Cookies> cookies;
             cookies.reserve(level.size());
             for (const xcb_window_t window : level) {
-                const xcb_res_client_id_spec_t spec{window,
-                                                    XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+                const xcb_res_client_id_spec_t query{window,
+                                                     XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
                 cookies.push_back({xcb_query_tree_unchecked(x, window),
                                    xcb_get_property_unchecked(x, 0, window, XCB_ATOM_WM_NAME,
                                                               XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
                                    xcb_get_property_unchecked(x, 0, window, netName, utf8, 0, 256),
                                    xcb_get_property_unchecked(x, 0, window, XCB_ATOM_WM_CLASS,
                                                               XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-                                   xcb_res_query_client_ids_unchecked(x, 1, &spec)});
+                                   xcb_res_query_client_ids_unchecked(x, 1, &query)});
             }
             std::vector<xcb_window_t> next;
             for (const auto& c : cookies) {

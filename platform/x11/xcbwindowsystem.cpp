@@ -411,8 +411,8 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
     std::vector<xcb_get_property_cookie_t> claims;
     for (const WindowHandle window : windows) {
         if (connection->resources) {
-            const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            ids.push_back(xcb_res_query_client_ids_unchecked(xcb, 1, &spec));
+            const xcb_res_client_id_spec_t query{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            ids.push_back(xcb_res_query_client_ids_unchecked(xcb, 1, &query));
         }
         claims.push_back(connection->askProperty(window, NetWmPid, XCB_ATOM_CARDINAL, 1));
     }

@@ -22,15 +22,16 @@
 #include "tests/fakes/fakelists.h"
 #include "tests/linux/procfstestsupport.h"
 #include "tests/linux/threadprogram.h"
+#include "tests/support/xserver.h"
 
 namespace pelorus::details {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ChildProcess;
 using testing::FakeForm;
 using testing::FakeReportList;
 using testing::FakeWindowTree;
-using testing::PipedChild;
 using Rows = std::vector<std::vector<std::string>>;
 
 std::string hex8(int value) {
@@ -114,7 +115,8 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
 // where the PID was taken again: from out here the two have different PIDs.
 TEST(DetailListPidReuse, ARowWhosePidANewerProcessTookShowsFourRowsAndABareRoot) {
     std::string output;
-    auto scene = PipedChild::start({testing::helperPath("pelorus_test_pidreuse"), "details"});
+    auto scene =
+        ChildProcess::startPiped({testing::helperPath("pelorus_test_pidreuse"), "details"});
     ASSERT_GT(scene.pid(), 0);
     const int status = scene.finish(output);
     if (output.starts_with("skip "))

@@ -21,7 +21,6 @@ namespace pelorus::platform {
 namespace {
 
 using testing::ChildProcess;
-using testing::PipedChild;
 
 /// The real /proc, counting how often the control asks it.
 class CountingSource final : public ProcessSource {
@@ -120,9 +119,9 @@ TEST(PidfdProcessControl, AnotherUsersProcessIsNotPermitted) {
     ASSERT_TRUE(start);
     std::string output;
     auto stranger =
-        PipedChild::start({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                           testing::helperPath("pelorus_test_procfsprobe"), "kill",
-                           std::to_string(child.pid()), std::to_string(*start)});
+        ChildProcess::startPiped({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                  testing::helperPath("pelorus_test_procfsprobe"), "kill",
+                                  std::to_string(child.pid()), std::to_string(*start)});
     stranger.finish(output);
     EXPECT_EQ(output,
               "result " + std::to_string(static_cast<int>(TerminateResult::NotPermitted)) + "\n");
@@ -131,7 +130,7 @@ TEST(PidfdProcessControl, AnotherUsersProcessIsNotPermitted) {
 
 TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
     std::string output;
-    auto scene = PipedChild::start({testing::helperPath("pelorus_test_pidreuse")});
+    auto scene = ChildProcess::startPiped({testing::helperPath("pelorus_test_pidreuse")});
     ASSERT_GT(scene.pid(), 0);
     const int status = scene.finish(output);
     if (output.starts_with("skip "))

@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ChildProcess;
-using testing::PipedChild;
 using testing::TempDir;
 
 template <class Entry>
@@ -341,12 +340,12 @@ TEST_F(ProcfsThreadProgram, AnotherUserSeesThreadsButNoModules) {
     const auto pid = std::to_string(m_program.pid());
 
     std::string asRoot;
-    auto reader = PipedChild::start({probe, "read", pid});
+    auto reader = ChildProcess::startPiped({probe, "read", pid});
     reader.finish(asRoot);
     EXPECT_TRUE(asRoot.starts_with("modules ") && !asRoot.starts_with("modules 0\n")) << asRoot;
 
     std::string asNobody;
-    auto stranger = PipedChild::start(
+    auto stranger = ChildProcess::startPiped(
         {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", probe, "read", pid});
     const int status = stranger.finish(asNobody);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << asNobody;

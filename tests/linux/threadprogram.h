@@ -12,6 +12,7 @@
 
 #include "platform/types.h"
 #include "tests/linux/procfstestsupport.h"
+#include "tests/support/xserver.h"
 
 namespace pelorus::testing {
 
@@ -53,7 +54,7 @@ protected:
             argv.insert(argv.end(), {"--thread", setting.text});
             m_priorities.push_back(setting.priority);
         }
-        m_program = PipedChild::start(argv);
+        m_program = ChildProcess::startPiped(argv);
         ASSERT_GT(m_program.pid(), 0);
         while (auto line = m_program.readLine()) {
             const auto w = words(*line);
@@ -69,7 +70,7 @@ protected:
     TempDir m_dir;
     std::filesystem::path m_spaced;
     std::filesystem::path m_deleted;
-    PipedChild m_program;
+    ChildProcess m_program;
     std::vector<platform::ThreadId>
         m_tids;  ///< main thread first, then in the order of the settings
     std::vector<std::int32_t> m_priorities;  ///< of the threads after the main thread

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -27,6 +28,11 @@ namespace pelorus::testing {
 
 ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
                                  const std::vector<std::string>& extraEnvironment) {
+    return spawn(argv, extraEnvironment, -1);
+}
+
+ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& extraEnvironment, int outputFd) {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         environment.emplace_back(*entry);
@@ -48,6 +54,8 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
     ChildProcess child;
     const pid_t pid = fork();
     if (pid == 0) {
+        if (outputFd >= 0)
+            dup2(outputFd, STDOUT_FILENO);
         execvpe(args[0], args.data(), env.data());
         _exit(127);
     }
@@ -58,27 +66,92 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
     return child;
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : m_pid(other.m_pid), m_reaped(other.m_reaped) {
-    other.m_pid = -1;
-    other.m_reaped = true;
+ChildProcess ChildProcess::startPiped(const std::vector<std::string>& argv) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return {};
+    // The child's standard output becomes the write end (dup2 clears its CLOEXEC there).
+    ChildProcess child = spawn(argv, {}, fds[1]);
+    close(fds[1]);
+    if (child.m_pid <= 0) {
+        close(fds[0]);
+        return child;
+    }
+    child.m_out = fds[0];
+    return child;
 }
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : m_pid(std::exchange(other.m_pid, -1)),
+      m_reaped(std::exchange(other.m_reaped, true)),
+      m_out(std::exchange(other.m_out, -1)),
+      m_ended(other.m_ended),
+      m_buffer(std::move(other.m_buffer)) {}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
-        if (!m_reaped)
-            stop();
-        m_pid = other.m_pid;
-        m_reaped = other.m_reaped;
-        other.m_pid = -1;
-        other.m_reaped = true;
+        release();
+        m_pid = std::exchange(other.m_pid, -1);
+        m_reaped = std::exchange(other.m_reaped, true);
+        m_out = std::exchange(other.m_out, -1);
+        m_ended = other.m_ended;
+        m_buffer = std::move(other.m_buffer);
     }
     return *this;
 }
 
 ChildProcess::~ChildProcess() {
+    release();
+}
+
+void ChildProcess::release() {
     if (!m_reaped)
         stop();
+    if (m_out >= 0)
+        close(m_out);
+    m_out = -1;
+}
+
+std::optional<std::string> ChildProcess::readLine() {
+    for (;;) {
+        const auto newline = m_buffer.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = m_buffer.substr(0, newline);
+            m_buffer.erase(0, newline + 1);
+            return line;
+        }
+        if (m_out < 0)
+            return std::nullopt;
+        pollfd waiting{m_out, POLLIN, 0};
+        if (poll(&waiting, 1, 60000) <= 0)
+            return std::nullopt;
+        char chunk[4096];
+        const ssize_t count = read(m_out, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count == 0)
+            m_ended = true;
+        if (count <= 0)
+            return std::nullopt;
+        m_buffer.append(chunk, static_cast<std::size_t>(count));
+    }
+}
+
+int ChildProcess::finish(std::string& output) {
+    while (auto line = readLine())
+        output += *line + "\n";
+    output += m_buffer;
+    m_buffer.clear();
+    if (m_ended) {
+        int status = 0;
+        if (!m_reaped) {
+            while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            m_reaped = true;
+        }
+        return status;
+    }
+    return stop();
 }
 
 int ChildProcess::stop(int signal) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     /// when it could not be started.
     static ChildProcess start(const std::vector<std::string>& argv,
                               const std::vector<std::string>& extraEnvironment = {});
+    /// The same, with the child's standard output on a pipe that the test reads.
+    static ChildProcess startPiped(const std::vector<std::string>& argv);
 
     ChildProcess() = default;
     ChildProcess(ChildProcess&& other) noexcept;
@@ -40,9 +43,23 @@ public:
     /// Waits up to `milliseconds` for the process to end and reaps it.
     bool waitForEnd(int milliseconds);
 
+    /// Piped output: the next line without its newline; nullopt at the end of the output
+    /// or when nothing comes for a minute (a hung child fails the test, it does not hang it).
+    std::optional<std::string> readLine();
+    /// Piped output: everything up to its end into `output`, then reaps the process (a
+    /// child that stopped talking without ending is ended); its wait status.
+    int finish(std::string& output);
+
 private:
+    static ChildProcess spawn(const std::vector<std::string>& argv,
+                              const std::vector<std::string>& extraEnvironment, int outputFd);
+    void release();
+
     pid_t m_pid = -1;
     bool m_reaped = true;
+    int m_out = -1;        ///< the read end of the output pipe, -1 when not piped
+    bool m_ended = false;  ///< the output reached its end
+    std::string m_buffer;
 };
 
 /// A private X server (Xvfb, on a display number it chooses itself), optionally with

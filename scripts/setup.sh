@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake ninja-build pkg-config ccache qt6-base-dev
-    libxcb1-dev libxcb-res0-dev libxcb-icccm4-dev libxcb-ewmh-dev
+    libxcb1-dev libxcb-res0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # run and test: X server, window manager, X tools, a font
     xvfb xauth openbox x11-utils x11-apps xdotool fonts-dejavu-core

@@ -164,10 +164,7 @@ std::vector<std::string> mapsPaths(std::string_view maps) {
     return out;
 }
 
-std::string processPathText(const std::optional<std::string>& exeLink, std::string_view cmdline,
-                            std::string_view comm) {
-    if (exeLink && !exeLink->empty())
-        return *exeLink;
+std::string fallbackPathText(std::string_view cmdline, std::string_view comm) {
     const auto first = cmdline.substr(0, cmdline.find('\0'));
     if (first.starts_with('/'))
         return std::string(first);

@@ -50,12 +50,11 @@ std::optional<std::string> mapsLinePath(std::string_view line);
 /// Every file named in a maps text, each once, in the order of its first line.
 std::vector<std::string> mapsPaths(std::string_view maps);
 
-/// The path text of a process: the exe link when it could be read; else the first
-/// NUL-ended string of cmdline when it begins with '/'; else comm when cmdline is not
-/// empty (a rewritten title such as "sshd: alice@pts/0" is not a path); else "[comm]"
-/// (kernel threads and zombies). Nothing is cut.
-std::string processPathText(const std::optional<std::string>& exeLink, std::string_view cmdline,
-                            std::string_view comm);
+/// The path text of a process whose exe link could not be read: the first NUL-ended
+/// string of cmdline when it begins with '/'; else comm when cmdline is not empty (a
+/// rewritten title such as "sshd: alice@pts/0" is not a path); else "[comm]" (kernel
+/// threads and zombies). Nothing is cut.
+std::string fallbackPathText(std::string_view cmdline, std::string_view comm);
 
 /// The number that a /proc entry name stands for: decimal digits only, 1 or above,
 /// within the 32-bit range; nullopt for every other name ("self", "sys", "12a").

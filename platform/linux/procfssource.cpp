@@ -37,8 +37,7 @@ std::optional<ProcessEntry> readProcess(int pidDirFd, Pid pid) {
     } else {
         // Only asked when the link fails: kernel threads, zombies, other users' processes.
         const auto cmdline = procfs::readFileAt(pidDirFd, "cmdline");
-        entry.path =
-            procfs::processPathText(std::nullopt, cmdline.value_or(std::string()), stat->comm);
+        entry.path = procfs::fallbackPathText(cmdline.value_or(std::string()), stat->comm);
     }
     return entry;
 }

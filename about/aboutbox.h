@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 
 namespace pelorus::about {
 

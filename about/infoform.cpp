@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "resources/pictures.h"
+#include "resources/qttext.h"
 #include "resources/strings.h"
 #include "resources/twips.h"
 #include "resources/version.h"
@@ -25,14 +26,8 @@ namespace {
 /// A control's design box in pixels; each edge is converted on its own, so that boxes
 /// that touch in twips still touch in pixels.
 QRect DesignRect(int left, int top, int width, int height) {
-    using resources::TwipsToPixels;
-    const int x = TwipsToPixels(left);
-    const int y = TwipsToPixels(top);
-    return {x, y, TwipsToPixels(left + width) - x, TwipsToPixels(top + height) - y};
-}
-
-QString Text(const std::string& utf8) {
-    return QString::fromStdString(utf8);
+    const resources::PixelRect box = resources::ToPixels({left, top, width, height});
+    return {box.x, box.y, box.width, box.height};
 }
 
 enum class Weight { Regular, Bold };
@@ -148,17 +143,21 @@ InfoForm::InfoForm(platform::Form& frmMain)
 }
 
 void InfoForm::Form_Load() {
-    setWindowTitle(Text(resources::LoadString(100)));
-    m_lLabel0->setCaption(Text(resources::TitleLine(resources::ProgramVersion())));
-    m_lLabel1->setCaption(Text(resources::LoadString(103)));
-    m_lLabel2->setCaption(Text(resources::ReplaceAll(resources::LoadString(104), "|", "\r")));
+    using resources::LoadString;
+    using resources::qtText;
+    using resources::ReplaceAll;
+    using resources::StringId;
+    setWindowTitle(qtText(LoadString(StringId::InfoTitle)));
+    m_lLabel0->setCaption(qtText(resources::TitleLine(resources::ProgramVersion())));
+    m_lLabel1->setCaption(qtText(LoadString(StringId::RightsNotice)));
+    m_lLabel2->setCaption(qtText(ReplaceAll(LoadString(StringId::ReadMeNote), "|", "\r")));
     // The licence note marks the start of its second line with "|". Left as it is, the
     // label would show the "|" inside one long line; a single CR, as for the line above,
     // makes it the two centred lines the label is sized for.
-    m_lLabel4->setCaption(Text(resources::ReplaceAll(resources::LoadString(105), "|", "\r")));
-    m_eButton->setText(Text(resources::LoadString(106)));
-    SetPicture(m_ePic0, resources::LoadIconPicture(100));
-    SetPicture(m_ePic1, resources::LoadBitmapResource(100));
+    m_lLabel4->setCaption(qtText(ReplaceAll(LoadString(StringId::LicenceNote), "|", "\r")));
+    m_eButton->setText(qtText(LoadString(StringId::CloseCaption)));
+    SetPicture(m_ePic0, resources::LoadIconPicture(resources::IconId::AboutBox));
+    SetPicture(m_ePic1, resources::LoadBitmapResource(resources::BitmapId::AboutStrip));
 }
 
 CaptionLabel* InfoForm::lLabel(int index) const {

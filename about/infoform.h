@@ -8,7 +8,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 
 class QCloseEvent;
 

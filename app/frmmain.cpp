@@ -15,22 +15,29 @@
 #include <QTreeWidget>
 
 #include "about/aboutbox.h"
-#include "app/taskcommands.h"
 #include "app/tasklistview.h"
 #include "details/windowcommands.h"
 #include "resources/pictures.h"
+#include "resources/qttext.h"
 #include "resources/strings.h"
 #include "resources/twips.h"
 #include "resources/version.h"
+#include "tasks/kill.h"
 #include "tasks/refresh.h"
 
 namespace pelorus::app {
 
+using platform::ButtonIndex;
+using resources::loadQString;
+using resources::StringId;
+
 namespace {
 
-QString text(int id) {
-    return QString::fromStdString(resources::LoadString(id));
-}
+/// The caption of each button of `eButton`, in index order.
+constexpr std::array<StringId, platform::ButtonCount> ButtonCaptions{
+    StringId::KillCaption,           StringId::RefreshCaption, StringId::AboutCaption,
+    StringId::QuitCaption,           StringId::ShowCaption,    StringId::HideCaption,
+    StringId::RefreshWindowsCaption, StringId::ShowAllCaption, StringId::HideAllCaption};
 
 /// The design widths of the list columns, in twips.
 constexpr std::array<std::int32_t, 3> TaskListColumnWidths{1440, 1440, 1440};
@@ -79,7 +86,7 @@ void setupHeaderLabel(QLabel& label) {
     label.setPalette(palette);
 }
 
-QIcon imageListPicture(int id) {
+QIcon imageListPicture(resources::IconId id) {
     // Nearest-pixel scaling keeps the pictures in their 16 colours with a sharp mask.
     return QIcon(resources::LoadIconPicture(id).scaled(16, 16, Qt::IgnoreAspectRatio,
                                                        Qt::FastTransformation));
@@ -182,8 +189,8 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
                 [this, i] { eButton_Click(static_cast<int>(i)); });
     }
     // The disabled Refresh under the tree has no command; no code ever enables it.
-    m_eButton[6]->setEnabled(false);
-    m_eButton[6]->setFocusPolicy(Qt::NoFocus);
+    eButton(ButtonIndex::RefreshWindows)->setEnabled(false);
+    eButton(ButtonIndex::RefreshWindows)->setFocusPolicy(Qt::NoFocus);
 
     setupReportList(*m_eTaskList, TaskListColumnWidths);
     // Kill acts on every selected row.
@@ -203,12 +210,20 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
 
     // The keyboard order: the task list and its buttons, the tree and its buttons from
     // the right, the detail list, and last the Hide all button.
-    const std::array<QWidget*, 11> tabOrder{m_eTaskList,  m_eButton[0], m_eButton[1], m_eButton[2],
-                                            m_eButton[3], m_TFRM,       m_eButton[7], m_eButton[6],
-                                            m_eButton[5], m_eButton[4], m_TINF};
+    const std::array<QWidget*, 12> tabOrder{m_eTaskList,
+                                            eButton(ButtonIndex::Kill),
+                                            eButton(ButtonIndex::Refresh),
+                                            eButton(ButtonIndex::About),
+                                            eButton(ButtonIndex::Quit),
+                                            m_TFRM,
+                                            eButton(ButtonIndex::ShowAll),
+                                            eButton(ButtonIndex::RefreshWindows),
+                                            eButton(ButtonIndex::Hide),
+                                            eButton(ButtonIndex::Show),
+                                            m_TINF,
+                                            eButton(ButtonIndex::HideAll)};
     for (size_t i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
-    setTabOrder(m_TINF, m_eButton[8]);
 
     applyGeometry();
     resize(DesignClientWidth / resources::TwipsPerPixel,
@@ -230,35 +245,45 @@ QTreeWidget* frmMain::eTaskList() const {
 void frmMain::Form_Load() {
     if (m_loaded)
         return;
-    setWindowTitle(QString::fromStdString(resources::TitleLine(resources::ProgramVersion())));
+    setWindowTitle(resources::qtText(resources::TitleLine(resources::ProgramVersion())));
     // This window's own icon; the about box shows none, so nothing application-wide.
-    setWindowIcon(resources::LoadIconResource(110));
-    m_eLabel[0]->setText(text(200));
-    for (int i = 0; i <= 3; ++i)
-        m_eButton[static_cast<size_t>(i)]->setText(text(201 + i));
-    m_eTaskList->setHeaderLabels({text(210), text(211), text(212)});
-    m_eLabel[1]->setText(text(300));
-    m_TINF->setHeaderLabels({text(310), text(311), text(312)});
-    m_eLabel[2]->setText(text(400));
-    for (int i = 4; i <= 8; ++i)
-        m_eButton[static_cast<size_t>(i)]->setText(text(397 + i));
+    setWindowIcon(resources::LoadIconResource(resources::IconId::MainWindow));
+    m_eLabel[0]->setText(loadQString(StringId::TasksHeader));
+    for (const auto index :
+         {ButtonIndex::Kill, ButtonIndex::Refresh, ButtonIndex::About, ButtonIndex::Quit}) {
+        eButton(index)->setText(loadQString(ButtonCaptions[static_cast<size_t>(index)]));
+    }
+    m_eTaskList->setHeaderLabels({loadQString(StringId::TaskColumn),
+                                  loadQString(StringId::ProcIdColumn),
+                                  loadQString(StringId::LocationColumn)});
+    m_eLabel[1]->setText(loadQString(StringId::InformationHeader));
+    m_TINF->setHeaderLabels({loadQString(StringId::PropertyColumn),
+                             loadQString(StringId::FileOrTidColumn),
+                             loadQString(StringId::LocationOrPriorityColumn)});
+    m_eLabel[2]->setText(loadQString(StringId::WindowsHeader));
+    for (const auto index : {ButtonIndex::Show, ButtonIndex::Hide, ButtonIndex::RefreshWindows,
+                             ButtonIndex::ShowAll, ButtonIndex::HideAll}) {
+        eButton(index)->setText(loadQString(ButtonCaptions[static_cast<size_t>(index)]));
+    }
     m_measures = MeasuresFromDesign(m_design);
-    m_eImgList.push_back(imageListPicture(200));
-    m_eImgList.push_back(imageListPicture(210));
+    m_eImgList.push_back(imageListPicture(resources::IconId::TreeProcess));
+    m_eImgList.push_back(imageListPicture(resources::IconId::TreeWindow));
     m_loaded = true;
     m_form->processEvents();
     RefreshTaskList();
 }
 
 void frmMain::eButton_Click(int Index) {
-    switch (Index) {
-        case 0:
-            KillSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
+    if (Index < 0 || Index >= platform::ButtonCount)
+        return;
+    switch (const auto command = static_cast<ButtonIndex>(Index)) {
+        case ButtonIndex::Kill:
+            tasks::KillSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
             break;
-        case 1:
+        case ButtonIndex::Refresh:
             RefreshTaskList();
             break;
-        case 2:
+        case ButtonIndex::About:
             m_form->setEnabled(false);
             // A top-level of its own, not a child of this window: a child would be
             // disabled along with it and take no input.
@@ -266,16 +291,17 @@ void frmMain::eButton_Click(int Index) {
                 m_about = std::make_unique<about::FORM_Info>(*m_form, this);
             m_about->setVisible(true);
             break;
-        case 3:
+        case ButtonIndex::Quit:
             close();
             break;
-        case 4:
-        case 5:
-        case 7:
-        case 8:
-            details::RunWindowCommand(Index, m_windowNodes, m_platform.windowSystem(), *m_form);
+        case ButtonIndex::Show:
+        case ButtonIndex::Hide:
+        case ButtonIndex::ShowAll:
+        case ButtonIndex::HideAll:
+            details::RunWindowCommand(command, m_windowNodes, m_platform.windowSystem(), *m_form);
             break;
-        default:
+        case ButtonIndex::RefreshWindows:
+            // Disabled in the design, and no command behind it.
             break;
     }
 }

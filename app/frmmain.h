@@ -12,7 +12,7 @@
 #include "app/treewidgetlists.h"
 #include "details/taskdetails.h"
 #include "platform/platform.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "tasks/tasktables.h"
 
 class QLabel;
@@ -72,6 +72,9 @@ public:
 
     QLabel* eLabel(int index) const { return m_eLabel.at(static_cast<size_t>(index)); }
     QPushButton* eButton(int index) const { return m_eButton.at(static_cast<size_t>(index)); }
+    QPushButton* eButton(platform::ButtonIndex index) const {
+        return eButton(static_cast<int>(index));
+    }
     QTreeWidget* eTaskList() const;
     QTreeWidget* TINF() const { return m_TINF; }
     QTreeWidget* TFRM() const { return m_TFRM; }
@@ -110,7 +113,7 @@ private:
     TaskListView* m_eTaskList = nullptr;
     QTreeWidget* m_TINF = nullptr;
     QTreeWidget* m_TFRM = nullptr;
-    std::array<QPushButton*, 9> m_eButton{};
+    std::array<QPushButton*, platform::ButtonCount> m_eButton{};
     std::vector<QIcon> m_eImgList;
 
     TreeWidgetReportList m_taskListRows;

@@ -139,13 +139,4 @@ void LayoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, st
     boxes.eTaskList.height = X;
 }
 
-PixelRect ToPixels(const TwipRect& box) {
-    using resources::TwipsToPixels;
-    const std::int32_t left = TwipsToPixels(box.left);
-    const std::int32_t top = TwipsToPixels(box.top);
-    const std::int32_t right = TwipsToPixels(static_cast<std::int64_t>(box.left) + box.width);
-    const std::int32_t bottom = TwipsToPixels(static_cast<std::int64_t>(box.top) + box.height);
-    return {left, top, right - left, bottom - top};
-}
-
 }  // namespace pelorus::app

@@ -5,20 +5,16 @@
 #include <array>
 #include <cstdint>
 
+#include "resources/twips.h"
+
 /// The main window's layout as integer arithmetic in twips (1/1440 inch, 15 per pixel at
 /// 96 dpi). No toolkit here: the form converts the results to pixels and places its
 /// controls.
 namespace pelorus::app {
 
-/// A control's box in twips, relative to the top-left corner of the client area.
-struct TwipRect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-
-    friend bool operator==(const TwipRect&, const TwipRect&) = default;
-};
+using resources::PixelRect;
+using resources::ToPixels;
+using resources::TwipRect;
 
 /// A control's box in the form design, as the toolkit of the design holds it: single
 /// precision numbers.
@@ -80,20 +76,5 @@ LayoutMeasures MeasuresFromDesign(const DesignGeometry& design);
 /// result depends only on the size and the measures, never on an earlier run.
 void LayoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
                       std::int32_t height);
-
-/// A box in device-independent pixels.
-struct PixelRect {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-
-    friend bool operator==(const PixelRect&, const PixelRect&) = default;
-};
-
-/// Converts a twips box to pixels edge by edge: left, top, right (left + width) and
-/// bottom (top + height) are each rounded to the nearest pixel, ties to even, so that
-/// boxes that touch in twips still touch in pixels.
-PixelRect ToPixels(const TwipRect& box);
 
 }  // namespace pelorus::app

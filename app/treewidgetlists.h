@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 
 namespace pelorus::app {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "details/formatting.h"
 #include "details/windowtree.h"
+#include "resources/formatting.h"
 #include "resources/strings.h"
 #include "tasks/pathtext.h"
 
@@ -53,13 +53,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     if (m_running)
         return;
 
-    std::int32_t slot = 0;
-    try {
-        slot = eTaskList.selectedRow();
-    } catch (...) {
-        // Reading the selected row is the one step whose failure means "no row".
-        slot = 0;
-    }
+    // No selected row reads as 0.
+    std::int32_t slot = eTaskList.selectedRow();
     // A position outside the filled slots has no process behind it; reading it would
     // show what an earlier refresh left there, or run past the tables.
     if (slot <= 0 || slot > tables.TaskCount)
@@ -78,12 +73,12 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     const bool processGone = !startedAt || *startedAt != task.startTime;
 
     TINF.clear();
-    TINF.appendRow(resources::LoadString(320));
+    TINF.appendRow(resources::LoadString(resources::StringId::Exefile));
     TINF.setCell(1, 2, task.file);
     TINF.setCell(1, 3, task.location);
-    TINF.appendRow(resources::LoadString(321));
-    TINF.setCell(2, 2, HexHandle(task.pid));
-    TINF.setCell(2, 3, PriorityText(task.priority));
+    TINF.appendRow(resources::LoadString(resources::StringId::ProcessId));
+    TINF.setCell(2, 2, resources::HexHandle(task.pid));
+    TINF.setCell(2, 3, resources::PriorityText(task.priority));
     TINF.appendRow(std::string());
     std::int32_t detailRow = 4;
 
@@ -92,9 +87,9 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
         platform::ThreadEntry thread;
         while (threads->next(thread)) {
             if (thread.owner == task.pid) {
-                TINF.appendRow(resources::LoadString(322));
-                TINF.setCell(detailRow, 2, HexHandle(thread.tid));
-                TINF.setCell(detailRow, 3, PriorityText(thread.basePriority));
+                TINF.appendRow(resources::LoadString(resources::StringId::Thread));
+                TINF.setCell(detailRow, 2, resources::HexHandle(thread.tid));
+                TINF.setCell(detailRow, 3, resources::PriorityText(thread.basePriority));
                 ++detailRow;
             }
             // Keeps the window painting while the list fills. Nothing read across this
@@ -115,7 +110,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
                 continue;
             const tasks::PathParts parts = tasks::SplitPath(
                 tasks::PathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
-            TINF.appendRow(resources::LoadString(323));
+            TINF.appendRow(resources::LoadString(resources::StringId::Modul));
             TINF.setCell(detailRow, 2, parts.file);
             TINF.setCell(detailRow, 3, parts.location);
             ++detailRow;

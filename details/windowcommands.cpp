@@ -7,7 +7,7 @@
 namespace pelorus::details {
 namespace {
 
-int HexDigit(char c) {
+int hexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -24,7 +24,7 @@ platform::WindowHandle HandleFromKey(std::string_view key) {
         return 0;
     std::uint32_t handle = 0;
     for (const char c : key.substr(1)) {
-        const int digit = HexDigit(c);
+        const int digit = hexDigit(c);
         if (digit < 0)
             break;
         handle = handle * 16 + static_cast<std::uint32_t>(digit);
@@ -50,31 +50,34 @@ void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, boo
     }
 }
 
-void RunWindowCommand(int index, platform::WindowTree& TFRM, platform::WindowSystem& windows,
-                      platform::Form& frmMain) {
-    if (index != 4 && index != 5 && index != 7 && index != 8)
+void RunWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
+                      platform::WindowSystem& windows, platform::Form& frmMain) {
+    using platform::ButtonIndex;
+    if (command != ButtonIndex::Show && command != ButtonIndex::Hide &&
+        command != ButtonIndex::ShowAll && command != ButtonIndex::HideAll) {
         return;
+    }
     frmMain.setVisible(false);
     // Counted in 32 bits: a 16-bit count turns negative past 32,767 nodes, which the
     // queue of the window walk allows, and every loop below would then run zero times.
     const std::int32_t n = TFRM.nodeCount();
-    switch (index) {
-        case 4:
-        case 5:
+    switch (command) {
+        case ButtonIndex::Show:
+        case ButtonIndex::Hide:
             // Node 1 is the process, never a window.
             for (std::int32_t i = 2; i <= n; ++i) {
                 if (TFRM.isSelected(i)) {
-                    SetWindowShown(windows, TFRM.key(i), index == 4);
+                    SetWindowShown(windows, TFRM.key(i), command == ButtonIndex::Show);
                     break;
                 }
             }
             break;
-        case 7:
+        case ButtonIndex::ShowAll:
             // From the last node up, so that node 2 is raised last and ends on top.
             for (std::int32_t i = n; i >= 2; --i)
                 SetWindowShown(windows, TFRM.key(i), true);
             break;
-        case 8:
+        case ButtonIndex::HideAll:
             for (std::int32_t i = 2; i <= n; ++i)
                 SetWindowShown(windows, TFRM.key(i), false);
             break;

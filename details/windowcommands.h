@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "platform/windowsystem.h"
 
 namespace pelorus::details {
@@ -17,10 +17,10 @@ platform::WindowHandle HandleFromKey(std::string_view key);
 /// Shows (visible, restored when minimised, raised) or hides the window of a node key.
 void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, bool Show);
 
-/// The window commands of the buttons under the tree: 4 Show, 5 Hide, 7 Show all,
-/// 8 Hide all; any other index does nothing. The main form is hidden for the duration
-/// of each command and shown (and active) again afterwards.
-void RunWindowCommand(int index, platform::WindowTree& TFRM, platform::WindowSystem& windows,
-                      platform::Form& frmMain);
+/// The window commands of the buttons under the tree: Show, Hide, Show all, Hide all;
+/// any other button does nothing. The main form is hidden for the duration of each
+/// command and shown (and active) again afterwards.
+void RunWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
+                      platform::WindowSystem& windows, platform::Form& frmMain);
 
 }  // namespace pelorus::details

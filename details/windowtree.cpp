@@ -9,14 +9,14 @@
 #include <span>
 #include <vector>
 
-#include "details/formatting.h"
+#include "resources/formatting.h"
 
 namespace pelorus::details {
 namespace {
 
-std::string WindowKey(platform::WindowHandle handle) {
+std::string windowKey(platform::WindowHandle handle) {
     std::string key = "S";
-    key += KeyHex(handle);
+    key += resources::keyHex(handle);
     return key;
 }
 
@@ -44,12 +44,12 @@ private:
 
 /// One guarded block: the node, its place in the queue, its expanded state. A refused
 /// node is not queued, so its children are never walked. False once the queue is full.
-bool AddWindow(platform::WindowTree& TFRM, WindowQueue& queue, const std::string& parentKey,
+bool addWindow(platform::WindowTree& TFRM, WindowQueue& queue, const std::string& parentKey,
                platform::WindowHandle handle, const platform::WindowText& text) {
     if (queue.full())
         return false;
-    if (TFRM.addNode(parentKey, WindowKey(handle),
-                     FormatWindowCaption(text.title, text.className, handle), 2)) {
+    if (TFRM.addNode(parentKey, windowKey(handle),
+                     resources::WindowCaption(text.title, text.className, handle), 2)) {
         queue.push(handle);
         TFRM.expand(TFRM.nodeCount());
     }
@@ -69,7 +69,7 @@ void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM
     if (desktop == 0)
         return;
     std::string RootKey = "M";
-    RootKey += KeyHex(static_cast<std::uint32_t>(pid));
+    RootKey += resources::keyHex(static_cast<std::uint32_t>(pid));
     if (!TFRM.addNode(std::nullopt, RootKey, file, 1))
         return;
     TFRM.expand(1);
@@ -92,7 +92,7 @@ void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM
     for (std::size_t i = 0; i < own.size(); ++i) {
         const platform::WindowText text =
             i < ownTexts.size() ? ownTexts[i] : platform::WindowText{};
-        if (!AddWindow(TFRM, queue, RootKey, own[i], text))
+        if (!addWindow(TFRM, queue, RootKey, own[i], text))
             return;
     }
 
@@ -108,12 +108,12 @@ void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM
         const std::vector<platform::WindowText> texts = windows.texts(all);
         std::size_t next = 0;
         for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
-            const std::string parentKey = WindowKey(parents[p]);
+            const std::string parentKey = windowKey(parents[p]);
             for (const platform::WindowHandle handle : kids[p]) {
                 const platform::WindowText text =
                     next < texts.size() ? texts[next] : platform::WindowText{};
                 ++next;
-                if (!AddWindow(TFRM, queue, parentKey, handle, text))
+                if (!addWindow(TFRM, queue, parentKey, handle, text))
                     return;
             }
         }

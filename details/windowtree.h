@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "platform/windowsystem.h"
 
 namespace pelorus::details {

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -71,8 +72,11 @@ struct WindowPlacement {
     std::int32_t showCmd = SW_HIDE;
 };
 
-/// Title and class name of a window, each valid UTF-8 and at most 254 code points;
-/// empty when absent or when the window has gone.
+/// Window titles and class names are shown cut to this many code points.
+inline constexpr std::size_t MaxWindowTextLength = 254;
+
+/// Title and class name of a window, each valid UTF-8 and at most MaxWindowTextLength
+/// code points; empty when absent or when the window has gone.
 struct WindowText {
     std::string title;
     std::string className;

@@ -5,17 +5,31 @@
 #include <QIcon>
 #include <QPixmap>
 
-/// The program's pictures, built into it. Ids are the resource numbers of the design.
+/// The program's pictures, built into it.
 namespace pelorus::resources {
 
-/// Icon resource `id` (1, 100, 110, 200 or 210) with every size it has (32 x 32; icon 1
-/// also 16 x 16). Light grey RGB(192, 192, 192) is transparent in the icons' artwork.
-QIcon LoadIconResource(int id);
+/// The icon resources, by the numbers of the design.
+enum class IconId : int {
+    Program = 1,        ///< the executable's own icon: a page under a magnifying glass
+    AboutBox = 100,     ///< the about box's picture
+    MainWindow = 110,   ///< the main window's icon
+    TreeProcess = 200,  ///< the window tree's image of the process node
+    TreeWindow = 210,   ///< the window tree's image of a window node
+};
+
+/// The bitmap resources.
+enum class BitmapId : int {
+    AboutStrip = 100,  ///< the about box's 334 x 5 gradient strip
+};
+
+/// Icon resource `id` with every size it has (32 x 32; the program's icon also 16 x 16).
+/// Light grey RGB(192, 192, 192) is transparent in the icons' artwork.
+QIcon LoadIconResource(IconId id);
 
 /// The 32 x 32 image of icon resource `id` as a picture.
-QPixmap LoadIconPicture(int id);
+QPixmap LoadIconPicture(IconId id);
 
-/// Bitmap resource `id` (100: the 334 x 5 gradient strip) at its own size.
-QPixmap LoadBitmapResource(int id);
+/// Bitmap resource `id` at its own size.
+QPixmap LoadBitmapResource(BitmapId id);
 
 }  // namespace pelorus::resources

@@ -17,9 +17,10 @@ struct StringEntry {
 
 }  // namespace
 
-std::string LoadString(int id) {
+std::string LoadString(StringId id) {
+    const int number = static_cast<int>(id);
     const auto* entry = std::find_if(std::begin(kStringTable), std::end(kStringTable),
-                                     [id](const StringEntry& e) { return e.id == id; });
+                                     [number](const StringEntry& e) { return e.id == number; });
     if (entry == std::end(kStringTable))
         return {};
     return std::string(entry->text);

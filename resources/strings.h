@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "resources/stringids.h"
+
 /// The numbered string table: every text the user sees comes from here.
 namespace pelorus::resources {
 
-/// The text of string `id`, UTF-8, as a new string. Asking for an id that is not in the
-/// table is an error of the caller; it gets an empty text.
-std::string LoadString(int id);
+/// The text of string `id`, UTF-8, as a new string. Every named id is in the table; a
+/// number cast to an id that is not gets an empty text.
+std::string LoadString(StringId id);
 
 /// Replaces every occurrence of `marker` in `text` by `value`: plain, case-sensitive,
 /// scanning from the first character; the replaced text is not scanned again.

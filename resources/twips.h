@@ -34,4 +34,35 @@ constexpr std::int32_t TwipsToPixels(std::int64_t twips) {
     return DivideRoundHalfToEven(twips, TwipsPerPixel);
 }
 
+/// A control's box in twips, relative to the top-left corner of the client area.
+struct TwipRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    friend bool operator==(const TwipRect&, const TwipRect&) = default;
+};
+
+/// A box in device-independent pixels.
+struct PixelRect {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+/// Converts a twips box to pixels edge by edge: left, top, right (left + width) and
+/// bottom (top + height) are each rounded to the nearest pixel, ties to even, so that
+/// boxes that touch in twips still touch in pixels.
+constexpr PixelRect ToPixels(const TwipRect& box) {
+    const std::int32_t left = TwipsToPixels(box.left);
+    const std::int32_t top = TwipsToPixels(box.top);
+    const std::int32_t right = TwipsToPixels(static_cast<std::int64_t>(box.left) + box.width);
+    const std::int32_t bottom = TwipsToPixels(static_cast<std::int64_t>(box.top) + box.height);
+    return {left, top, right - left, bottom - top};
+}
+
 }  // namespace pelorus::resources

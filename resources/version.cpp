@@ -10,8 +10,6 @@ namespace {
 // Configured from the project version at build time.
 #include "resources/versionblock.inc"
 
-enum StringId { kTitleRelease = 101, kTitleBeta = 102 };
-
 }  // namespace
 
 Version ProgramVersion() {
@@ -43,8 +41,8 @@ std::string VersionText(int major, int minor) {
 std::string TitleLine(const Version& version) {
     const std::string versionText = VersionText(version.major, version.minor);
     if (version.revision == 0)
-        return ReplaceAll(LoadString(kTitleRelease), "$", versionText);
-    return ReplaceAll(ReplaceAll(LoadString(kTitleBeta), "$", versionText), "%",
+        return ReplaceAll(LoadString(StringId::TitleRelease), "$", versionText);
+    return ReplaceAll(ReplaceAll(LoadString(StringId::TitleBeta), "$", versionText), "%",
                       std::to_string(version.revision));
 }
 

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "tasks/refresh.h"
 
-#include "details/formatting.h"
+#include "resources/formatting.h"
 #include "tasks/pathtext.h"
 
 namespace pelorus::tasks {
@@ -30,7 +30,7 @@ void RefreshTaskList(TaskTables& tables, platform::ProcessSource& source,
         tables.TaskLocation[i] = std::move(parts.location);
         eTaskList.appendRow(tables.TaskFile[i]);
         tables.TaskCount = i + 1;
-        eTaskList.setCell(tables.TaskCount, 2, details::HexHandle(entry.pid));
+        eTaskList.setCell(tables.TaskCount, 2, resources::HexHandle(entry.pid));
         eTaskList.setCell(tables.TaskCount, 3, tables.TaskLocation[i]);
         delivered = snapshot->next(entry);
     }

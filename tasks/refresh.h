@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/processsource.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "tasks/tasktables.h"
 
 namespace pelorus::tasks {

@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/types.h"
+
 /// Turning the bytes of X text properties into the texts the viewer shows.
 namespace pelorus::platform::x11 {
 
 /// Titles and class names are cut to this many code points.
-inline constexpr std::size_t MaxTextLength = 254;
+inline constexpr std::size_t MaxTextLength = MaxWindowTextLength;
 
 /// `bytes` up to its first NUL as valid UTF-8 of at most `limit` code points: every byte
 /// that is no part of a valid sequence (overlong forms, surrogates and values above

@@ -86,7 +86,8 @@ TEST_F(AboutBox, ShowsItsTextsFromTheStringTable) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Info..."));
     EXPECT_EQ(form->lLabel(0)->caption(), QStringLiteral("Pelorus Viewer 2.50 [beta 1]"));
     EXPECT_FALSE(form->lLabel(1)->caption().isEmpty());
-    EXPECT_EQ(form->lLabel(1)->caption(), QString::fromStdString(resources::LoadString(103)));
+    EXPECT_EQ(form->lLabel(1)->caption(),
+              QString::fromStdString(resources::LoadString(resources::StringId::RightsNotice)));
     EXPECT_EQ(form->lLabel(2)->caption(),
               QStringLiteral("For additional information and credits, see 'Pelmarin.txt'"));
     EXPECT_EQ(form->eButton()->text(), QStringLiteral("&Close"));
@@ -100,7 +101,8 @@ TEST_F(AboutBox, LicenceNoteIsTwoLinesJoinedByALoneCarriageReturn) {
     InfoForm* form = open();
     ASSERT_NE(form, nullptr);
     const QString note = form->lLabel(4)->caption();
-    const QString table = QString::fromStdString(resources::LoadString(105));
+    const QString table =
+        QString::fromStdString(resources::LoadString(resources::StringId::LicenceNote));
     ASSERT_EQ(table.count(QLatin1Char('|')), 1);
 
     EXPECT_EQ(note, QString(table).replace(QLatin1Char('|'), QLatin1Char('\r')));

@@ -14,7 +14,7 @@
 #include <QWindow>
 
 #include "about/aboutbox.h"
-#include "details/formatting.h"
+#include "resources/formatting.h"
 #include "resources/pictures.h"
 #include "tests/forms/formtesting.h"
 #include "tests/support/xserver.h"
@@ -42,8 +42,10 @@ TEST(FrmMainLoad, TitleIconCaptionsAndHeaders) {
     form.Form_Load();
 
     EXPECT_EQ(form.windowTitle().toStdString(), "Pelorus Viewer 2.50 [beta 1]");
-    EXPECT_EQ(iconImage(form.windowIcon()), iconImage(resources::LoadIconResource(110)));
-    EXPECT_NE(iconImage(form.windowIcon()), iconImage(resources::LoadIconResource(1)));
+    EXPECT_EQ(iconImage(form.windowIcon()),
+              iconImage(resources::LoadIconResource(resources::IconId::MainWindow)));
+    EXPECT_NE(iconImage(form.windowIcon()),
+              iconImage(resources::LoadIconResource(resources::IconId::Program)));
     // The icon is this window's alone: the about box shows none.
     EXPECT_TRUE(QApplication::windowIcon().isNull());
 
@@ -131,7 +133,7 @@ TEST(FrmMainLoad, TheTaskListShowsRealProcessesBeforeTheFirstShow) {
     frmMain form(*platform);
     form.Form_Load();
     ASSERT_FALSE(form.isVisible());
-    const int row = rowOf(*form.eTaskList(), details::HexHandle(child.pid()));
+    const int row = rowOf(*form.eTaskList(), resources::HexHandle(child.pid()));
     ASSERT_GE(row, 0);
     const QTreeWidgetItem* item = form.eTaskList()->topLevelItem(row);
     EXPECT_EQ(item->text(0).toStdString(), "sleep");
@@ -230,7 +232,7 @@ TEST(FrmMainCommands, KillEndsEverySelectedRealProcessAndTheRowsStayUntilRefresh
     const auto platform = platform::makeNativePlatform();
     auto form = showLoadedForm(*platform);
     for (const ChildProcess& child : children) {
-        const int row = rowOf(*form->eTaskList(), details::HexHandle(child.pid()));
+        const int row = rowOf(*form->eTaskList(), resources::HexHandle(child.pid()));
         ASSERT_GE(row, 0);
         form->eTaskList()->topLevelItem(row)->setSelected(true);
     }
@@ -242,14 +244,14 @@ TEST(FrmMainCommands, KillEndsEverySelectedRealProcessAndTheRowsStayUntilRefresh
     EXPECT_FALSE(bystander.reapIfEnded());
     EXPECT_EQ(form->eTaskList()->topLevelItemCount(), rows);
     for (const ChildProcess& child : children) {
-        EXPECT_GE(rowOf(*form->eTaskList(), details::HexHandle(child.pid())), 0);
+        EXPECT_GE(rowOf(*form->eTaskList(), resources::HexHandle(child.pid())), 0);
     }
 
     form->eButton(1)->click();
     for (const ChildProcess& child : children) {
-        EXPECT_EQ(rowOf(*form->eTaskList(), details::HexHandle(child.pid())), -1);
+        EXPECT_EQ(rowOf(*form->eTaskList(), resources::HexHandle(child.pid())), -1);
     }
-    EXPECT_GE(rowOf(*form->eTaskList(), details::HexHandle(bystander.pid())), 0);
+    EXPECT_GE(rowOf(*form->eTaskList(), resources::HexHandle(bystander.pid())), 0);
 }
 
 TEST(FrmMainCommands, KillWithAnEmptyListDoesNothing) {

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "details/formatting.h"
 #include "details/windowcommands.h"
+#include "resources/formatting.h"
 #include "tests/forms/formtesting.h"
 #include "tests/support/xserver.h"
 
@@ -72,7 +72,7 @@ TEST(FrmMainWindowManager, WindowCommandsLeaveTheMainWindowActiveWithItsFocus) {
     const bool opened = waitUntil(
         [&] {
             form->eButton(1)->click();
-            const int row = rowOf(*list, details::HexHandle(client.pid()));
+            const int row = rowOf(*list, resources::HexHandle(client.pid()));
             if (row < 0)
                 return false;
             list->setCurrentItem(list->topLevelItem(row));
@@ -90,7 +90,7 @@ TEST(FrmMainWindowManager, WindowCommandsLeaveTheMainWindowActiveWithItsFocus) {
         const QString text = node->text(0);
         const qsizetype open = text.lastIndexOf('(');
         const unsigned long id = text.mid(open + 1).chopped(1).toULong();
-        return "S" + details::KeyHex(static_cast<std::uint32_t>(id));
+        return "S" + resources::keyHex(static_cast<std::uint32_t>(id));
     }());
     ASSERT_NE(handle, 0U);
     platform::WindowSystem& windows = native->windowSystem();

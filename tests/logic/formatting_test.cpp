@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "details/formatting.h"
+#include "resources/formatting.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "tests/logic/stubwindows.h"
-
-namespace pelorus::details {
+namespace pelorus::resources {
 namespace {
 
 const std::string kFFFD = "\xEF\xBF\xBD";
@@ -52,42 +50,33 @@ TEST(PriorityText, NamesOnlyTheFourClassesAndNumbersTheRest) {
         EXPECT_EQ(PriorityText(c.priority), c.text) << c.priority;
 }
 
-TEST(FormatWindowCaption, TitleClassAndSignedDecimalHandle) {
-    EXPECT_EQ(FormatWindowCaption("Program Manager", "Progman", 65556),
+TEST(WindowCaption, TitleClassAndSignedDecimalHandle) {
+    EXPECT_EQ(WindowCaption("Program Manager", "Progman", 65556),
               "Program Manager (Progman)   (65556)");
-    EXPECT_EQ(FormatWindowCaption("", "Shell_TrayWnd", 131104), "(Shell_TrayWnd)   (131104)");
-    EXPECT_EQ(FormatWindowCaption("", "", 42), "()   (42)");
-    EXPECT_EQ(FormatWindowCaption("T", "", 0x80000000u), "T ()   (-2147483648)");
-    EXPECT_EQ(FormatWindowCaption("", "c", 0xFFFFFFFFu), "(c)   (-1)");
+    EXPECT_EQ(WindowCaption("", "Shell_TrayWnd", 131104), "(Shell_TrayWnd)   (131104)");
+    // A window that has gone: empty title and class, the handle still shows.
+    EXPECT_EQ(WindowCaption("", "", 42), "()   (42)");
+    EXPECT_EQ(WindowCaption("T", "", 0x80000000u), "T ()   (-2147483648)");
+    EXPECT_EQ(WindowCaption("", "c", 0xFFFFFFFFu), "(c)   (-1)");
 }
 
-TEST(WindowCaption, AsksTheWindowSystemAndHoldsItsAnswerToTheRules) {
-    testing::StubWindowSystem windows;
-    windows.textOf[655812] = {"Editor", "XTerm"};
-    windows.textOf[7] = {std::string(300, 'x'), std::string(255, 'c')};
-    windows.textOf[8] = {"bad\xFF", ""};
-    windows.textOf[9] = {std::string(253, 'a') + "\xC3\xA9\xC3\xA9", ""};
-
-    EXPECT_EQ(WindowCaption(windows, 655812), "Editor (XTerm)   (655812)");
-    EXPECT_EQ(WindowCaption(windows, 7),
+TEST(WindowCaption, HoldsAnyTextToValidUtf8Of254CodePoints) {
+    EXPECT_EQ(WindowCaption(std::string(300, 'x'), std::string(255, 'c'), 7),
               std::string(254, 'x') + " (" + std::string(254, 'c') + ")   (7)");
-    EXPECT_EQ(WindowCaption(windows, 8), "bad" + kFFFD + " ()   (8)");
+    EXPECT_EQ(WindowCaption("bad\xFF", "", 8), "bad" + kFFFD + " ()   (8)");
     // Cut after 254 code points, not inside the two-byte character.
-    EXPECT_EQ(WindowCaption(windows, 9), std::string(253, 'a') + "\xC3\xA9 ()   (9)");
-    // A window that has gone: empty title and class, the handle still shows.
-    EXPECT_EQ(WindowCaption(windows, 99), "()   (99)");
-    windows.answerNoTexts = true;
-    EXPECT_EQ(WindowCaption(windows, 655812), "()   (655812)");
+    EXPECT_EQ(WindowCaption(std::string(253, 'a') + "\xC3\xA9\xC3\xA9", "", 9),
+              std::string(253, 'a') + "\xC3\xA9 ()   (9)");
 }
 
 TEST(KeyHex, UpperCaseWithoutLeadingZeros) {
-    EXPECT_EQ(KeyHex(0), "0");
-    EXPECT_EQ(KeyHex(1234), "4D2");
-    EXPECT_EQ(KeyHex(655812), "A01C4");
-    EXPECT_EQ(KeyHex(16), "10");
-    EXPECT_EQ(KeyHex(0x80000000u), "80000000");
-    EXPECT_EQ(KeyHex(0xFFFFFFFFu), "FFFFFFFF");
+    EXPECT_EQ(keyHex(0), "0");
+    EXPECT_EQ(keyHex(1234), "4D2");
+    EXPECT_EQ(keyHex(655812), "A01C4");
+    EXPECT_EQ(keyHex(16), "10");
+    EXPECT_EQ(keyHex(0x80000000u), "80000000");
+    EXPECT_EQ(keyHex(0xFFFFFFFFu), "FFFFFFFF");
 }
 
 }  // namespace
-}  // namespace pelorus::details
+}  // namespace pelorus::resources

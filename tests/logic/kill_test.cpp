@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "app/taskcommands.h"
+#include "tasks/kill.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ protected:
             source.add(100 * i, 8, "/bin/p", 1000 + i);
         RefreshTaskList(*tables, source, list, form);
     }
-    void Kill() { app::KillSelectedTasks(*tables, list, control); }
+    void Kill() { KillSelectedTasks(*tables, list, control); }
 
     std::unique_ptr<TaskTables> tables = std::make_unique<TaskTables>();
     FakeProcessSource source;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/taskcommands.h"
+#include "tasks/kill.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakeprocesses.h"
@@ -261,7 +261,7 @@ TEST_F(TaskDetailsTest, KillOrClearedTaskListDuringTheThreadWalk) {
     form.onProcessEvents = [&] {
         if (!control.calls.empty())
             return;
-        app::KillSelectedTasks(*tables, eTaskList, control);
+        tasks::KillSelectedTasks(*tables, eTaskList, control);
     };
     Open();
     EXPECT_EQ(control.calls, (std::vector<FakeProcessControl::Call>{{kEditor, 70}}));

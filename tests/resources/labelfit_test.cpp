@@ -40,12 +40,12 @@ TEST(LabelFit, TitleLineFitsItsBoldLabel) {  // 4095 x 225 twips
 }
 
 TEST(LabelFit, RightsNoticeFitsItsLabel) {  // 4095 x 255 twips, regular
-    EXPECT_LE(Width(LoadString(103), false), 273);
+    EXPECT_LE(Width(LoadString(pelorus::resources::StringId::RightsNotice), false), 273);
     EXPECT_LE(LineHeight(false), 17);
 }
 
 TEST(LabelFit, LicenceNoteFitsItsBoldLabelOnTwoLines) {  // 4815 x 555 twips
-    const std::string note = LoadString(105);
+    const std::string note = LoadString(pelorus::resources::StringId::LicenceNote);
     const auto bar = note.find('|');
     ASSERT_NE(bar, std::string::npos);
     EXPECT_LE(Width(note.substr(0, bar), true), 321);

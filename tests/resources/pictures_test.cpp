@@ -13,9 +13,19 @@
 
 namespace {
 
-using pelorus::resources::LoadBitmapResource;
-using pelorus::resources::LoadIconPicture;
-using pelorus::resources::LoadIconResource;
+using pelorus::resources::BitmapId;
+using pelorus::resources::IconId;
+
+// The pictures by the numbers of the resources, unknown numbers included.
+QIcon LoadIconResource(int id) {
+    return pelorus::resources::LoadIconResource(static_cast<IconId>(id));
+}
+QPixmap LoadIconPicture(int id) {
+    return pelorus::resources::LoadIconPicture(static_cast<IconId>(id));
+}
+QPixmap LoadBitmapResource(int id) {
+    return pelorus::resources::LoadBitmapResource(static_cast<BitmapId>(id));
+}
 
 const int kIconIds[] = {1, 100, 110, 200, 210};
 

@@ -12,8 +12,13 @@
 
 namespace {
 
-using pelorus::resources::LoadString;
 using pelorus::resources::ReplaceAll;
+using pelorus::resources::StringId;
+
+// The table by its numbers, which are its data.
+std::string load(int id) {
+    return pelorus::resources::LoadString(static_cast<StringId>(id));
+}
 
 const std::vector<std::pair<int, std::string>>& ExpectedTable() {
     static const std::vector<std::pair<int, std::string>> table = {
@@ -67,25 +72,25 @@ char AccessKey(const std::string& caption) {
 
 TEST(StringTable, HoldsEveryEntryWithItsExactText) {
     for (const auto& [id, text] : ExpectedTable()) {
-        EXPECT_EQ(LoadString(id), text) << "string " << id;
+        EXPECT_EQ(load(id), text) << "string " << id;
     }
 }
 
 TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
     int present = 0;
-    for (int id = -100; id <= 70000; ++id) {
-        if (!LoadString(id).empty())
+    for (int id = 0; id <= 65535; ++id) {
+        if (!load(id).empty())
             ++present;
     }
     EXPECT_EQ(present, static_cast<int>(ExpectedTable().size()));
-    for (int id : {-1, 0, 99, 107, 205, 213, 301, 335, 399, 406, 65535, 65536}) {
-        EXPECT_EQ(LoadString(id), "") << "string " << id;
+    for (int id : {0, 99, 107, 205, 213, 301, 335, 399, 406, 65535}) {
+        EXPECT_EQ(load(id), "") << "string " << id;
     }
 }
 
 TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
-        const std::string loaded = LoadString(id);
+        const std::string loaded = load(id);
         const bool dollar = id == 101 || id == 102 || id == 334;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
@@ -93,14 +98,22 @@ TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     }
 }
 
+TEST(StringTable, NamesStandForTheTablesNumbers) {
+    EXPECT_EQ(static_cast<int>(StringId::InfoTitle), 100);
+    EXPECT_EQ(static_cast<int>(StringId::KillCaption), 201);
+    EXPECT_EQ(static_cast<int>(StringId::Exefile), 320);
+    EXPECT_EQ(static_cast<int>(StringId::PriorityOther), 334);
+    EXPECT_EQ(static_cast<int>(StringId::HideAllCaption), 405);
+}
+
 TEST(StringMarkers, PriorityNumberFillsTheDollar) {
-    EXPECT_EQ(ReplaceAll(LoadString(334), "$", "7"), "7 (\?\?\?)");
-    EXPECT_EQ(ReplaceAll(LoadString(334), "$", "31"), "31 (\?\?\?)");
-    EXPECT_EQ(ReplaceAll(LoadString(334), "$", "65535"), "65535 (\?\?\?)");
+    EXPECT_EQ(ReplaceAll(load(334), "$", "7"), "7 (\?\?\?)");
+    EXPECT_EQ(ReplaceAll(load(334), "$", "31"), "31 (\?\?\?)");
+    EXPECT_EQ(ReplaceAll(load(334), "$", "65535"), "65535 (\?\?\?)");
 }
 
 TEST(StringMarkers, BetaTitleFillsEachPlaceholderOnItsOwn) {
-    const std::string beta = LoadString(102);
+    const std::string beta = load(102);
     EXPECT_EQ(ReplaceAll(beta, "$", "2.50"), "Pelorus Viewer 2.50 [beta %]");
     EXPECT_EQ(ReplaceAll(beta, "%", "1"), "Pelorus Viewer $ [beta 1]");
     EXPECT_EQ(ReplaceAll(ReplaceAll(beta, "$", "2.50"), "%", "12"),
@@ -108,7 +121,7 @@ TEST(StringMarkers, BetaTitleFillsEachPlaceholderOnItsOwn) {
 }
 
 TEST(StringMarkers, LicenceNoteBecomesTwoLinesJoinedByALoneCarriageReturn) {
-    const std::string note = ReplaceAll(LoadString(105), "|", "\r");
+    const std::string note = ReplaceAll(load(105), "|", "\r");
     const auto cr = note.find('\r');
     ASSERT_NE(cr, std::string::npos);
     EXPECT_EQ(note.find('\r', cr + 1), std::string::npos);
@@ -126,7 +139,7 @@ TEST(StringTable, ButtonAccessKeys) {
     };
     // Access keys are case-blind, so R and H are each shared by two buttons.
     for (const auto& [id, key] : keys) {
-        EXPECT_EQ(std::toupper(AccessKey(LoadString(id))), key) << "string " << id;
+        EXPECT_EQ(std::toupper(AccessKey(load(id))), key) << "string " << id;
     }
 }
 

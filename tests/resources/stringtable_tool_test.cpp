@@ -34,8 +34,11 @@ protected:
     bool Generate(const std::string& data) {
         std::ofstream(m_dir / "strings.tsv", std::ios::binary) << data;
         std::vector<std::string> args = {
-            PELORUS_TEST_CMAKE, "-DINPUT=" + (m_dir / "strings.tsv").string(),
-            "-DOUTPUT=" + Output().string(), "-P",
+            PELORUS_TEST_CMAKE,
+            "-DINPUT=" + (m_dir / "strings.tsv").string(),
+            "-DOUTPUT=" + Output().string(),
+            "-DIDS_OUTPUT=" + Ids().string(),
+            "-P",
             std::string(PELORUS_SOURCE_DIR) + "/resources/stringtable.cmake"};
         std::vector<char*> argv;
         for (auto& arg : args)
@@ -56,15 +59,21 @@ protected:
     }
 
     fs::path Output() const { return m_dir / "stringtable.inc"; }
+    fs::path Ids() const { return m_dir / "stringids.h"; }
 
-    std::string Entries() const {
-        std::ifstream in(Output(), std::ios::binary);
+    std::string IdNames() const { return Braced(Ids()); }
+
+    std::string Entries() const { return Braced(Output()); }
+
+    // What a generated file holds between its last "{" line and the "};" that closes it.
+    static std::string Braced(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
         const std::string all = text.str();
-        const auto open = all.find("{\n");
         const auto close = all.rfind("};");
-        if (open == std::string::npos || close == std::string::npos)
+        const auto open = close == std::string::npos ? close : all.rfind("{\n", close);
+        if (open == std::string::npos)
             return "<malformed>";
         return all.substr(open + 2, close - open - 2);
     }
@@ -77,22 +86,26 @@ TEST_F(StringTableTool, WritesEveryByteSoThatTheLiteralMeansTheText) {
     ASSERT_TRUE(
         Generate("# comment\n"
                  "\n"
-                 "0042\tsay \"hi\"; a\\b (\?\?\?) \xc3\xa9$%|&\r\n"
-                 "7\t\n"
-                 "65535\tlast line without its line feed"));
+                 "0042\tSay\tsay \"hi\"; a\\b (\?\?\?) \xc3\xa9$%|&\r\n"
+                 "7\tEmpty7\t\n"
+                 "65535\tLast\tlast line without its line feed"));
     EXPECT_EQ(Entries(),
               "    {42, \"say \\042hi\\042\\073 a\\134b (\\077\\077\\077) \\303\\251$%|&\"},\n"
               "    {7, \"\"},\n"
               "    {65535, \"last line without its line feed\"},\n");
+    EXPECT_EQ(IdNames(), "    Say = 42,\n    Empty7 = 7,\n    Last = 65535,\n");
 }
 
 TEST_F(StringTableTool, RefusesMalformedData) {
-    EXPECT_FALSE(Generate("100\tone\n100\ttwo\n")) << "an id given twice";
+    EXPECT_FALSE(Generate("100\tOne\tone\n100\tTwo\ttwo\n")) << "an id given twice";
+    EXPECT_FALSE(Generate("100\tOne\tone\n101\tOne\ttwo\n")) << "a name given twice";
     EXPECT_FALSE(Generate("100 no tab\n")) << "no TAB";
-    EXPECT_FALSE(Generate("\tno id\n")) << "no id";
-    EXPECT_FALSE(Generate("1a\ttext\n")) << "an id that is not a number";
-    EXPECT_FALSE(Generate("65536\ttext\n")) << "an id beyond 16 bits";
-    EXPECT_FALSE(Generate("100\ta\tb\n")) << "a second TAB";
+    EXPECT_FALSE(Generate("\tName\tno id\n")) << "no id";
+    EXPECT_FALSE(Generate("1a\tName\ttext\n")) << "an id that is not a number";
+    EXPECT_FALSE(Generate("65536\tName\ttext\n")) << "an id beyond 16 bits";
+    EXPECT_FALSE(Generate("100\ttext without a name\n")) << "no name";
+    EXPECT_FALSE(Generate("100\t1st\ttext\n")) << "a name that is no identifier";
+    EXPECT_FALSE(Generate("100\tName\ta\tb\n")) << "a third TAB";
     EXPECT_FALSE(fs::exists(Output()));
 }
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 
 namespace pelorus::testing {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "details/formatting.h"
+#include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
 #include "tests/x11/indexedtree.h"
@@ -36,7 +36,7 @@ protected:
     void addWindow(platform::WindowHandle handle, std::int32_t state) {
         windows.add(handle, 1, 7, "w", "c", true);
         windows.windows[handle].showCmd = state;
-        tree.nodes.push_back({std::string("M7"), "S" + KeyHex(handle), "w", 2, true});
+        tree.nodes.push_back({std::string("M7"), "S" + resources::keyHex(handle), "w", 2, true});
     }
     void SetUp() override { tree.nodes.push_back({std::nullopt, "M7", "proc", 1, true}); }
 
@@ -78,8 +78,8 @@ TEST_F(WindowCommands, ShowAndHideActOnTheFirstSelectedWindowNode) {
     addWindow(0x10, SW_SHOWNORMAL);
     addWindow(0x20, SW_HIDE);
     tree.selectedIndex = 3;
-    RunWindowCommand(4, tree, windows, form);
-    RunWindowCommand(5, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::Show, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::Hide, tree, windows, form);
     EXPECT_EQ(windows.calls,
               (std::vector<Call>{
                   {"place", 0x20, SW_SHOW}, {"raise", 0x20, 0}, {"place", 0x20, SW_HIDE}}));
@@ -90,8 +90,8 @@ TEST_F(WindowCommands, NothingSelectedOrOnlyTheProcessNodeChangesNoWindow) {
     addWindow(0x10, SW_SHOWNORMAL);
     for (const int selected : {0, 1}) {
         tree.selectedIndex = selected;
-        RunWindowCommand(4, tree, windows, form);
-        RunWindowCommand(5, tree, windows, form);
+        RunWindowCommand(platform::ButtonIndex::Show, tree, windows, form);
+        RunWindowCommand(platform::ButtonIndex::Hide, tree, windows, form);
     }
     EXPECT_TRUE(windows.calls.empty());
     EXPECT_EQ(form.calls.size(), 8u);
@@ -102,7 +102,7 @@ TEST_F(WindowCommands, ShowAllRaisesFromTheLastNodeAndHideAllHidesFromTheSecond)
     addWindow(0x10, SW_HIDE);
     addWindow(0x20, SW_SHOWMINIMIZED);
     addWindow(0x30, SW_SHOWNORMAL);
-    RunWindowCommand(7, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, windows, form);
     std::vector<platform::WindowHandle> raised;
     for (const auto& call : windows.calls) {
         if (call.what == "raise")
@@ -112,7 +112,7 @@ TEST_F(WindowCommands, ShowAllRaisesFromTheLastNodeAndHideAllHidesFromTheSecond)
     EXPECT_EQ(windows.topLevels.front(), 0x10u);
 
     windows.calls.clear();
-    RunWindowCommand(8, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
     EXPECT_EQ(windows.calls,
               (std::vector<Call>{
                   {"place", 0x10, SW_HIDE}, {"place", 0x20, SW_HIDE}, {"place", 0x30, SW_HIDE}}));
@@ -124,17 +124,19 @@ TEST_F(WindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
     addWindow(0x20, SW_SHOWNORMAL);
     addWindow(0x30, SW_SHOWNORMAL);
     windows.destroy(0x20);
-    RunWindowCommand(8, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
     EXPECT_EQ(windows.windows[0x10].showCmd, SW_HIDE);
     EXPECT_EQ(windows.windows[0x30].showCmd, SW_HIDE);
     EXPECT_FALSE(windows.exists(0x20));
 }
 
-TEST_F(WindowCommands, OtherIndicesDoNothingAtAll) {
+TEST_F(WindowCommands, OtherButtonsDoNothingAtAll) {
     addWindow(0x10, SW_HIDE);
     tree.selectedIndex = 2;
-    for (const int index : {-1, 0, 1, 2, 3, 6, 9, 100})
-        RunWindowCommand(index, tree, windows, form);
+    using platform::ButtonIndex;
+    for (const auto button : {ButtonIndex::Kill, ButtonIndex::Refresh, ButtonIndex::About,
+                              ButtonIndex::Quit, ButtonIndex::RefreshWindows})
+        RunWindowCommand(button, tree, windows, form);
     EXPECT_TRUE(windows.calls.empty());
     EXPECT_TRUE(form.calls.empty());
 }
@@ -146,10 +148,10 @@ TEST(WindowCommandsLargeTree, HideAllReachesEveryNodePastA16BitCount) {
     tree.addNode(std::nullopt, "M1", "proc", 1);
     constexpr int kWindows = 40000;
     for (int i = 0; i < kWindows; ++i) {
-        tree.addNode(std::string("M1"), "S" + KeyHex(static_cast<std::uint32_t>(0x1000 + i)), "w",
-                     2);
+        tree.addNode(std::string("M1"),
+                     "S" + resources::keyHex(static_cast<std::uint32_t>(0x1000 + i)), "w", 2);
     }
-    RunWindowCommand(8, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
     ASSERT_EQ(windows.calls.size(), static_cast<size_t>(kWindows));
     EXPECT_EQ(windows.calls.back().window,
               static_cast<platform::WindowHandle>(0x1000 + kWindows - 1));

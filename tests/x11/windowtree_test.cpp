@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "details/formatting.h"
+#include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
 #include "tests/x11/indexedtree.h"
@@ -139,7 +139,8 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
     BuildWindowTree(windows, tree, kPid, "many");
     ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
     // Two top-levels, then the first WindowQueueSize - 2 children of "first".
-    EXPECT_EQ(tree.key(tree.nodeCount()), "S" + KeyHex(kFirstChild + WindowQueueSize - 3));
+    EXPECT_EQ(tree.key(tree.nodeCount()),
+              "S" + resources::keyHex(kFirstChild + WindowQueueSize - 3));
 }
 
 }  // namespace

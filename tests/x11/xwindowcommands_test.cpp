@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "details/formatting.h"
 #include "details/windowcommands.h"
 #include "details/windowtree.h"
 #include "platform/x11/xcbwindowsystem.h"
+#include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/x11/xfixture.h"
 
@@ -47,9 +47,9 @@ protected:
 
     xcb_window_t id(const char* name) { return client->ids[name]; }
     /// Runs the command on the node of `name` selected.
-    void command(int index, const char* name) {
-        tree.selectedIndex = tree.find("S" + KeyHex(id(name)));
-        RunWindowCommand(index, tree, *windows, form);
+    void command(platform::ButtonIndex button, const char* name) {
+        tree.selectedIndex = tree.find("S" + resources::keyHex(id(name)));
+        RunWindowCommand(button, tree, *windows, form);
     }
     bool shownOnTop(xcb_window_t window) {
         const auto order = x.topmostFirst(targets);
@@ -81,10 +81,10 @@ TEST_P(XWindowCommands, HideThenShowReturnsTheWindowVisibleOnTop) {
     const std::uint32_t never = 0;
     xcb_change_property(x.x(), XCB_PROP_MODE_REPLACE, id("T1"), x.atom("_NET_WM_USER_TIME"),
                         XCB_ATOM_CARDINAL, 32, 1, &never);
-    command(5, "T1");
+    command(platform::ButtonIndex::Hide, "T1");
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED; }));
     EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_HIDE);
-    command(4, "T1");
+    command(platform::ButtonIndex::Show, "T1");
     EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T1")); }));
     if (x.withManager()) {
         EXPECT_TRUE(XFixture::waitFor([&] {
@@ -102,7 +102,7 @@ TEST_P(XWindowCommands, ShowAllLeavesTheSecondNodeOnTopOfTheOthers) {
     ASSERT_TRUE(XFixture::waitFor([&] {
         return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T1"), id("T2"), id("T3")};
     }));
-    RunWindowCommand(7, tree, *windows, form);
+    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form);
     // Nodes 2..4 are T3, T2, T1; raised from the last, T3 ends on top.
     EXPECT_TRUE(XFixture::waitFor([&] {
         return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T3"), id("T2"), id("T1")};
@@ -115,7 +115,7 @@ TEST_P(XWindowCommands, HideAllHidesFromTheSecondNodeDown) {
         xcb_change_window_attributes(x.x(), window, XCB_CW_EVENT_MASK, &mask);
     }
     std::free(xcb_get_input_focus_reply(x.x(), xcb_get_input_focus(x.x()), nullptr));
-    RunWindowCommand(8, tree, *windows, form);
+    RunWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form);
     std::vector<xcb_window_t> order;
     XFixture::waitFor([&] {
         while (xcb_generic_event_t* event = xcb_poll_for_event(x.x())) {
@@ -137,12 +137,12 @@ TEST_P(XWindowCommands, HideAllHidesFromTheSecondNodeDown) {
 TEST_P(XWindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
     xcb_destroy_window(x.x(), id("T2"));
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T2")) == -1; }));
-    RunWindowCommand(8, tree, *windows, form);
+    RunWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form);
     EXPECT_TRUE(XFixture::waitFor([&] {
         return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED &&
                x.mapState(id("T3")) == XCB_MAP_STATE_UNMAPPED;
     }));
-    RunWindowCommand(7, tree, *windows, form);
+    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form);
     EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T3")); }));
     EXPECT_EQ(x.mapState(id("T1")), XCB_MAP_STATE_VIEWABLE);
 }
@@ -152,8 +152,8 @@ TEST_P(XWindowCommands, ErrorsAboutADestroyedWindowDoNotPileUp) {
     xcb_destroy_window(x.x(), gone);
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(gone) == -1; }));
     for (int round = 0; round < 20; ++round) {
-        command(5, "T2");
-        command(4, "T2");
+        command(platform::ButtonIndex::Hide, "T2");
+        command(platform::ButtonIndex::Show, "T2");
         windows->children(std::span(&gone, 1));
         windows->owners(std::span(&gone, 1));
         windows->texts(std::span(&gone, 1));
@@ -171,7 +171,7 @@ TEST_F(XWindowCommandsManaged, ShowRestoresAMinimisedWindowOnTop) {
     x.sendToRoot(id("T1"), "WM_CHANGE_STATE", {kIconicState});
     ASSERT_TRUE(XFixture::waitFor(
         [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMINIMIZED; }));
-    command(4, "T1");
+    command(platform::ButtonIndex::Show, "T1");
     EXPECT_TRUE(XFixture::waitFor([&] {
         const auto state = x.cardinals(id("T1"), "WM_STATE");
         return !state.empty() && state[0] == kNormalState && shownOnTop(id("T1"));
@@ -188,7 +188,7 @@ TEST_F(XWindowCommandsManaged, ShowKeepsAMaximisedWindowMaximised) {
         [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMAXIMIZED; }));
     windows->raise(id("T2"));
     ASSERT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T2")); }));
-    command(4, "T1");
+    command(platform::ButtonIndex::Show, "T1");
     EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T1")); }));
     EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_SHOWMAXIMIZED);
 }
@@ -213,8 +213,8 @@ TEST(XServerGone, AnswersBecomeEmptyAndTheDesktopGoes) {
     EXPECT_EQ(windows.placement(t1).showCmd, platform::SW_HIDE);
     tree.selectedIndex = 2;
     testing::FakeForm form;
-    RunWindowCommand(4, tree, windows, form);
-    RunWindowCommand(8, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::Show, tree, windows, form);
+    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
     EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
     EXPECT_EQ(windows.desktop(), 0u);
     BuildWindowTree(windows, tree, client->process.pid(), "client");
@@ -240,9 +240,10 @@ TEST(XServerGone, TheNextOpeningReachesANewServer) {
     setenv("DISPLAY", second.display().c_str(), 1);
     testing::FakeWindowTree tree;
     BuildWindowTree(windows, tree, client->process.pid(), "client");
-    EXPECT_EQ(tree.keys(), (std::vector<std::string>{
-                               "M" + KeyHex(static_cast<std::uint32_t>(client->process.pid())),
-                               "S" + KeyHex(client->ids["T1"])}));
+    EXPECT_EQ(tree.keys(),
+              (std::vector<std::string>{
+                  "M" + resources::keyHex(static_cast<std::uint32_t>(client->process.pid())),
+                  "S" + resources::keyHex(client->ids["T1"])}));
 }
 
 TEST(XServerGone, NoServerMeansNoDesktopAndNoAnswers) {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "details/formatting.h"
 #include "details/windowtree.h"
 #include "platform/x11/xcbwindowsystem.h"
+#include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/x11/xfixture.h"
 
@@ -18,7 +18,7 @@ using platform::WindowHandle;
 using testing::XFixture;
 
 std::string Key(xcb_window_t window) {
-    return "S" + KeyHex(window);
+    return "S" + resources::keyHex(window);
 }
 
 /// The known hierarchy of one client, a second client's child inside its window A and
@@ -54,7 +54,7 @@ TEST_P(XWindowTree, HoldsTheProcessWindowsInBreadthFirstZOrder) {
     // A is topmost; the hidden B is there; the other client's F is A's lowest child and
     // its own top-level O is not in the tree.
     EXPECT_EQ(tree.keys(),
-              (std::vector<std::string>{"M" + KeyHex(static_cast<std::uint32_t>(pid)),
+              (std::vector<std::string>{"M" + resources::keyHex(static_cast<std::uint32_t>(pid)),
                                         Key(ids["A"]), Key(ids["B"]), Key(ids["A1"]),
                                         Key(ids["A2"]), Key(other->ids["F"]), Key(ids["A1a"])}));
     ASSERT_EQ(tree.nodes.size(), 7u);

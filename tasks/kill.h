@@ -3,16 +3,16 @@
 #pragma once
 
 #include "platform/processcontrol.h"
-#include "platform/toolkit.h"
+#include "platform/toolkit/toolkit.h"
 #include "tasks/tasktables.h"
 
-namespace pelorus::app {
+namespace pelorus::tasks {
 
 /// Ends the process of every selected row, in row order, silently. The bound is taken
 /// once before the loop; rows and tables stay as they are until the next refresh. A row
 /// whose PID a newer process has taken is skipped (the process control compares the
 /// start time recorded by the refresh).
-void KillSelectedTasks(const tasks::TaskTables& tables, const platform::ReportList& eTaskList,
+void KillSelectedTasks(const TaskTables& tables, const platform::ReportList& eTaskList,
                        platform::ProcessControl& control);
 
-}  // namespace pelorus::app
+}  // namespace pelorus::tasks

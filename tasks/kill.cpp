@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "app/taskcommands.h"
+#include "tasks/kill.h"
 
-namespace pelorus::app {
+namespace pelorus::tasks {
 
-void KillSelectedTasks(const tasks::TaskTables& tables, const platform::ReportList& eTaskList,
+void KillSelectedTasks(const TaskTables& tables, const platform::ReportList& eTaskList,
                        platform::ProcessControl& control) {
     const std::int32_t last = tables.TaskCount - 1;
     for (std::int32_t i = 0; i <= last; ++i) {
@@ -16,4 +16,4 @@ void KillSelectedTasks(const tasks::TaskTables& tables, const platform::ReportLi
     }
 }
 
-}  // namespace pelorus::app
+}  // namespace pelorus::tasks

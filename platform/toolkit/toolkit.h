@@ -5,7 +5,27 @@
 #include <optional>
 #include <string>
 
+/// The seam to the forms: the controls and the form as the logic above the toolkit uses
+/// them. The Qt forms implement it in app/; the logic in tasks/ and details/ and its tests
+/// see nothing else of the toolkit.
 namespace pelorus::platform {
+
+/// The indices of the main form's button array `eButton`.
+enum class ButtonIndex : int {
+    Kill = 0,
+    Refresh = 1,
+    About = 2,
+    Quit = 3,
+    Show = 4,
+    Hide = 5,
+    /// The disabled Refresh under the window tree, which has no command.
+    RefreshWindows = 6,
+    ShowAll = 7,
+    HideAll = 8,
+};
+
+/// The number of buttons in `eButton`.
+inline constexpr int ButtonCount = 9;
 
 /// A report-style list with three columns, as the task list and the detail list use
 /// it. Rows and columns are addressed from 1; texts are UTF-8.

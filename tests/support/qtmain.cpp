@@ -2,9 +2,11 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
 // GoogleTest main for tests that need a QApplication. Built three ways:
-// PELORUS_QTMAIN_X == 0: Qt's offscreen platform (unless QT_QPA_PLATFORM says otherwise);
-// 1: a private Xvfb started here; 2: a private Xvfb with openbox. Listing the tests
-// (as CTest does at build time) never starts a server.
+// PELORUS_QTMAIN_X == 0: Qt's offscreen platform; 1: a private Xvfb started here; 2: a
+// private Xvfb with openbox. Listing the tests (as CTest does at build time) never starts
+// a server. Whatever the session the tests are started from (a desktop with its own Qt
+// platform, theme, scaling and locale), they run on the platform they were written for,
+// in the C locale, at scale 1 and with Qt's own style.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,7 +19,24 @@
 #define PELORUS_QTMAIN_X 0
 #endif
 
+namespace {
+
+/// What a desktop session may set that changes how Qt looks or behaves.
+void pinTheSession() {
+    for (const char* name :
+         {"QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
+          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING", "QT_FONT_DPI",
+          "QT_QPA_GENERIC_PLUGINS", "QT_IM_MODULE", "WAYLAND_DISPLAY"}) {
+        qunsetenv(name);
+    }
+    // QApplication takes the locale from the environment.
+    qputenv("LC_ALL", "C.UTF-8");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    pinTheSession();
     bool listing = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
@@ -32,7 +51,7 @@ int main(int argc, char** argv) {
         }
         qputenv("DISPLAY", server->display().c_str());
         qputenv("QT_QPA_PLATFORM", "xcb");
-    } else if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     int result = 0;

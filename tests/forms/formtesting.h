@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "about/aboutbox.h"
 #include "app/frmmain.h"
 #include "platform/platform.h"
 #include "tests/fakes/fakeprocesses.h"
@@ -50,6 +52,30 @@ inline std::unique_ptr<app::frmMain> showLoadedForm(platform::Platform& platform
     if (!QTest::qWaitForWindowActive(form.get()))
         std::fprintf(stderr, "form not active\n");
     return form;
+}
+
+/// A fake system with three processes; process 200 has two threads.
+inline void addThreeProcesses(FakePlatform& platform) {
+    platform.processes.add(100, 8, "/usr/bin/alpha");
+    platform.processes.add(200, 8, "/usr/lib/beta");
+    platform.processes.add(300, 13, "/opt/gamma");
+    platform.threads.entries = {{200, 200, 8}, {200, 201, 8}};
+}
+
+/// Sends a key press and its release to `target`, as a keyboard does.
+inline void pressAndRelease(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyPress(target, key, modifiers);
+    QTest::keyRelease(target, key, modifiers);
+}
+
+/// The about box's window and its one button.
+inline QPushButton* aboutButton(const app::frmMain& form) {
+    QWidget* box = form.aboutBox() != nullptr ? form.aboutBox()->window() : nullptr;
+    return box != nullptr ? box->findChild<QPushButton*>() : nullptr;
+}
+
+inline bool aboutClosed(const app::frmMain& form) {
+    return form.aboutBox() == nullptr || form.aboutBox()->window() == nullptr;
 }
 
 /// The task-list row (0-based) whose process identifier column reads `pidText`; -1 when

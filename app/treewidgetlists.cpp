@@ -2,33 +2,83 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "app/treewidgetlists.h"
 
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <algorithm>
 
 namespace pelorus::app {
 
+namespace {
+
+/// How long appended rows may wait before the widget is told: about one frame.
+constexpr int kBatchMilliseconds = 16;
+
+}  // namespace
+
+TreeWidgetReportList::TreeWidgetReportList(QTreeWidget& list) : m_list(list) {
+    m_publishTimer.setSingleShot(true);
+    m_publishTimer.setInterval(kBatchMilliseconds);
+    m_publishTimer.callOnTimeout([this] { publish(); });
+}
+
+TreeWidgetReportList::~TreeWidgetReportList() {
+    qDeleteAll(m_waiting);
+}
+
 int TreeWidgetReportList::rowCount() const {
-    return m_list.topLevelItemCount();
+    return m_list.topLevelItemCount() + static_cast<int>(m_waiting.size());
 }
 
 void TreeWidgetReportList::clear() {
+    m_publishTimer.stop();
+    qDeleteAll(m_waiting);
+    m_waiting.clear();
     m_list.clear();
+    // A new fill starts: its first row shows at once.
+    m_sincePublished.invalidate();
 }
 
 void TreeWidgetReportList::appendRow(const std::string& text) {
-    // The item appends itself to the list.
-    new QTreeWidgetItem(&m_list, QStringList{QString::fromStdString(text)});
+    m_waiting.append(new QTreeWidgetItem(QStringList{QString::fromStdString(text)}));
+    // The first row of a while shows at once; the next ones wait for the frame.
+    if (!m_sincePublished.isValid() || m_sincePublished.hasExpired(kBatchMilliseconds)) {
+        publish();
+    } else if (!m_publishTimer.isActive()) {
+        m_publishTimer.start();
+    }
+}
+
+void TreeWidgetReportList::publish() {
+    m_publishTimer.stop();
+    m_sincePublished.start();
+    if (m_waiting.isEmpty())
+        return;
+    // One insertion for the whole batch: one layout and one repaint of the view.
+    m_list.addTopLevelItems(m_waiting);
+    m_waiting.clear();
+}
+
+QTreeWidgetItem* TreeWidgetReportList::item(int row) const {
+    const int shown = m_list.topLevelItemCount();
+    if (row >= 1 && row <= shown)
+        return m_list.topLevelItem(row - 1);
+    const qsizetype waiting = row - shown - 1;
+    if (row > shown && waiting < m_waiting.size())
+        return m_waiting[waiting];
+    return nullptr;
 }
 
 void TreeWidgetReportList::setCell(int row, int column, const std::string& text) {
-    QTreeWidgetItem* item = m_list.topLevelItem(row - 1);
-    if (item == nullptr || column < 1 || column > m_list.columnCount())
+    QTreeWidgetItem* cell = item(row);
+    if (cell == nullptr || column < 1 || column > m_list.columnCount())
         return;
-    item->setText(column - 1, QString::fromStdString(text));
+    cell->setText(column - 1, QString::fromStdString(text));
 }
 
 bool TreeWidgetReportList::isRowSelected(int row) const {
-    const QTreeWidgetItem* item = m_list.topLevelItem(row - 1);
-    return item != nullptr && item->isSelected();
+    const QTreeWidgetItem* cell = item(row);
+    return cell != nullptr && cell->treeWidget() != nullptr && cell->isSelected();
 }
 
 int TreeWidgetReportList::selectedRow() const {
@@ -49,7 +99,29 @@ int TreeWidgetReportList::selectedRow() const {
 }
 
 void TreeWidgetReportList::fitColumn(int index) {
-    m_list.resizeColumnToContents(index);
+    publish();
+    if (index < 0 || index >= m_list.columnCount())
+        return;
+    // The view would ask its delegate to lay out the text of every row; the widest text
+    // by its advance is the row whose hint decides, so only that row is laid out.
+    const QFontMetrics metrics(m_list.font());
+    int widestRow = -1;
+    int widest = -1;
+    const int rows = m_list.topLevelItemCount();
+    for (int row = 0; row < rows; ++row) {
+        const int advance = metrics.horizontalAdvance(m_list.topLevelItem(row)->text(index));
+        if (advance > widest) {
+            widest = advance;
+            widestRow = row;
+        }
+    }
+    const QHeaderView* header = m_list.header();
+    int width = header->isHidden() ? 0 : header->sectionSizeHint(index);
+    if (widestRow >= 0) {
+        const QModelIndex cell = m_list.model()->index(widestRow, index);
+        width = std::max(width, m_list.sizeHintForIndex(cell).width());
+    }
+    m_list.setColumnWidth(index, width);
 }
 
 void TreeWidgetWindowTree::clear() {

@@ -2,7 +2,10 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
+#include <QList>
+#include <QTimer>
 #include <QTreeWidget>
 #include <optional>
 #include <string>
@@ -15,10 +18,23 @@ namespace pelorus::app {
 
 /// The task list and the detail list as the logic sees them: a QTreeWidget without root
 /// decoration whose top-level items are the rows, in order of appending.
+///
+/// Rows reach the widget in batches. A view told of each row on its own lays out all its
+/// rows and repaints on every pass of the event loop, so a list filled row by row with a
+/// pass after each (the detail list during its thread walk) would cost time growing with
+/// the square of its length. Appended rows wait in the adapter, where setCell still
+/// writes them, and go to the widget together: the first row at once, then at most one
+/// batch per frame (16 ms), and every waiting row when a column is fitted or a frame has
+/// passed without another row. After a clear the first row shows at once again. The logic sees every row the moment it is appended: the
+/// count, the cells and the order are the adapter's; only the widget is told later. A
+/// waiting row is not selected.
 class TreeWidgetReportList final : public platform::ReportList {
 public:
     /// `list` must outlive the adapter; only the adapter adds or removes its rows.
-    explicit TreeWidgetReportList(QTreeWidget& list) : m_list(list) {}
+    explicit TreeWidgetReportList(QTreeWidget& list);
+    ~TreeWidgetReportList() override;
+    TreeWidgetReportList(const TreeWidgetReportList&) = delete;
+    TreeWidgetReportList& operator=(const TreeWidgetReportList&) = delete;
 
     int rowCount() const override;
     void clear() override;
@@ -30,8 +46,17 @@ public:
     /// Fits the column to the widest of its texts and its header, over all rows.
     void fitColumn(int index) override;
 
+    /// Hands every waiting row to the widget now.
+    void publish();
+
 private:
+    /// The item of 1-based row `row`, shown or waiting; null when there is none.
+    QTreeWidgetItem* item(int row) const;
+
     QTreeWidget& m_list;
+    QList<QTreeWidgetItem*> m_waiting;
+    QElapsedTimer m_sincePublished;
+    QTimer m_publishTimer;
 };
 
 /// The window tree as the logic sees it: a QTreeWidget plus an index from node key to

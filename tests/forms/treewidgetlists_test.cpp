@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPixmap>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "app/treewidgetlists.h"
@@ -20,6 +21,7 @@ protected:
         list.setSelectionMode(QAbstractItemView::ExtendedSelection);
         for (const char* name : {"one", "two", "three", "four"})
             rows.appendRow(name);
+        rows.publish();
     }
 
     QTreeWidget list;
@@ -42,6 +44,29 @@ TEST_F(ReportListTest, RowsAreAppendedInOrderAndCellsOutOfRangeAreIgnored) {
     EXPECT_EQ(rows.rowCount(), 0);
 }
 
+TEST_F(ReportListTest, RowsReachTheWidgetInBatchesWhileTheLogicSeesThemAtOnce) {
+    rows.clear();
+    rows.appendRow("first");
+    rows.appendRow("second");
+    rows.setCell(2, 2, "waiting");
+    // The first row shows at once; the second waits for the frame but is a row already.
+    EXPECT_EQ(list.topLevelItemCount(), 1);
+    EXPECT_EQ(rows.rowCount(), 2);
+    EXPECT_FALSE(rows.isRowSelected(2));
+    // A frame without another row hands it over, with what was written to it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.topLevelItemCount() == 2; }));
+    EXPECT_EQ(list.topLevelItem(1)->text(1).toStdString(), "waiting");
+    // Fitting a column hands every waiting row over at once.
+    rows.appendRow("third");
+    rows.appendRow("fourth");
+    rows.fitColumn(0);
+    EXPECT_EQ(list.topLevelItemCount(), 4);
+    rows.appendRow("dropped");
+    rows.clear();
+    EXPECT_EQ(rows.rowCount(), 0);
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+}
+
 TEST_F(ReportListTest, TheSelectedRowIsTheCurrentOneWhenSelectedElseTheFirstSelected) {
     EXPECT_EQ(rows.selectedRow(), 0);
     EXPECT_FALSE(rows.isRowSelected(1));
@@ -61,6 +86,19 @@ TEST_F(ReportListTest, TheSelectedRowIsTheCurrentOneWhenSelectedElseTheFirstSele
 
     list.clearSelection();
     EXPECT_EQ(rows.selectedRow(), 0);
+}
+
+TEST_F(ReportListTest, FittingAColumnGivesTheWidthTheViewWouldMeasure) {
+    list.header()->setStretchLastSection(false);
+    list.header()->setResizeContentsPrecision(-1);
+    rows.setCell(1, 2, "iiiiiiiiiiiiiiiiiiii");
+    rows.setCell(2, 2, "WWWWWWWWWW");
+    rows.setCell(3, 2, "\u00e9t\u00e9 /usr/lib/x86_64-linux-gnu");
+    rows.fitColumn(1);
+    const int fitted = list.columnWidth(1);
+    list.setColumnWidth(1, 3);
+    list.resizeColumnToContents(1);
+    EXPECT_EQ(fitted, list.columnWidth(1));
 }
 
 TEST_F(ReportListTest, FittingAColumnTakesItsHeaderIntoAccount) {

@@ -39,10 +39,10 @@ std::string VersionText(int major, int minor) {
 }
 
 std::string TitleLine(const Version& version) {
-    const std::string versionText = VersionText(version.major, version.minor);
+    const std::string shownVersion = VersionText(version.major, version.minor);
     if (version.revision == 0)
-        return ReplaceAll(LoadString(StringId::TitleRelease), "$", versionText);
-    return ReplaceAll(ReplaceAll(LoadString(StringId::TitleBeta), "$", versionText), "%",
+        return ReplaceAll(LoadString(StringId::TitleRelease), "$", shownVersion);
+    return ReplaceAll(ReplaceAll(LoadString(StringId::TitleBeta), "$", shownVersion), "%",
                       std::to_string(version.revision));
 }
 

@@ -4,9 +4,10 @@
 // startupwatch PROGRAM [ARGS...]: starts PROGRAM on $DISPLAY (an X server without a
 // window manager) and waits until it maps a top-level window; then reads the program's
 // resident set size, kills it by its PID and reaps it. Prints "MILLISECONDS RSS_KIB":
-// the time from just before the start to the MapNotify. A program that ends first, or
-// maps nothing within a minute, fails the call.
+// the time from just before the start to the MapNotify (the program's own output goes to
+// /dev/null). A program that ends first, or maps nothing within a minute, fails the call.
 #define _GNU_SOURCE
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -52,7 +53,13 @@ int main(int argc, char** argv) {
 
     const double start = floorNow();
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[1], NULL, NULL, argv + 1, environ) != 0) {
+    // The program's own output would mix with the report.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawnp(&pid, argv[1], &actions, NULL, argv + 1, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
         fprintf(stderr, "startupwatch: %s cannot be started\n", argv[1]);
         return 1;
     }

@@ -15,6 +15,8 @@ packages=(
     xvfb xauth openbox x11-utils x11-apps xdotool fonts-dejavu-core
     # the tests run a helper as an unprivileged user
     util-linux
+    # the package check: the desktop entry, the AppStream metainfo, the Debian package
+    desktop-file-utils appstream dpkg-dev file groff-base
 )
 
 missing=()

@@ -5,7 +5,7 @@
 # Builds the Debian package from a build folder (default build/release, built already) and
 # checks it as a user would get it: its derived dependencies, the installed files (desktop
 # entry, AppStream metainfo, icons, manual page) and the installed program, which must
-# open its window on a private Xvfb.
+# explain a missing display and open its window on a private Xvfb.
 # Usage: scripts/check-package.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -80,6 +80,12 @@ warnings=$(zcat "$manual" | LC_ALL=C.UTF-8 groff -man -ww -z 2>&1)
 for section in NAME SYNOPSIS DESCRIPTION KEYS "EXIT STATUS"; do
     zcat "$manual" | grep -q "^\.SH \"\?$section\"\?$" || fail "the manual page has no $section"
 done
+
+# No display at all: a message and status 1, not Qt's abort.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/pelmarin" 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] || fail "without a display the program ended with $status"
+grep -q "needs a graphical session" "$work/err" || fail "without a display: $(cat "$work/err")"
 
 # On a private X server the installed program opens its window.
 Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &

@@ -86,6 +86,17 @@ void setupHeaderLabel(QLabel& label) {
     label.setPalette(palette);
 }
 
+/// What a screen reader says for the panels: each list and the tree take the name of the
+/// header label above them (the labels are not their buddies, which would make the "&" of
+/// a label an access key). The tree's hidden header names its one column the same way.
+void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tasks,
+                          QTreeWidget& details, QTreeWidget& tree) {
+    tasks.setAccessibleName(labels[0]->text());
+    details.setAccessibleName(labels[1]->text());
+    tree.setAccessibleName(labels[2]->text());
+    tree.setHeaderLabel(labels[2]->text());
+}
+
 QIcon imageListPicture(resources::IconId id) {
     // Nearest-pixel scaling keeps the pictures in their 16 colours with a sharp mask.
     return QIcon(resources::LoadIconPicture(id).scaled(16, 16, Qt::IgnoreAspectRatio,
@@ -265,6 +276,7 @@ void frmMain::Form_Load() {
                              ButtonIndex::ShowAll, ButtonIndex::HideAll}) {
         eButton(index)->setText(loadQString(ButtonCaptions[static_cast<size_t>(index)]));
     }
+    nameForScreenReaders(m_eLabel, *m_eTaskList, *m_TINF, *m_TFRM);
     m_measures = MeasuresFromDesign(m_design);
     m_eImgList.push_back(imageListPicture(resources::IconId::TreeProcess));
     m_eImgList.push_back(imageListPicture(resources::IconId::TreeWindow));

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 
 #include "about/aboutbox.h"
+#include "app/imagelistpicture.h"
 #include "app/tasklistview.h"
 #include "details/windowcommands.h"
 #include "resources/pictures.h"
@@ -98,9 +99,7 @@ void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tas
 }
 
 QIcon imageListPicture(resources::IconId id) {
-    // Nearest-pixel scaling keeps the pictures in their 16 colours with a sharp mask.
-    return QIcon(resources::LoadIconPicture(id).scaled(16, 16, Qt::IgnoreAspectRatio,
-                                                       Qt::FastTransformation));
+    return ImageListPicture(resources::LoadIconPicture(id));
 }
 
 }  // namespace

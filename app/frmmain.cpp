@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 
 #include "about/aboutbox.h"
+#include "app/captionfit.h"
 #include "app/imagelistpicture.h"
 #include "app/tasklistview.h"
 #include "details/windowcommands.h"
@@ -96,6 +97,18 @@ void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tas
     details.setAccessibleName(labels[1]->text());
     tree.setAccessibleName(labels[2]->text());
     tree.setHeaderLabel(labels[2]->text());
+}
+
+/// Fits the captions of the buttons and the header labels to the controls' sizes, in the
+/// window's font (bold for the labels) or a smaller size of it.
+void fitCaptions(const QWidget& window, const std::array<QPushButton*, 9>& buttons,
+                 const std::array<QLabel*, 3>& labels) {
+    for (QPushButton* button : buttons)
+        FitCaption(*button, window.font());
+    QFont bold = window.font();
+    bold.setBold(true);
+    for (QLabel* label : labels)
+        FitCaption(*label, bold);
 }
 
 QIcon imageListPicture(resources::IconId id) {
@@ -360,6 +373,7 @@ void frmMain::Form_Resize() {
     LayoutMainWindow(m_boxes, m_measures, width() * resources::TwipsPerPixel,
                      height() * resources::TwipsPerPixel);
     applyGeometry();
+    fitCaptions(*this, m_eButton, m_eLabel);
 }
 
 void frmMain::applyGeometry() {

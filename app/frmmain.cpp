@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
@@ -364,6 +365,12 @@ void frmMain::eTaskList_KeyUp(int KeyCode, Qt::KeyboardModifiers) {
 void frmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_loaded)
+        fitCaptions(*this, m_eButton, m_eLabel);
 }
 
 void frmMain::Form_Resize() {

@@ -65,6 +65,19 @@ TEST_F(LargerDesktopFont, TheMainWindowsCaptionsAreNotCutOff) {
     EXPECT_GT(form->eButton(ButtonIndex::ShowAll)->font().pointSizeF(), before.pointSizeF());
 }
 
+// The desktop font changes back while the window is open: the captions follow at once.
+TEST_F(LargerDesktopFont, ANewDesktopFontIsFittedAtOnce) {
+    testing::FakePlatform platform;
+    auto form = testing::showLoadedForm(platform);
+    QApplication::setFont(m_usual);
+    QApplication::processEvents();
+    for (int i = 0; i < 9; ++i) {
+        const QPushButton& button = *form->eButton(static_cast<ButtonIndex>(i));
+        EXPECT_EQ(button.font().pointSizeF(), m_usual.pointSizeF()) << i;
+        EXPECT_TRUE(Fits(button)) << i;
+    }
+}
+
 TEST(FitCaption, ACaptionThatCannotFitStopsAtTheSmallestSize) {
     QPushButton button(QStringLiteral("&A caption far too long for its button"));
     button.resize(20, 25);

@@ -156,8 +156,11 @@ void InfoForm::Form_Load() {
     // makes it the two centred lines the label is sized for.
     m_lLabel4->setCaption(qtText(ReplaceAll(LoadString(StringId::LicenceNote), "|", "\r")));
     m_eButton->setText(qtText(LoadString(StringId::CloseCaption)));
-    SetPicture(m_ePic0, resources::LoadIconPicture(resources::IconId::AboutBox));
-    SetPicture(m_ePic1, resources::LoadBitmapResource(resources::BitmapId::AboutStrip));
+    // On a screen of device pixel ratio 2, the pictures drawn at twice the resolution.
+    SetPicture(m_ePic0,
+               resources::LoadIconPicture(resources::IconId::AboutBox, devicePixelRatioF()));
+    SetPicture(m_ePic1,
+               resources::LoadBitmapResource(resources::BitmapId::AboutStrip, devicePixelRatioF()));
 }
 
 CaptionLabel* InfoForm::lLabel(int index) const {

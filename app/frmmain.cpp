@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
@@ -15,6 +16,8 @@
 #include <QTreeWidget>
 
 #include "about/aboutbox.h"
+#include "app/captionfit.h"
+#include "app/imagelistpicture.h"
 #include "app/tasklistview.h"
 #include "details/windowcommands.h"
 #include "resources/pictures.h"
@@ -86,10 +89,31 @@ void setupHeaderLabel(QLabel& label) {
     label.setPalette(palette);
 }
 
+/// What a screen reader says for the panels: each list and the tree take the name of the
+/// header label above them (the labels are not their buddies, which would make the "&" of
+/// a label an access key). The tree's hidden header names its one column the same way.
+void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tasks,
+                          QTreeWidget& details, QTreeWidget& tree) {
+    tasks.setAccessibleName(labels[0]->text());
+    details.setAccessibleName(labels[1]->text());
+    tree.setAccessibleName(labels[2]->text());
+    tree.setHeaderLabel(labels[2]->text());
+}
+
+/// Fits the captions of the buttons and the header labels to the controls' sizes, in the
+/// window's font (bold for the labels) or a smaller size of it.
+void fitCaptions(const QWidget& window, const std::array<QPushButton*, 9>& buttons,
+                 const std::array<QLabel*, 3>& labels) {
+    for (QPushButton* button : buttons)
+        FitCaption(*button, window.font());
+    QFont bold = window.font();
+    bold.setBold(true);
+    for (QLabel* label : labels)
+        FitCaption(*label, bold);
+}
+
 QIcon imageListPicture(resources::IconId id) {
-    // Nearest-pixel scaling keeps the pictures in their 16 colours with a sharp mask.
-    return QIcon(resources::LoadIconPicture(id).scaled(16, 16, Qt::IgnoreAspectRatio,
-                                                       Qt::FastTransformation));
+    return ImageListPicture(resources::LoadIconPicture(id));
 }
 
 }  // namespace
@@ -265,6 +289,7 @@ void frmMain::Form_Load() {
                              ButtonIndex::ShowAll, ButtonIndex::HideAll}) {
         eButton(index)->setText(loadQString(ButtonCaptions[static_cast<size_t>(index)]));
     }
+    nameForScreenReaders(m_eLabel, *m_eTaskList, *m_TINF, *m_TFRM);
     m_measures = MeasuresFromDesign(m_design);
     m_eImgList.push_back(imageListPicture(resources::IconId::TreeProcess));
     m_eImgList.push_back(imageListPicture(resources::IconId::TreeWindow));
@@ -342,6 +367,12 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_loaded)
+        fitCaptions(*this, m_eButton, m_eLabel);
+}
+
 void frmMain::Form_Resize() {
     // The measures exist only once the form is loaded.
     if (!m_loaded)
@@ -349,6 +380,7 @@ void frmMain::Form_Resize() {
     LayoutMainWindow(m_boxes, m_measures, width() * resources::TwipsPerPixel,
                      height() * resources::TwipsPerPixel);
     applyGeometry();
+    fitCaptions(*this, m_eButton, m_eLabel);
 }
 
 void frmMain::applyGeometry() {

@@ -93,6 +93,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    /// A new desktop font: the captions are fitted to their controls again.
+    void changeEvent(QEvent* event) override;
 
 private:
     class FormLock;

@@ -2,16 +2,33 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include <QApplication>
 #include <clocale>
+#include <cstdio>
 
 #include "app/frmmain.h"
+#include "app/session.h"
 #include "platform/platform.h"
+#include "platform/x11/connectprobe.h"
 #include "resources/version.h"
 
 int main(int argc, char** argv) {
+    // Before Qt starts: with no place for the window, Qt would abort.
+    const auto session = pelorus::app::ChooseSession(
+        pelorus::app::ReadSessionEnvironment(argc, argv), [](const std::string& display) {
+            return pelorus::platform::XServerAnswers(display, pelorus::platform::kXConnectLimit);
+        });
+    if (!session.missing.empty()) {
+        std::fputs(session.missing.c_str(), stderr);
+        return 1;
+    }
+    if (!session.platform.empty())
+        qputenv("QT_QPA_PLATFORM", session.platform.c_str());
+
     QApplication application(argc, argv);
     const auto& version = pelorus::resources::ProgramVersionBlock();
     QApplication::setApplicationName(QString::fromStdString(version.productName));
     QApplication::setApplicationVersion(QString::fromStdString(version.fileVersion));
+    // The desktop entry of the program: its name and icon in a Wayland session's panels.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PELORUS_DESKTOP_ID));
     // Lower-casing follows the rules of the user's locale.
     std::setlocale(LC_ALL, "");
 

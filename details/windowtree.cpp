@@ -65,15 +65,17 @@ bool addWindow(platform::WindowTree& TFRM, WindowQueue& queue, const std::string
 void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM, platform::Pid pid,
                      const std::string& file, bool processGone) {
     TFRM.clear();
-    const platform::WindowHandle desktop = windows.desktop();
-    if (desktop == 0)
-        return;
     std::string RootKey = "M";
     RootKey += resources::keyHex(static_cast<std::uint32_t>(pid));
     if (!TFRM.addNode(std::nullopt, RootKey, file, 1))
         return;
     TFRM.expand(1);
     if (processGone)
+        return;
+    // With no X server (a session without one, or a server gone) the process is still
+    // shown, with no windows under it.
+    const platform::WindowHandle desktop = windows.desktop();
+    if (desktop == 0)
         return;
 
     WindowQueue queue;

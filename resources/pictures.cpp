@@ -19,38 +19,46 @@ static void ensurePicturesRegistered() {
 namespace pelorus::resources {
 namespace {
 
-// Icon `id` at `size` pixels, or a null picture when there is none.
-QPixmap iconImage(IconId id, int size) {
+// The picture at `path` in the resources, or a null picture when there is none. Its 2x
+// drawing comes with device pixel ratio 2.
+QPixmap picture(const QString& path, bool twice) {
     ensurePicturesRegistered();
-    const QString path =
-        QStringLiteral(":/pelorus/icon/%1/%2.xpm").arg(static_cast<int>(id)).arg(size);
-    if (!QFile::exists(path))
+    const QString file = twice ? path + QStringLiteral("@2x.xpm") : path + QStringLiteral(".xpm");
+    if (!QFile::exists(file))
         return {};
-    return QPixmap(path, "XPM");
+    QPixmap image(file, "XPM");
+    if (twice)
+        image.setDevicePixelRatio(2.0);
+    return image;
+}
+
+// Icon `id` at `size` pixels (twice that with `twice`).
+QPixmap iconImage(IconId id, int size, bool twice) {
+    return picture(QStringLiteral(":/pelorus/icon/%1/%2").arg(static_cast<int>(id)).arg(size),
+                   twice);
 }
 
 }  // namespace
 
 QIcon LoadIconResource(IconId id) {
     QIcon icon;
-    for (int size : {16, 32}) {
-        const QPixmap image = iconImage(id, size);
-        if (!image.isNull())
-            icon.addPixmap(image);
+    for (bool twice : {false, true}) {
+        for (int size : {16, 32}) {
+            const QPixmap image = iconImage(id, size, twice);
+            if (!image.isNull())
+                icon.addPixmap(image);
+        }
     }
     return icon;
 }
 
-QPixmap LoadIconPicture(IconId id) {
-    return iconImage(id, 32);
+QPixmap LoadIconPicture(IconId id, qreal devicePixelRatio) {
+    return iconImage(id, 32, devicePixelRatio > 1.0);
 }
 
-QPixmap LoadBitmapResource(BitmapId id) {
-    ensurePicturesRegistered();
-    const QString path = QStringLiteral(":/pelorus/bitmap/%1.xpm").arg(static_cast<int>(id));
-    if (!QFile::exists(path))
-        return {};
-    return QPixmap(path, "XPM");
+QPixmap LoadBitmapResource(BitmapId id, qreal devicePixelRatio) {
+    return picture(QStringLiteral(":/pelorus/bitmap/%1").arg(static_cast<int>(id)),
+                   devicePixelRatio > 1.0);
 }
 
 }  // namespace pelorus::resources

@@ -15,6 +15,8 @@ packages=(
     xvfb xauth openbox x11-utils x11-apps xdotool fonts-dejavu-core
     # the tests run a helper as an unprivileged user
     util-linux
+    # the package check: the desktop entry, the AppStream metainfo, the Debian package
+    desktop-file-utils appstream dpkg-dev file groff-base
 )
 
 missing=()
@@ -25,17 +27,24 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null; then
-        echo "Missing packages: ${missing[*]}" >&2
-        echo "Run this as root, or install sudo, to install them." >&2
-        exit 1
-    fi
-    as_root=(sudo)
-fi
 echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -qq
-# env, not a plain assignment: sudo would drop the variable and apt could stop at a prompt.
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# apt-get must not stop at a question: -y answers its own, the dpkg options keep a changed
+# configuration file without asking, and with no input to read (</dev/null) debconf takes
+# the default answers. All of it goes in apt-get's own arguments, never in an environment
+# variable: a sudoers entry that allows apt-get alone refuses "sudo env ... apt-get" and
+# "sudo DEBIAN_FRONTEND=... apt-get" (setting a variable needs a permission of its own).
+apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold
+    -o Dpkg::Use-Pty=0)
+if [ "$(id -u)" -eq 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq </dev/null
+    apt-get install "${apt_options[@]}" --no-install-recommends "${missing[@]}" </dev/null
+    exit 0
+fi
+if ! command -v sudo >/dev/null; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Run this as root, or install sudo, to install them." >&2
+    exit 1
+fi
+sudo apt-get update -qq </dev/null
+sudo apt-get install "${apt_options[@]}" --no-install-recommends "${missing[@]}" </dev/null

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/x11/connectprobe.h"
 #include "platform/x11/windowtext.h"
 
 namespace pelorus::platform {
@@ -229,6 +230,9 @@ struct XcbWindowSystem::Connection {
 
     /// A new connection with its atoms and extension, or null when there is no server.
     static std::unique_ptr<Connection> open(const std::string& displayName) {
+        // A server that takes no new connections would hold the connect below for ever.
+        if (!XServerAnswers(displayName, kXConnectLimit))
+            return nullptr;
         auto connection = std::make_unique<Connection>();
         int screenNumber = 0;
         connection->xcb =

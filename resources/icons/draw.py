@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 # SPDX-FileCopyrightText: Pelorus Viewer authors
-"""Draws the program's icons and separator strip and writes them as XPM files here.
+"""Draws the program's icons and separator strip and writes them as XPM files here, each
+also at twice its size (NAME@2x.xpm) for screens of device pixel ratio 2, and the program's
+icon at the sizes of the desktop's icon theme (hicolor/SIZExSIZE/apps/*.png).
 
 The icons use the standard 16-colour palette with a transparent background; light grey
 is left out of them, since it stands for transparency in icon artwork. The strip has a
@@ -10,6 +12,8 @@ is left out of them, since it stands for transparency in icon artwork. The strip
 """
 import math
 import os
+import struct
+import zlib
 
 STANDARD = {  # XPM key -> colour; "." is transparent
     ".": None, "#": "#000000", "r": "#800000", "g": "#008000", "o": "#808000",
@@ -21,13 +25,28 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 class Canvas:
-    def __init__(self, width, height, fill="."):
-        self.w, self.h = width, height
-        self.px = [[fill] * width for _ in range(height)]
+    """A drawing in logical pixels, stored at `scale` device pixels per logical pixel.
+
+    Rectangles and single pixels fill the device pixels their logical pixel covers;
+    discs and thick lines are tested at every device pixel, so a larger scale draws the
+    same picture with smoother curves (the 2x artwork and the large desktop icon).
+    """
+
+    def __init__(self, width, height, fill=".", scale=1):
+        self.w, self.h, self.scale = width, height, scale
+        self.pw, self.ph = round(width * scale), round(height * scale)
+        self.px = [[fill] * self.pw for _ in range(self.ph)]
+
+    def _span(self, v):
+        return math.floor(v * self.scale + 1e-9), math.floor((v + 1) * self.scale + 1e-9)
 
     def set(self, x, y, key):
         if 0 <= x < self.w and 0 <= y < self.h:
-            self.px[y][x] = key
+            y0, y1 = self._span(y)
+            x0, x1 = self._span(x)
+            for py in range(y0, y1):
+                for px in range(x0, x1):
+                    self.px[py][px] = key
 
     def rect(self, x0, y0, x1, y1, key):
         for y in range(y0, y1 + 1):
@@ -42,30 +61,33 @@ class Canvas:
             self.set(x0, y, key)
             self.set(x1, y, key)
 
+    def _centres(self):
+        """Every device pixel with its centre in logical coordinates."""
+        for py in range(self.ph):
+            for px in range(self.pw):
+                yield px, py, (px + 0.5) / self.scale, (py + 0.5) / self.scale
+
     def disc(self, cx, cy, r, key):
-        for y in range(self.h):
-            for x in range(self.w):
-                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
-                    self.set(x, y, key)
+        for px, py, x, y in self._centres():
+            if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
+                self.px[py][px] = key
 
     def thick_line(self, x0, y0, x1, y1, r, key):
         """All pixels whose centre lies within r of the segment."""
         dx, dy = x1 - x0, y1 - y0
         length2 = dx * dx + dy * dy
-        for y in range(self.h):
-            for x in range(self.w):
-                px, py = x + 0.5, y + 0.5
-                t = max(0.0, min(1.0, ((px - x0) * dx + (py - y0) * dy) / length2))
-                if (px - x0 - t * dx) ** 2 + (py - y0 - t * dy) ** 2 <= r * r:
-                    self.set(x, y, key)
+        for px, py, x, y in self._centres():
+            t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
+            if (x - x0 - t * dx) ** 2 + (y - y0 - t * dy) ** 2 <= r * r:
+                self.px[py][px] = key
 
 
 def write_xpm(name, canvas, palette):
     used = sorted({k for row in canvas.px for k in row})
     lines = ["/* XPM */", "/* SPDX-License-Identifier: MIT */",
              "/* SPDX-FileCopyrightText: Pelorus Viewer authors */",
-             "static const char* const %s[] = {" % name.replace(".", "_"),
-             '"%d %d %d 1",' % (canvas.w, canvas.h, len(used))]
+             "static const char* const %s[] = {" % name.replace(".", "_").replace("@", "_"),
+             '"%d %d %d 1",' % (canvas.pw, canvas.ph, len(used))]
     for key in used:
         lines.append('"%s c %s",' % (key, palette[key] or "None"))
     rows = ['"%s"' % "".join(row) for row in canvas.px]
@@ -108,10 +130,10 @@ def magnifier(c, cx, cy, r, rim, glass, handle, handle_edge, end, handle_r, glin
         c.set(int(cx) + dx, int(cy) + dy, "w")
 
 
-def page32(paper="w", lines="d", glass="C", handle="B", edge="n"):
-    c = Canvas(32, 32)
-    page(c, 3, 1, 22, 28, 6, paper, lines, 3, 3)
-    magnifier(c, 19.5, 18.5, 7.2, "d", glass, handle, edge, (29.5, 29.5), 1.6,
+def page32(scale=1):
+    c = Canvas(32, 32, scale=scale)
+    page(c, 3, 1, 22, 28, 6, "w", "d", 3, 3)
+    magnifier(c, 19.5, 18.5, 7.2, "d", "C", "B", "n", (29.5, 29.5), 1.6,
               [(-3, -4), (-4, -3), (-4, -2), (-2, -5)])
     # the text seen through the glass, magnified
     for y in (16, 20):
@@ -122,15 +144,15 @@ def page32(paper="w", lines="d", glass="C", handle="B", edge="n"):
     return c
 
 
-def page16():
-    c = Canvas(16, 16)
+def page16(scale=1):
+    c = Canvas(16, 16, scale=scale)
     page(c, 1, 0, 11, 14, 3, "w", "d", 2, 2)
     magnifier(c, 9.0, 9.0, 3.4, "d", "C", "B", "n", (15.5, 15.5), 1.0, [(-2, -1)])
     return c
 
 
-def greypage32():
-    c = Canvas(32, 32)
+def greypage32(scale=1):
+    c = Canvas(32, 32, scale=scale)
     page(c, 3, 1, 22, 28, 6, "d", "#", 3, 3)
     magnifier(c, 19.5, 18.5, 7.2, "#", "w", "d", "#", (29.5, 29.5), 1.6, [])
     for y in (16, 20):
@@ -141,8 +163,8 @@ def greypage32():
     return c
 
 
-def flag32():
-    c = Canvas(32, 32)
+def flag32(scale=1):
+    c = Canvas(32, 32, scale=scale)
     left, right, top, bottom = 11, 30, 6, 24
 
     def wave(x):
@@ -166,8 +188,8 @@ def flag32():
     return c
 
 
-def windows32():
-    c = Canvas(32, 32)
+def windows32(scale=1):
+    c = Canvas(32, 32, scale=scale)
     for n, (x0, y0) in enumerate(((0, 1), (6, 8), (12, 15))):
         x1, y1 = x0 + 19, y0 + 15
         c.rect(x0, y0, x1, y1, "w")
@@ -180,14 +202,14 @@ def windows32():
     return c
 
 
-def strip():
+def strip(scale=1):
     keys = "0123456789abcdef"
     pale, dark = (0xDC, 0xE4, 0xEE), (0x5E, 0x70, 0x8E)
     palette = {}
     for i, key in enumerate(keys):
         t = i / 15
         palette[key] = "#%02X%02X%02X" % tuple(round(p + (d - p) * t) for p, d in zip(pale, dark))
-    c = Canvas(334, 5)
+    c = Canvas(334, 5, scale=scale)
     for x in range(334):
         distance = abs(x + 0.5 - 167) / 167  # 0 in the middle, 1 at the ends
         level = min(15, int((1 - distance) * 16))
@@ -196,11 +218,43 @@ def strip():
     return c, palette
 
 
+def write_png(path, canvas, palette):
+    """Writes the drawing as an 8-bit RGBA PNG, the transparent key fully transparent."""
+    def rgba(key):
+        colour = palette[key]
+        return bytes.fromhex(colour[1:]) + b"\xff" if colour else b"\0\0\0\0"
+
+    raw = b"".join(b"\0" + b"".join(rgba(k) for k in row) for row in canvas.px)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", canvas.pw, canvas.ph, 8, 6, 0, 0, 0)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                  chunk(b"tEXt", b"Copyright\0SPDX-FileCopyrightText: Pelorus Viewer authors") +
+                  chunk(b"tEXt", b"Disclaimer\0SPDX-License-Identifier: MIT") +
+                  chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+# The program's icon (icon 1) as the desktop shows it: its own 16 and 32 pixel drawings
+# and the 32 pixel drawing at the larger sizes of the icon theme.
+DESKTOP_ICON = "org.pelorus.viewer"
+DESKTOP_SIZES = ((16, page16, 1), (32, page32, 1), (48, page32, 1.5), (64, page32, 2),
+                 (128, page32, 4), (256, page32, 8))
+
+
 if __name__ == "__main__":
-    write_xpm("page16", page16(), STANDARD)
-    write_xpm("page32", page32(), STANDARD)
-    write_xpm("greypage32", greypage32(), STANDARD)
-    write_xpm("flag32", flag32(), STANDARD)
-    write_xpm("windows32", windows32(), STANDARD)
-    strip_canvas, strip_palette = strip()
-    write_xpm("strip", strip_canvas, strip_palette)
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        write_xpm("page16" + suffix, page16(scale), STANDARD)
+        write_xpm("page32" + suffix, page32(scale), STANDARD)
+        write_xpm("greypage32" + suffix, greypage32(scale), STANDARD)
+        write_xpm("flag32" + suffix, flag32(scale), STANDARD)
+        write_xpm("windows32" + suffix, windows32(scale), STANDARD)
+        strip_canvas, strip_palette = strip(scale)
+        write_xpm("strip" + suffix, strip_canvas, strip_palette)
+    for size, drawing, scale in DESKTOP_SIZES:
+        write_png(os.path.join(HERE, "hicolor", "%dx%d" % (size, size), "apps",
+                               DESKTOP_ICON + ".png"), drawing(scale), STANDARD)

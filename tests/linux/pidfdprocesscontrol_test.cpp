@@ -111,7 +111,7 @@ TEST(PidfdProcessControl, AnotherStartTimeLeavesTheProcessAlone) {
 
 TEST(PidfdProcessControl, AnotherUsersProcessIsNotPermitted) {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to act as another user";
+        GTEST_SKIP() << "needs root: the case tries to end a process as another user";
     ProcfsSource source;
     auto child = startSleeper();
     ASSERT_GT(child.pid(), 0);
@@ -134,7 +134,7 @@ TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
     ASSERT_GT(scene.pid(), 0);
     const int status = scene.finish(output);
     if (output.starts_with("skip "))
-        GTEST_SKIP() << output;
+        GTEST_SKIP() << output.substr(5);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
 
     std::map<std::string, int> values;

@@ -291,7 +291,7 @@ TEST_F(ProcfsThreadProgram, ThreadsInOrderWithEachPriority) {
         EXPECT_EQ(threads[i].basePriority, i == 0 ? 8 : m_priorities[i - 1]);
     }
     if (::geteuid() != 0)
-        GTEST_SKIP() << "priorities 10, 13 and 24 need root";
+        GTEST_SKIP() << "needs root: only root can give threads the priorities 10, 13 and 24";
     std::set<std::int32_t> shown;
     for (const auto& thread : threads)
         shown.insert(thread.basePriority);
@@ -321,7 +321,8 @@ TEST_F(ProcfsThreadProgram, ModulesInOrderOfFirstMappingAsTheKernelNamesThem) {
                           fs::read_symlink(item.path(), error).string());
     }
     if (byAddress.empty())
-        GTEST_SKIP() << "map_files cannot be read here";
+        GTEST_SKIP()
+            << "needs root: /proc/PID/map_files, the modules' reference, is readable by root only";
     std::vector<std::string> expected;
     for (const auto& [address, path] : byAddress) {
         if (path.starts_with("/memfd:"))
@@ -335,7 +336,7 @@ TEST_F(ProcfsThreadProgram, ModulesInOrderOfFirstMappingAsTheKernelNamesThem) {
 
 TEST_F(ProcfsThreadProgram, AnotherUserSeesThreadsButNoModules) {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to run the reader as another user";
+        GTEST_SKIP() << "needs root: the case runs the reader as another user";
     const auto probe = testing::helperPath("pelorus_test_procfsprobe");
     const auto pid = std::to_string(m_program.pid());
 

@@ -62,13 +62,18 @@ std::vector<QImage> AllIconImages() {
     for (int id : kIconIds)
         images.push_back(Argb(LoadIconPicture(id)));
     images.push_back(Argb(LoadIconResource(1).pixmap(QSize(16, 16))));
+    for (int id : kIconIds)
+        images.push_back(Argb(pelorus::resources::LoadIconPicture(static_cast<IconId>(id), 2.0)));
+    images.push_back(Argb(LoadIconResource(1).pixmap(QSize(16, 16), 2.0)));
     return images;
 }
 
 TEST(Pictures, IconSizes) {
-    EXPECT_EQ(LoadIconResource(1).availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    // Each size also drawn at twice its size, for a device pixel ratio of 2.
+    EXPECT_EQ(LoadIconResource(1).availableSizes(),
+              (QList<QSize>{{16, 16}, {32, 32}, {32, 32}, {64, 64}}));
     for (int id : {100, 110, 200, 210}) {
-        EXPECT_EQ(LoadIconResource(id).availableSizes(), QList<QSize>{QSize(32, 32)}) << id;
+        EXPECT_EQ(LoadIconResource(id).availableSizes(), (QList<QSize>{{32, 32}, {64, 64}})) << id;
     }
     for (int id : kIconIds)
         EXPECT_EQ(LoadIconPicture(id).size(), QSize(32, 32)) << id;
@@ -77,6 +82,27 @@ TEST(Pictures, IconSizes) {
 
 TEST(Pictures, BitmapSize) {
     EXPECT_EQ(LoadBitmapResource(100).size(), QSize(334, 5));
+}
+
+// On a screen of device pixel ratio 2 the pictures take the same room, drawn at twice the
+// resolution rather than enlarged.
+TEST(Pictures, TwiceTheResolutionForDevicePixelRatioTwo) {
+    for (int id : kIconIds) {
+        const QPixmap sharp = pelorus::resources::LoadIconPicture(static_cast<IconId>(id), 2.0);
+        EXPECT_EQ(sharp.size(), QSize(64, 64)) << id;
+        EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(32, 32)) << id;
+        EXPECT_EQ(Argb(LoadIconResource(id).pixmap(QSize(32, 32), 2.0)), Argb(sharp)) << id;
+        EXPECT_EQ(Argb(LoadIconResource(id).pixmap(QSize(32, 32), 1.0)), Argb(LoadIconPicture(id)))
+            << id;
+    }
+    const QPixmap strip = pelorus::resources::LoadBitmapResource(BitmapId::AboutStrip, 2.0);
+    EXPECT_EQ(strip.size(), QSize(668, 10));
+    EXPECT_EQ(strip.deviceIndependentSize(), QSizeF(334, 5));
+    // The strip's 16 bands keep their colours, each twice as wide.
+    const QImage once = Argb(LoadBitmapResource(100));
+    const QImage twice = Argb(strip);
+    for (int x = 0; x < once.width(); ++x)
+        EXPECT_EQ(twice.pixel(2 * x + 1, 9), once.pixel(x, 4)) << x;
 }
 
 TEST(Pictures, UnknownIdsGiveNothing) {

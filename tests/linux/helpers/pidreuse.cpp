@@ -194,11 +194,11 @@ int runInNamespace(bool showDetails) {
 int main(int argc, char** argv) {
     const bool showDetails = argc > 1 && std::strcmp(argv[1], "details") == 0;
     if (::geteuid() != 0) {
-        std::printf("skip not root\n");
+        std::printf("skip needs root: the case gives a PID to a new process in a PID namespace\n");
         return 0;
     }
     if (::unshare(CLONE_NEWPID) != 0) {
-        std::printf("skip unshare: %s\n", std::strerror(errno));
+        std::printf("skip cannot make a PID namespace here (unshare: %s)\n", std::strerror(errno));
         return 0;
     }
     std::fflush(stdout);

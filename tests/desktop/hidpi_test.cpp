@@ -19,15 +19,13 @@
 #include "resources/pictures.h"
 #include "resources/twips.h"
 #include "tests/forms/formtesting.h"
+#include "tests/support/qtsession.h"
 
-// Qt reads the scale factor when the application starts, before any test runs. A
-// desktop session's own scaling settings would multiply with it: they are dropped.
+// Qt reads the scale factor when the application starts, before any test runs; the test
+// main drops the session's own scaling settings and gives Qt this one.
 static const bool kScaledTwice = [] {
-    for (const char* setting : {"QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
-                                "QT_ENABLE_HIGHDPI_SCALING", "QT_SCALE_FACTOR_ROUNDING_POLICY"}) {
-        qunsetenv(setting);
-    }
-    return qputenv("QT_SCALE_FACTOR", "2");
+    pelorus::testing::requestedScaleFactor() = 2;
+    return true;
 }();
 
 // The viewer at a device pixel ratio of 2, on a private X server.

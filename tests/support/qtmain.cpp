@@ -13,11 +13,21 @@
 #include <cstring>
 #include <memory>
 
+#include "tests/support/qtsession.h"
 #include "tests/support/xserver.h"
 
 #ifndef PELORUS_QTMAIN_X
 #define PELORUS_QTMAIN_X 0
 #endif
+
+namespace pelorus::testing {
+
+int& requestedScaleFactor() {
+    static int factor = 0;
+    return factor;
+}
+
+}  // namespace pelorus::testing
 
 namespace {
 
@@ -29,6 +39,8 @@ void pinTheSession() {
           "QT_QPA_GENERIC_PLUGINS", "QT_IM_MODULE", "WAYLAND_DISPLAY"}) {
         qunsetenv(name);
     }
+    if (const int factor = pelorus::testing::requestedScaleFactor(); factor > 0)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
     // QApplication takes the locale from the environment.
     qputenv("LC_ALL", "C.UTF-8");
 }

@@ -96,7 +96,10 @@ void User32WindowSystem::setPlacement(WindowHandle window, const WindowPlacement
     if (!readPlacement(hwnd, record))
         return;
     record.showCmd = static_cast<UINT>(placement.showCmd);
-    SetWindowPlacement(hwnd, &record);
+    // Where the record of another process's window cannot be written (Wine refuses it),
+    // the same show state goes through ShowWindow; the positions stay as they are there too.
+    if (!SetWindowPlacement(hwnd, &record) && IsWindow(hwnd))
+        ShowWindow(hwnd, placement.showCmd);
 }
 
 void User32WindowSystem::raise(WindowHandle window) {

@@ -23,18 +23,24 @@ inline std::string ChildProgramPath() {
 }
 
 /// A process the test starts and ends: started by CreateProcess with `creationFlags`, ready
-/// once its message loop waits for input; terminated and waited for when it goes.
+/// once it has made its threads and windows (it sets an event it inherits; Wine's
+/// WaitForInputIdle returns before that); terminated and waited for when it goes.
 class ChildProcess {
 public:
     explicit ChildProcess(DWORD creationFlags = 0) {
+        SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        const HANDLE ready = CreateEventA(&inherited, TRUE, FALSE, nullptr);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        std::string commandLine = "\"" + ChildProgramPath() + "\"";
-        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creationFlags,
+        std::string commandLine =
+            "\"" + ChildProgramPath() + "\" " + std::to_string(reinterpret_cast<UINT_PTR>(ready));
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, creationFlags,
                            nullptr, nullptr, &startup, &m_info)) {
             CloseHandle(m_info.hThread);
-            WaitForInputIdle(m_info.hProcess, 30000);
+            const HANDLE either[] = {ready, m_info.hProcess};
+            WaitForMultipleObjects(2, either, FALSE, INFINITE);
         }
+        CloseHandle(ready);
     }
     ~ChildProcess() {
         if (!m_info.hProcess)

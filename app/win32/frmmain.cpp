@@ -217,6 +217,8 @@ void frmMain::RefreshTaskList() {
 
 void frmMain::ShowTaskDetails() {
     m_details.ShowTaskDetails(*m_tables, m_eTaskList, m_TINF, m_TFRM);
+    // Wine's tree view can leave the first tree it gets undrawn: draw it afresh.
+    InvalidateRect(m_TFRM.hwnd(), nullptr, TRUE);
     if (m_closeDeferred && !m_details.isRunning() && IsWindowEnabled(m_window))
         PostMessageW(m_window, WM_CLOSE, 0, 0);
 }

@@ -14,6 +14,9 @@
 #include "resources/win32/formmetrics.h"
 #include "tests/win32/win32testing.h"
 
+// DLLVERSIONINFO, after windows.h.
+#include <shlwapi.h>
+
 // windows.h names its own LoadString as a macro; the program's string table is meant here.
 #undef LoadString
 
@@ -215,6 +218,22 @@ TEST_F(Win32FrmMain, QuitDestroysTheMainWindowAndEndsTheLoop) {
     EXPECT_EQ(m_form->hwnd(), nullptr);
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(Win32Resources, ManifestBringsTheCommonControlsOfVersion6) {
+    // The manifest is linked into this test as into pelmarin.exe: comctl32 6 is loaded.
+    app::win32::frmMain form(*platform::makeNativePlatform());
+    using GetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+    const auto getVersion = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "DllGetVersion")));
+    ASSERT_NE(getVersion, nullptr);
+    DLLVERSIONINFO version{};
+    version.cbSize = sizeof version;
+    ASSERT_EQ(getVersion(&version), S_OK);
+    if (RunningUnderWine() && version.dwMajorVersion < 6)
+        GTEST_SKIP() << "Wine's comctl32 reports " << version.dwMajorVersion << "."
+                     << version.dwMinorVersion;
+    EXPECT_EQ(version.dwMajorVersion, 6u);
 }
 
 TEST(Win32Resources, StringTableAndVersionBlockCarryTheDesignValues) {

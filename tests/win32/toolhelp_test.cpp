@@ -147,6 +147,16 @@ TEST(ToolHelpSource, PrioritiesOfTheCreationFlags) {
     }
 }
 
+TEST(ToolHelpSource, TheSystemsOwnProcessesComeFirst) {
+    if (RunningUnderWine())
+        GTEST_SKIP() << "Wine's process set has neither the idle process nor System";
+    const auto entries = walk(*ToolHelpSource().processes());
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[0].pid, 0);
+    EXPECT_EQ(entries[0].path, "[System Process]");
+    EXPECT_EQ(entries[1].path, "System");
+}
+
 TEST(ToolHelpSource, AnEndedProcessHasNoStartTimeAndNoModules) {
     platform::Pid pid = 0;
     {

@@ -211,6 +211,20 @@ TEST_F(Win32FrmMain, AboutLocksTheMainWindowUntilTheBoxCloses) {
     EXPECT_TRUE(IsWindowEnabled(m_form->hwnd()));
 }
 
+TEST_F(Win32FrmMain, AccessKeysPressTheirButtonsThroughTheMessageLoop) {
+    // Alt+A, as the message loop hands it on: the About button of the main window.
+    MSG altA{m_form->eTaskList().hwnd(), WM_SYSCHAR, 'a', 1 << 29, 0, {}};
+    EXPECT_TRUE(m_form->handleDialogMessage(altA));
+    ASSERT_NE(m_form->aboutBox(), nullptr);
+    const HWND box = m_form->aboutBox()->window();
+    ASSERT_NE(box, nullptr);
+    // Alt+C in the about box presses its Close button.
+    MSG altC{m_form->aboutBox()->eButton(), WM_SYSCHAR, 'c', 1 << 29, 0, {}};
+    EXPECT_TRUE(m_form->handleDialogMessage(altC));
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_TRUE(IsWindowEnabled(m_form->hwnd()));
+}
+
 TEST_F(Win32FrmMain, QuitDestroysTheMainWindowAndEndsTheLoop) {
     const HWND window = m_form->hwnd();
     click(ButtonIndex::Quit);

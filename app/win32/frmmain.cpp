@@ -264,6 +264,10 @@ void frmMain::setEnabled(bool enabled) {
     EnableWindow(m_window, enabled ? TRUE : FALSE);
     if (enabled && m_focus && GetActiveWindow() == m_window)
         SetFocus(m_focus);
+    // A close that an opening deferred, while the about box then locked the window, is
+    // carried out once the input is back: the user asked for it and never took it back.
+    if (enabled && m_closeDeferred && !m_details.isRunning())
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
 }
 
 void frmMain::setVisible(bool visible) {

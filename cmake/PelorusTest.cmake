@@ -3,13 +3,17 @@
 #
 # pelorus_add_gtest(<name> SOURCES <files...> LIBS <targets...> [QT|QT_XVFB|QT_OPENBOX]
 #                   [LABELS <labels...>])
-# One GoogleTest executable, its cases registered with CTest one by one. QT links the
+# One GoogleTest executable, its cases registered with CTest one by one (under Wine for
+# the Windows build). QT links the
 # shared main that creates a QApplication on Qt's offscreen platform; QT_XVFB and
 # QT_OPENBOX start a private Xvfb (with openbox) for the whole executable.
 function(pelorus_add_gtest name)
     cmake_parse_arguments(ARG "QT;QT_XVFB;QT_OPENBOX" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} pelorus_test_support GTest::gtest GTest::gmock)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+    if(NOT WIN32)
+        target_link_libraries(${name} PRIVATE pelorus_test_support)
+    endif()
     if(ARG_QT)
         target_link_libraries(${name} PRIVATE pelorus_test_qtmain)
     elseif(ARG_QT_XVFB)
@@ -26,5 +30,11 @@ function(pelorus_add_gtest name)
     if(ARG_LABELS)
         list(APPEND properties LABELS "${ARG_LABELS}")
     endif()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    if(CMAKE_CROSSCOMPILING)
+        # Under the emulator (Wine), list the cases when ctest runs, not when building.
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                             PROPERTIES ${properties})
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    endif()
 endfunction()

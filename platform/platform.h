@@ -22,8 +22,9 @@ public:
     virtual WindowSystem& windowSystem() = 0;
 };
 
-/// The backend of this system: /proc for processes, pidfd for ending them, X11 for
-/// windows (its display connection opened on first use).
+/// The backend of this system: on Linux /proc for processes, pidfd for ending them, X11
+/// for windows (its display connection opened on first use); on Windows Tool Help,
+/// process handles and user32.
 std::unique_ptr<Platform> makeNativePlatform();
 
 /// A backend that knows no process and no window: runs anywhere, ends nothing.

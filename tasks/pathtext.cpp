@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cwctype>
+#include <limits>
 
 #include "platform/utf8.h"
 
@@ -20,6 +21,10 @@ char32_t LowerCodePoint(char32_t cp) {
     // dotless i and break the names of ordinary files).
     if (cp < 0x80)
         return (cp >= 'A' && cp <= 'Z') ? cp + ('a' - 'A') : cp;
+    // Where wint_t has 16 bits (Windows), a code point beyond it would be cut to another
+    // character: such characters have no case there and stay as they are.
+    if (cp > std::numeric_limits<std::wint_t>::max())
+        return cp;
     const auto lowered = static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(cp)));
     return IsScalarValue(lowered) ? lowered : cp;
 }

@@ -152,7 +152,12 @@ TEST_F(LowerCaseTest, AsciiIsExactInAnyLocale) {
 }
 
 TEST_F(LowerCaseTest, FollowsTheLocaleBeyondAsciiAndReplacesInvalidBytes) {
-    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    // A locale that knows the letters beyond ASCII: the GNU C library's name, else the one
+    // of Windows' C library, which names its locales by language and code page.
+    const char* locale = std::setlocale(LC_CTYPE, "C.UTF-8");
+    if (!locale)
+        locale = std::setlocale(LC_CTYPE, "English_United States.1252");
+    ASSERT_NE(locale, nullptr);
     EXPECT_EQ(LowerCase("\xC3\x84PFEL \xCE\xA3\xCE\xA9"), "\xC3\xA4pfel \xCF\x83\xCF\x89");
     EXPECT_EQ(LowerCase("X\xFF"
                         "Y"),

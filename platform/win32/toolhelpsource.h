@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include "platform/processsource.h"
+
+namespace pelorus::platform::win32 {
+
+/// Processes, threads and modules from Tool Help snapshots. Every snapshot handle is
+/// closed when its walk is destroyed. Paths come in the system's 8-bit code page and are
+/// handed on as UTF-8.
+class ToolHelpSource final : public ProcessSource, public ThreadSource, public ModuleSource {
+public:
+    /// CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), PROCESSENTRY32 of 296 bytes; each
+    /// entry's start time is the process's creation time (0 when it cannot be read).
+    std::unique_ptr<Snapshot<ProcessEntry>> processes() override;
+    /// The creation time (GetProcessTimes) of the process that now has `pid`.
+    std::optional<StartTime> startTime(Pid pid) override;
+    /// Backslash and lower case.
+    PathConvention pathConvention() const override { return kWindowsPaths; }
+    /// CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, pid), THREADENTRY32 of 28 bytes: the
+    /// threads of the whole system, each with its owner; the caller keeps those of `pid`.
+    std::unique_ptr<Snapshot<ThreadEntry>> threads(Pid pid) override;
+    /// CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid), MODULEENTRY32 of 548 bytes.
+    std::unique_ptr<Snapshot<ModuleEntry>> modules(Pid pid) override;
+};
+
+/// Whether an open process has ended: its object lives on while any handle to it is open,
+/// so opening a PID does not tell that the process still runs.
+bool HasEnded(void* process);
+
+/// The creation time of an open process as one 64-bit number of 100 ns units; nullopt
+/// when the system does not tell it.
+std::optional<StartTime> CreationTime(void* process);
+
+}  // namespace pelorus::platform::win32

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "platform/win32/user32windowsystem.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/win32/ansitext.h"
+
+namespace pelorus::platform::win32 {
+namespace {
+
+static_assert(sizeof(WINDOWPLACEMENT) == 44);
+static_assert(sizeof(HWND) == sizeof(WindowHandle), "a 32-bit build");
+
+// The title and class buffers: 255 characters, at most 254 of them text.
+constexpr int kTextBuffer = 255;
+
+// A sibling chain that the z-order turns into a ring while it is read must still end.
+constexpr std::size_t kMostChildren = 65536;
+
+std::string readText(int(WINAPI* read)(HWND, LPSTR, int), HWND window) {
+    char buffer[kTextBuffer] = {};
+    const int copied = read(window, buffer, kTextBuffer);
+    if (copied <= 0)
+        return {};
+    return AnsiToUtf8(std::string_view(buffer, static_cast<std::size_t>(copied)));
+}
+
+bool readPlacement(HWND window, WINDOWPLACEMENT& record) {
+    record = WINDOWPLACEMENT{};
+    record.length = sizeof(WINDOWPLACEMENT);
+    return IsWindow(window) && GetWindowPlacement(window, &record);
+}
+
+}  // namespace
+
+WindowHandle ToWindowHandle(void* hwnd) {
+    return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd));
+}
+
+void* ToHwnd(WindowHandle handle) {
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(handle));
+}
+
+WindowHandle User32WindowSystem::desktop() {
+    return ToWindowHandle(GetDesktopWindow());
+}
+
+std::vector<std::vector<WindowHandle>> User32WindowSystem::children(
+    std::span<const WindowHandle> parents) {
+    std::vector<std::vector<WindowHandle>> result(parents.size());
+    for (std::size_t i = 0; i < parents.size(); ++i) {
+        HWND child = GetWindow(static_cast<HWND>(ToHwnd(parents[i])), GW_CHILD);
+        while (child && result[i].size() < kMostChildren) {
+            result[i].push_back(ToWindowHandle(child));
+            child = GetWindow(child, GW_HWNDNEXT);
+        }
+    }
+    return result;
+}
+
+std::vector<Pid> User32WindowSystem::owners(std::span<const WindowHandle> windows) {
+    std::vector<Pid> result;
+    result.reserve(windows.size());
+    for (const WindowHandle window : windows) {
+        DWORD pid = 0;
+        if (!GetWindowThreadProcessId(static_cast<HWND>(ToHwnd(window)), &pid))
+            pid = 0;
+        result.push_back(static_cast<Pid>(pid));
+    }
+    return result;
+}
+
+std::vector<WindowText> User32WindowSystem::texts(std::span<const WindowHandle> windows) {
+    std::vector<WindowText> result;
+    result.reserve(windows.size());
+    for (const WindowHandle window : windows) {
+        const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+        result.push_back({readText(GetWindowTextA, hwnd), readText(GetClassNameA, hwnd)});
+    }
+    return result;
+}
+
+WindowPlacement User32WindowSystem::placement(WindowHandle window) {
+    WINDOWPLACEMENT record;
+    if (!readPlacement(static_cast<HWND>(ToHwnd(window)), record))
+        return {};
+    return {static_cast<std::int32_t>(record.showCmd)};
+}
+
+void User32WindowSystem::setPlacement(WindowHandle window, const WindowPlacement& placement) {
+    const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+    WINDOWPLACEMENT record;
+    if (!readPlacement(hwnd, record))
+        return;
+    record.showCmd = static_cast<UINT>(placement.showCmd);
+    // Where the record of another process's window cannot be written (Wine refuses it),
+    // the same show state goes through ShowWindow; the positions stay as they are there too.
+    if (!SetWindowPlacement(hwnd, &record) && IsWindow(hwnd))
+        ShowWindow(hwnd, placement.showCmd);
+}
+
+void User32WindowSystem::raise(WindowHandle window) {
+    BringWindowToTop(static_cast<HWND>(ToHwnd(window)));
+}
+
+}  // namespace pelorus::platform::win32

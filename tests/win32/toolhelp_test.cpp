@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "details/taskdetails.h"
+#include "platform/win32/toolhelpsource.h"
+#include "platform/win32/user32windowsystem.h"
+#include "platform/win32/win32processcontrol.h"
+#include "resources/formatting.h"
+#include "tasks/refresh.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/win32/win32testing.h"
+
+namespace pelorus::testing::win32 {
+namespace {
+
+using platform::win32::ToolHelpSource;
+
+template <class Entry>
+std::vector<Entry> walk(platform::Snapshot<Entry>& snapshot) {
+    std::vector<Entry> entries;
+    Entry entry;
+    while (snapshot.next(entry))
+        entries.push_back(entry);
+    return entries;
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+TEST(ToolHelpSource, TaskListShowsTheChildLowerCasedWithItsCreationTime) {
+    ChildProcess child;
+    ASSERT_TRUE(child.started());
+    ToolHelpSource source;
+    tasks::TaskTables tables;
+    FakeReportList eTaskList;
+    FakeForm frmMain;
+    tasks::RefreshTaskList(tables, source, eTaskList, frmMain);
+
+    const auto end = tables.TaskPid.begin() + tables.TaskCount;
+    const auto found = std::find(tables.TaskPid.begin(), end, child.pid());
+    ASSERT_NE(found, end);
+    const auto slot = static_cast<std::size_t>(found - tables.TaskPid.begin());
+    EXPECT_EQ(tables.TaskFile[slot], "childprogram.exe");
+    // The location is what the snapshot tells (Windows gives the file name alone); when
+    // it is there, it is lower case and without a trailing backslash.
+    EXPECT_EQ(tables.TaskLocation[slot], lower(tables.TaskLocation[slot]));
+    EXPECT_EQ(eTaskList.rows[slot].column2, resources::HexHandle(child.pid()));
+    EXPECT_NE(tables.TaskStartTime[slot], 0u);
+    EXPECT_EQ(source.startTime(child.pid()), tables.TaskStartTime[slot]);
+    EXPECT_EQ(eTaskList.fittedColumns, (std::vector<int>{0, 1, 2}));
+}
+
+TEST(ToolHelpSource, ThreadWalkCoversTheSystemAndModuleWalkTheProcess) {
+    ChildProcess child;
+    ASSERT_TRUE(child.started());
+    ToolHelpSource source;
+
+    const auto threads = walk(*source.threads(child.pid()));
+    const auto owned = std::count_if(threads.begin(), threads.end(),
+                                     [&](const auto& t) { return t.owner == child.pid(); });
+    EXPECT_EQ(owned, 3) << "the main thread and the two that wait";
+    EXPECT_TRUE(std::any_of(threads.begin(), threads.end(), [&](const auto& t) {
+        return t.owner != child.pid();
+    })) << "a thread snapshot holds the threads of the whole system";
+
+    const auto modules = walk(*source.modules(child.pid()));
+    ASSERT_FALSE(modules.empty());
+    std::vector<std::string> paths;
+    for (const auto& module : modules) {
+        EXPECT_EQ(module.owner, child.pid());
+        paths.push_back(lower(module.path));
+    }
+    EXPECT_NE(paths.front().find("childprogram.exe"), std::string::npos) << paths.front();
+    EXPECT_TRUE(std::any_of(paths.begin(), paths.end(), [](const std::string& path) {
+        return path.ends_with("\\kernel32.dll");
+    }));
+}
+
+TEST(ToolHelpSource, DetailListOfTheChildHasItsThreadsAndModulesSplitAtBackslashes) {
+    ChildProcess child;
+    ASSERT_TRUE(child.started());
+    ToolHelpSource source;
+    platform::win32::User32WindowSystem windows;
+    tasks::TaskTables tables;
+    FakeReportList eTaskList, TINF;
+    FakeWindowTree TFRM;
+    FakeForm frmMain;
+    tasks::RefreshTaskList(tables, source, eTaskList, frmMain);
+    const auto found =
+        std::find(tables.TaskPid.begin(), tables.TaskPid.begin() + tables.TaskCount, child.pid());
+    eTaskList.selected = {static_cast<int>(found - tables.TaskPid.begin()) + 1};
+
+    details::TaskDetails details(source, source, source, windows, frmMain);
+    details.ShowTaskDetails(tables, eTaskList, TINF, TFRM);
+
+    const auto modules = walk(*source.modules(child.pid()));
+    ASSERT_EQ(TINF.rowCount(), 4 + 3 + static_cast<int>(modules.size()));
+    EXPECT_EQ(TINF.rows[0].column2, "childprogram.exe");
+    EXPECT_EQ(TINF.rows[3].text, "Thread:");
+    EXPECT_EQ(TINF.rows[3].column2.size(), 8u);
+    if (!RunningUnderWine()) {  // Wine 8 reports 0: the priority relative to the class
+        EXPECT_EQ(TINF.rows[3].column3, "8 (normal)");
+    }
+    const auto& firstModule = TINF.rows[7];
+    EXPECT_EQ(firstModule.text, "Modul:");
+    EXPECT_EQ(firstModule.column2, "childprogram.exe");
+    EXPECT_EQ(firstModule.column3, lower(firstModule.column3));
+    EXPECT_EQ(firstModule.column3.find('/'), std::string::npos);
+
+    // The tree: the root, then the child's top-level window with its one child window
+    // (the system may add a window of its own to the process, an input-method window).
+    EXPECT_EQ(TFRM.nodes[0].key, "M" + resources::keyHex(static_cast<std::uint32_t>(child.pid())));
+    const auto top = std::find_if(TFRM.nodes.begin(), TFRM.nodes.end(), [](const auto& node) {
+        return node.text.starts_with("pelorus child (PelorusChild)   (");
+    });
+    ASSERT_NE(top, TFRM.nodes.end());
+    EXPECT_EQ(top->parentKey, TFRM.nodes[0].key);
+    const auto inner = std::find_if(TFRM.nodes.begin(), TFRM.nodes.end(),
+                                    [&](const auto& node) { return node.parentKey == top->key; });
+    ASSERT_NE(inner, TFRM.nodes.end());
+    EXPECT_TRUE(inner->text.starts_with("inner (Static)   (")) << inner->text;
+}
+
+TEST(ToolHelpSource, PrioritiesOfTheCreationFlags) {
+    if (RunningUnderWine())
+        GTEST_SKIP() << "Wine 8 reports the class index 2 whatever the creation flags";
+    ChildProcess idle(IDLE_PRIORITY_CLASS);
+    ChildProcess high(HIGH_PRIORITY_CLASS);
+    ASSERT_TRUE(idle.started() && high.started());
+    std::vector<platform::ProcessEntry> entries;
+    ToolHelpSource source;
+    for (const auto& entry : walk(*source.processes())) {
+        if (entry.pid == idle.pid()) {
+            EXPECT_EQ(entry.basePriority, 4);
+        }
+        if (entry.pid == high.pid()) {
+            EXPECT_EQ(entry.basePriority, 13);
+        }
+    }
+}
+
+TEST(ToolHelpSource, TheSystemsOwnProcessesComeFirst) {
+    if (RunningUnderWine())
+        GTEST_SKIP() << "Wine's process set has neither the idle process nor System";
+    const auto entries = walk(*ToolHelpSource().processes());
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[0].pid, 0);
+    EXPECT_EQ(entries[0].path, "[System Process]");
+    EXPECT_EQ(entries[1].path, "System");
+}
+
+TEST(ToolHelpSource, AnEndedProcessHasNoStartTimeAndNoModules) {
+    platform::Pid pid = 0;
+    {
+        ChildProcess child;
+        ASSERT_TRUE(child.started());
+        pid = child.pid();
+    }
+    ToolHelpSource source;
+    EXPECT_EQ(source.startTime(pid), std::nullopt);
+    EXPECT_TRUE(walk(*source.modules(pid)).empty());
+}
+
+}  // namespace
+}  // namespace pelorus::testing::win32

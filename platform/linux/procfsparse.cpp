@@ -4,6 +4,8 @@
 
 #include <sched.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <charconv>
 #include <unordered_set>
@@ -164,9 +166,17 @@ std::vector<std::string> mapsPaths(std::string_view maps) {
     return out;
 }
 
-std::string fallbackPathText(std::string_view cmdline, std::string_view comm) {
-    const auto first = cmdline.substr(0, cmdline.find('\0'));
-    if (first.starts_with('/'))
+bool exeLinkMayFallBack(int error) {
+    return error == ENOENT || error == EACCES || error == ESRCH;
+}
+
+std::string fallbackPathText(int exeError, std::string_view cmdline, std::string_view comm) {
+    if (!exeLinkMayFallBack(exeError))
+        return std::string(comm);
+    const auto end = cmdline.find('\0');
+    const bool complete = end != std::string_view::npos || cmdline.size() < kCmdlineReadLimit;
+    const auto first = cmdline.substr(0, end);
+    if (complete && first.starts_with('/'))
         return std::string(first);
     if (!cmdline.empty())
         return std::string(comm);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,11 +35,17 @@ std::optional<ProcessEntry> readProcess(int pidDirFd, Pid pid) {
     const auto exe = procfs::readLinkAt(pidDirFd, "exe");
     if (exe && !exe->empty()) {
         entry.path = *exe;
-    } else {
-        // Only asked when the link fails: kernel threads, zombies, other users' processes.
-        const auto cmdline = procfs::readFileAt(pidDirFd, "cmdline");
-        entry.path = procfs::fallbackPathText(cmdline.value_or(std::string()), stat->comm);
+        return entry;
     }
+    // An empty target names nothing: read as an absent link.
+    const int exeError = exe ? ENOENT : errno;
+    std::optional<std::string> cmdline;
+    if (procfs::exeLinkMayFallBack(exeError)) {
+        // Only asked when the link is absent or refused: kernel threads, zombies, other
+        // users' processes. Only the first string is wanted, so only its first 4 KiB.
+        cmdline = procfs::readFileAt(pidDirFd, "cmdline", procfs::kCmdlineReadLimit);
+    }
+    entry.path = procfs::fallbackPathText(exeError, cmdline.value_or(std::string()), stat->comm);
     return entry;
 }
 

@@ -22,10 +22,11 @@ public:
     explicit ProcfsSource(std::string procRoot = "/proc");
 
     /// The numeric entries of the root in the order the directory lists them, read one
-    /// by one as next() is called. Path text: the exe link; when that cannot be read, the
-    /// first string of cmdline if it is an absolute path, else comm if cmdline is not
-    /// empty, else "[comm]". Base priority of the main thread; start time from stat. An
-    /// unreadable or empty root delivers nothing.
+    /// by one as next() is called. Path text: the exe link; when the link is absent or
+    /// unreadable by right, the first string of cmdline (of its first 4 KiB) if it is an
+    /// absolute path, else comm if cmdline is not empty, else "[comm]"; when reading the
+    /// link fails otherwise, comm. Base priority of the main thread; start time from stat.
+    /// An unreadable or empty root delivers nothing.
     std::unique_ptr<Snapshot<ProcessEntry>> processes() override;
 
     /// Field 22 of the process's stat file; nullopt for pid <= 0 or when it cannot be read.

@@ -74,8 +74,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
 
     TINF.clear();
     TINF.appendRow(resources::LoadString(resources::StringId::Exefile));
-    TINF.setCell(1, 2, task.file);
-    TINF.setCell(1, 3, task.location);
+    TINF.setCell(1, 2, resources::visibleText(task.file));
+    TINF.setCell(1, 3, resources::visibleText(task.location));
     TINF.appendRow(resources::LoadString(resources::StringId::ProcessId));
     TINF.setCell(2, 2, resources::HexHandle(task.pid));
     TINF.setCell(2, 3, resources::PriorityText(task.priority));
@@ -111,8 +111,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             const tasks::PathParts parts = tasks::SplitPath(
                 tasks::PathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
-            TINF.setCell(detailRow, 2, parts.file);
-            TINF.setCell(detailRow, 3, parts.location);
+            TINF.setCell(detailRow, 2, resources::visibleText(parts.file));
+            TINF.setCell(detailRow, 3, resources::visibleText(parts.location));
             ++detailRow;
         }
     }
@@ -121,7 +121,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     TINF.fitColumn(1);
     TINF.fitColumn(2);
 
-    BuildWindowTree(m_windows, TFRM, task.pid, task.file, processGone);
+    BuildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file), processGone);
 }
 
 }  // namespace pelorus::details

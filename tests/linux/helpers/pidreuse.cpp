@@ -125,7 +125,7 @@ int runInNamespace(bool showDetails) {
         fail("mount proc");
     }
     ProcfsSource source("/proc");
-    PidfdProcessControl control(source);
+    PidfdProcessControl control("/proc");
 
     const pid_t old = startSleeper();
     const auto oldStart = source.startTime(old);

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "kill" && argc == 4) {
-        PidfdProcessControl control(source);
+        PidfdProcessControl control;
         const auto result = control.terminate(pid, std::strtoull(argv[3], nullptr, 10));
         std::printf("result %d\n", static_cast<int>(result));
         return 0;

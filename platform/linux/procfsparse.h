@@ -21,6 +21,8 @@ struct StatFields {
     std::string_view comm;
     char state = '?';
     std::int32_t nice = 0;
+    /// How many threads the process had when the line was written (field 20).
+    std::int32_t threadCount = 0;
     StartTime startTime = 0;
     /// The scheduling policy (SCHED_OTHER 0, FIFO 1, RR 2, BATCH 3, IDLE 5, DEADLINE 6);
     /// 0 when the line ends before it.

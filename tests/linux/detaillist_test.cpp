@@ -62,7 +62,7 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     eTaskList.selected = {row};
     eTaskList.current = row;
     const auto noDesktop = platform::makeNullPlatform();
-    TaskDetails details(source, source, source, noDesktop->windowSystem(), form);
+    TaskDetails details(source, noDesktop->windowSystem(), form);
     details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
 
     const std::map<std::int32_t, std::string> texts = {
@@ -84,7 +84,7 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     // kernel's map_files), split here by the standard library.
     // The lists show them with their control characters escaped (the folder with a
     // newline).
-    auto modules = source.modules(m_program.pid());
+    auto modules = source.open(m_program.pid(), tables->TaskStartTime[row - 1])->modules();
     for (platform::ModuleEntry module; modules->next(module);) {
         const fs::path path = module.path;
         expected.push_back({"Modul:", visible(path.filename()), visible(path.parent_path())});

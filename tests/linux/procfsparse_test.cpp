@@ -32,6 +32,7 @@ TEST(ProcfsStat, ReadsFieldsOfAnOrdinaryLine) {
     EXPECT_EQ(stat->state, 'S');
     EXPECT_EQ(stat->nice, -5);
     EXPECT_EQ(stat->startTime, 987654321ULL);
+    EXPECT_EQ(stat->threadCount, 3);
     EXPECT_EQ(stat->policy, 0);
 }
 

@@ -15,6 +15,8 @@ packages=(
     xvfb xauth openbox x11-utils x11-apps xdotool fonts-dejavu-core
     # the tests run a helper as an unprivileged user
     util-linux
+    # the fuzz targets: clang with libFuzzer and the sanitizers' runtime
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -33,7 +33,12 @@ TEST(DetailListNames, HiddenCharactersAreShownEscapedAndKeptAsRead) {
     auto child = ChildProcess::start({program.string(), "60"});
     ASSERT_GT(child.pid(), 0);
     const std::string exe = "/proc/" + std::to_string(child.pid()) + "/exe";
-    ASSERT_TRUE(testing::PollUntil([&] { return fs::read_symlink(exe) == program; }, 30000));
+    ASSERT_TRUE(testing::PollUntil(
+        [&] {
+            std::error_code ended;  // a child whose exec failed has no exe: wait on, fail
+            return fs::read_symlink(exe, ended) == program;
+        },
+        30000));
 
     platform::ProcfsSource source;
     auto tables = std::make_unique<tasks::TaskTables>();

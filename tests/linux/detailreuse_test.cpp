@@ -34,7 +34,11 @@ TEST(DetailListReuse, APidTakenDuringTheThreadWalkShowsNoModulesOrWindowsOfTheNe
     const fs::path entry = root.path() / "4242";
     fs::create_directory_symlink("/proc/" + std::to_string(first.pid()), entry);
     ASSERT_TRUE(testing::PollUntil(
-        [&] { return fs::read_symlink(entry / "exe") == "/usr/bin/sleep"; }, 30000));
+        [&] {
+            std::error_code ended;
+            return fs::read_symlink(entry / "exe", ended) == "/usr/bin/sleep";
+        },
+        30000));
     platform::ProcfsSource source(root.path().string());
     auto tables = std::make_unique<tasks::TaskTables>();
     testing::FakeReportList eTaskList;

@@ -63,7 +63,9 @@ TEST(ProcessNames, ControlCharactersAndInvalidBytesInAPathAreKeptAsRead) {
     ASSERT_GT(child.pid(), 0);
     ASSERT_TRUE(testing::PollUntil(
         [&] {
-            return fs::read_symlink("/proc/" + std::to_string(child.pid()) + "/exe") == program;
+            std::error_code ended;
+            return fs::read_symlink("/proc/" + std::to_string(child.pid()) + "/exe", ended) ==
+                   program;
         },
         30000));
     ProcfsSource source;

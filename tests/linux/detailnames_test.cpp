@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -32,11 +34,15 @@ TEST(DetailListNames, HiddenCharactersAreShownEscapedAndKeptAsRead) {
     fs::copy_file("/usr/bin/sleep", program);
     auto child = ChildProcess::start({program.string(), "60"});
     ASSERT_GT(child.pid(), 0);
-    const std::string exe = "/proc/" + std::to_string(child.pid()) + "/exe";
+    // Until its exec has finished, an ordinary user may not read the maps of even its own
+    // child: wait for the maps to name the program.
+    const std::string maps = "/proc/" + std::to_string(child.pid()) + "/maps";
     ASSERT_TRUE(testing::PollUntil(
         [&] {
-            std::error_code ended;  // a child whose exec failed has no exe: wait on, fail
-            return fs::read_symlink(exe, ended) == program;
+            std::ifstream in(maps);
+            const std::string text((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+            return text.find(program.filename().string()) != std::string::npos;
         },
         30000));
 

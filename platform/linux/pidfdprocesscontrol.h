@@ -22,9 +22,11 @@ namespace pelorus::platform {
 /// kernel refuses the signal (EINVAL) when that process lives in a PID namespace the
 /// viewer cannot see: an ancestor of its own. The row is then left alone, where sending
 /// its number would have reached whatever process the number names in the viewer's
-/// namespace. This was chosen over comparing the two namespaces and refusing: it needs
-/// no namespace files (which need ptrace access to read), and it still ends the rows that
-/// the viewer can reach, those of its own namespace and of namespaces below it.
+/// namespace. This was chosen over comparing the viewer's PID namespace with that of
+/// /proc and refusing every row where they differ: the descriptor ends exactly the rows
+/// the viewer can reach (those of its own namespace and of namespaces below it, which a
+/// /proc from further up lists under other numbers), refuses only the others, and needs
+/// no second look-up that could itself race with the PID being taken again.
 ///
 /// Two processes that take one PID within the same clock tick have equal start times and
 /// cannot be told apart, but the descriptor is opened before the start time is read, so

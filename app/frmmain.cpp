@@ -199,8 +199,7 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
       m_taskListRows(*m_eTaskList),
       m_detailRows(*m_TINF),
       m_windowNodes(*m_TFRM, m_eImgList),
-      m_details(platform.processSource(), platform.threadSource(), platform.moduleSource(),
-                platform.windowSystem(), *m_form),
+      m_details(platform.processSource(), platform.windowSystem(), *m_form),
       m_design(MainDesign()),
       m_boxes(RoundDesign(m_design)) {
     for (auto& label : m_eLabel) {

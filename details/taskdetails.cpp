@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "details/taskdetails.h"
 
-#include <optional>
 #include <string>
 
 #include "details/windowtree.h"
@@ -38,14 +37,9 @@ struct OpenedTask {
 
 }  // namespace
 
-TaskDetails::TaskDetails(platform::ProcessSource& processes, platform::ThreadSource& threads,
-                         platform::ModuleSource& modules, platform::WindowSystem& windows,
+TaskDetails::TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,
                          platform::Form& frmMain)
-    : m_processes(processes),
-      m_threads(threads),
-      m_modules(modules),
-      m_windows(windows),
-      m_frmMain(frmMain) {}
+    : m_processes(processes), m_windows(windows), m_frmMain(frmMain) {}
 
 void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
                                   const platform::ReportList& eTaskList, platform::ReportList& TINF,
@@ -68,22 +62,24 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
 
     // The PID may have been taken by a newer process since the refresh: its threads,
     // modules and windows would show under this row's name. A start time that differs
-    // or cannot be read means the listed process has ended.
-    const std::optional<platform::StartTime> startedAt = m_processes.startTime(task.pid);
-    const bool processGone = !startedAt || *startedAt != task.startTime;
+    // or cannot be read means the listed process has ended. The process is opened once,
+    // here, and every later read goes to the process that passed this check, never to
+    // the PID number again.
+    m_opened = m_processes.open(task.pid, task.startTime);
+    platform::OpenedProcess* const opened = m_opened.get();
 
     TINF.clear();
     TINF.appendRow(resources::LoadString(resources::StringId::Exefile));
-    TINF.setCell(1, 2, task.file);
-    TINF.setCell(1, 3, task.location);
+    TINF.setCell(1, 2, resources::visibleText(task.file));
+    TINF.setCell(1, 3, resources::visibleText(task.location));
     TINF.appendRow(resources::LoadString(resources::StringId::ProcessId));
     TINF.setCell(2, 2, resources::HexHandle(task.pid));
     TINF.setCell(2, 3, resources::PriorityText(task.priority));
     TINF.appendRow(std::string());
     std::int32_t detailRow = 4;
 
-    if (!processGone) {
-        auto threads = m_threads.threads(task.pid);
+    if (opened != nullptr) {
+        auto threads = opened->threads();
         platform::ThreadEntry thread;
         while (threads->next(thread)) {
             if (thread.owner == task.pid) {
@@ -102,8 +98,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     TINF.appendRow(std::string());
     ++detailRow;
 
-    if (!processGone) {
-        auto modules = m_modules.modules(task.pid);
+    if (opened != nullptr) {
+        auto modules = opened->modules();
         platform::ModuleEntry module;
         while (modules->next(module)) {
             if (module.owner != task.pid)
@@ -111,8 +107,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             const tasks::PathParts parts = tasks::SplitPath(
                 tasks::PathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
-            TINF.setCell(detailRow, 2, parts.file);
-            TINF.setCell(detailRow, 3, parts.location);
+            TINF.setCell(detailRow, 2, resources::visibleText(parts.file));
+            TINF.setCell(detailRow, 3, resources::visibleText(parts.location));
             ++detailRow;
         }
     }
@@ -121,7 +117,10 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     TINF.fitColumn(1);
     TINF.fitColumn(2);
 
-    BuildWindowTree(m_windows, TFRM, task.pid, task.file, processGone);
+    // The thread walk let events run and time pass: a process that has ended since the
+    // check (its PID maybe taken again) shows no windows, since they are found by PID.
+    const bool processGone = opened == nullptr || !opened->stillRunning();
+    BuildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file), processGone);
 }
 
 }  // namespace pelorus::details

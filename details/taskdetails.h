@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <memory>
+
 #include "platform/processsource.h"
 #include "platform/toolkit/toolkit.h"
 #include "platform/windowsystem.h"
@@ -12,6 +14,12 @@ namespace pelorus::details {
 /// Opens the process of the task list's selected row: the detail list (executable,
 /// PID and priority, threads, modules) and then the window tree.
 ///
+/// One process per opening: the row's process is opened once, when its start time is
+/// checked, and its threads and modules are read from that opened process, never by PID
+/// number again. Just before the window tree is built the start time is checked again
+/// through it; a process that has ended by then gets a tree with only its root. Texts
+/// reach the lists with their control and invisible format characters escaped.
+///
 /// Re-entry: the thread walk handles the waiting events after every entry, so commands
 /// can run in the middle of an opening. The run copies its slot (PID, file, folder,
 /// priority, start time) before it first yields and holds no pointer into the task
@@ -21,8 +29,7 @@ namespace pelorus::details {
 /// closing and quitting while isRunning() is true.
 class TaskDetails {
 public:
-    TaskDetails(platform::ProcessSource& processes, platform::ThreadSource& threads,
-                platform::ModuleSource& modules, platform::WindowSystem& windows,
+    TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,
                 platform::Form& frmMain);
 
     /// Fills TINF and rebuilds TFRM for the selected row of `eTaskList`. Nothing
@@ -38,13 +45,19 @@ public:
     /// every way out of ShowTaskDetails, an exception included.
     bool isRunning() const { return m_running; }
 
+    /// The process of the last opening, held open until the next one: its PID and the
+    /// start time checked at opening. Null before the first opening and when the row's
+    /// process had ended (or its PID had been taken) at opening. Commands that act on
+    /// what the opening showed ask stillRunning() first: false once that process has
+    /// ended, even if its PID names another process by then.
+    platform::OpenedProcess* openedProcess() const { return m_opened.get(); }
+
 private:
     platform::ProcessSource& m_processes;
-    platform::ThreadSource& m_threads;
-    platform::ModuleSource& m_modules;
     platform::WindowSystem& m_windows;
     platform::Form& m_frmMain;
     bool m_running = false;
+    std::unique_ptr<platform::OpenedProcess> m_opened;
 };
 
 }  // namespace pelorus::details

@@ -10,11 +10,7 @@ namespace {
 
 class NativePlatform final : public Platform {
 public:
-    NativePlatform() : m_control(m_procfs) {}
-
     ProcessSource& processSource() override { return m_procfs; }
-    ThreadSource& threadSource() override { return m_procfs; }
-    ModuleSource& moduleSource() override { return m_procfs; }
     ProcessControl& processControl() override { return m_control; }
     WindowSystem& windowSystem() override { return m_windows; }
 

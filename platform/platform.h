@@ -16,8 +16,6 @@ class Platform {
 public:
     virtual ~Platform() = default;
     virtual ProcessSource& processSource() = 0;
-    virtual ThreadSource& threadSource() = 0;
-    virtual ModuleSource& moduleSource() = 0;
     virtual ProcessControl& processControl() = 0;
     virtual WindowSystem& windowSystem() = 0;
 };

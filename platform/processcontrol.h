@@ -13,6 +13,7 @@ enum class TerminateResult {
     NoSuchProcess,  ///< the process had already ended
     Replaced,       ///< the PID now names a newer process: left alone
     NotPermitted,   ///< the system refused
+    OutOfReach,     ///< it lives in a PID namespace the viewer cannot signal into
     InvalidPid,     ///< 0 or below: never signalled (it would reach whole process groups)
 };
 

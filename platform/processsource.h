@@ -3,12 +3,43 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 
 #include "platform/snapshot.h"
 #include "platform/types.h"
 
 namespace pelorus::platform {
+
+/// One process held open for the length of an opening: every question goes to the
+/// process that was checked when it was opened, never to its PID number again, so a
+/// newer process that takes the PID meanwhile is never described in its place. Once the
+/// process has ended, its walks deliver nothing.
+class OpenedProcess {
+public:
+    virtual ~OpenedProcess() = default;
+
+    /// The PID it had when it was opened.
+    virtual Pid pid() const = 0;
+
+    /// The start time that was checked when it was opened.
+    virtual StartTime startTime() const = 0;
+
+    /// Whether the process still runs: its start time, read again from the process held
+    /// open, still equals the one checked at opening. False once it has ended.
+    virtual bool stillRunning() = 0;
+
+    /// Its threads in the system's order, each with its own base priority, each thread
+    /// once. A thread that ends while it is read is skipped. The walk ends by itself
+    /// however fast the process starts new threads: it delivers at most twice the
+    /// number the process had when it was opened (at least 64, at most 65,536).
+    virtual std::unique_ptr<Snapshot<ThreadEntry>> threads() = 0;
+
+    /// The files loaded into it, each once, in the order of their first mapping.
+    /// Nothing when it has ended or refuses access.
+    virtual std::unique_ptr<Snapshot<ModuleEntry>> modules() = 0;
+};
+
+/// The most threads one walk delivers, whatever the process does meanwhile.
+inline constexpr int MaxThreadWalk = 65536;
 
 /// The running processes, as the task list shows them.
 class ProcessSource {
@@ -20,34 +51,14 @@ public:
     /// is left out. Never null: a snapshot that cannot be taken delivers nothing.
     virtual std::unique_ptr<Snapshot<ProcessEntry>> processes() = 0;
 
-    /// The start time of the process that now has `pid`; nullopt when no such process
-    /// runs or its start time cannot be read.
-    virtual std::optional<StartTime> startTime(Pid pid) = 0;
+    /// Opens the process that now has `pid`, if it is the one that started at
+    /// `startTime` (as the last refresh recorded it). Null when no such process runs,
+    /// its start time cannot be read or differs (the PID now names a newer process), or
+    /// `pid` is below 0. On Linux no process has PID 0 either.
+    virtual std::unique_ptr<OpenedProcess> open(Pid pid, StartTime startTime) = 0;
 
     /// How this system writes paths.
     virtual PathConvention pathConvention() const = 0;
-};
-
-/// The threads of one process, for the detail list.
-class ThreadSource {
-public:
-    virtual ~ThreadSource() = default;
-
-    /// The threads of process `pid` in the system's order, each with its own base
-    /// priority. A thread that ends while it is read is skipped. Never null: a process
-    /// that has gone delivers nothing.
-    virtual std::unique_ptr<Snapshot<ThreadEntry>> threads(Pid pid) = 0;
-};
-
-/// The loaded modules (files) of one process, for the detail list.
-class ModuleSource {
-public:
-    virtual ~ModuleSource() = default;
-
-    /// The files loaded into process `pid`, each once, in the order of their first
-    /// mapping. Never null: a process that has gone or refuses access delivers nothing.
-    /// Pid 0 stands for the viewer itself, whose entries then carry its own PID.
-    virtual std::unique_ptr<Snapshot<ModuleEntry>> modules(Pid pid) = 0;
 };
 
 }  // namespace pelorus::platform

@@ -20,9 +20,24 @@ std::string HexHandle(std::int32_t value);
 std::string PriorityText(std::int32_t priority);
 
 /// The text of a window's node: "title (class)   (handle)", or "(class)   (handle)"
-/// without a title; the handle in signed decimal. Title and class are shown as valid
-/// UTF-8 of at most 254 code points each, whatever they hold.
+/// without a title; the handle in signed decimal. Title and class are cut to 254 code
+/// points each and then shown as visibleText, whatever they hold.
 std::string WindowCaption(std::string_view title, std::string_view className, std::uint32_t handle);
+
+/// Whether `character` is one that changes how the text around it is shown, or shows
+/// nothing itself: the control characters (C0, DEL, C1), the bidirectional marks,
+/// embeddings, overrides and isolates (U+200E/F, U+202A-E, U+2066-9, U+061C), and the
+/// invisible format characters and fillers (U+00AD, U+200B, U+2060-4, U+FEFF, tags...).
+/// The joiners U+200C/D and the variation selectors are not: scripts and emoji need them.
+bool isHiddenCharacter(char32_t character);
+
+/// `text` as the lists show it: valid UTF-8 (each invalid byte as U+FFFD), with every
+/// hidden character (isHiddenCharacter) written as "<U+" and its code point in at least
+/// four upper-case hexadecimal digits and ">": ESC shows as "<U+001B>", a right-to-left
+/// override as "<U+202E>". So no name, path, title or class can reorder, hide or fake the
+/// text of its row. Every text from the system goes through this on its way to a list;
+/// the task tables keep what was read.
+std::string visibleText(std::string_view text);
 
 /// Upper-case hexadecimal without leading zeros, as the tree's keys write numbers:
 /// 655812 -> "A01C4", 0 -> "0".

@@ -28,10 +28,11 @@ void RefreshTaskList(TaskTables& tables, platform::ProcessSource& source,
         PathParts parts = SplitPath(shownPath, convention);
         tables.TaskFile[i] = std::move(parts.file);
         tables.TaskLocation[i] = std::move(parts.location);
-        eTaskList.appendRow(tables.TaskFile[i]);
+        // The tables keep what was read; the list shows it with hidden characters escaped.
+        eTaskList.appendRow(resources::visibleText(tables.TaskFile[i]));
         tables.TaskCount = i + 1;
         eTaskList.setCell(tables.TaskCount, 2, resources::HexHandle(entry.pid));
-        eTaskList.setCell(tables.TaskCount, 3, tables.TaskLocation[i]);
+        eTaskList.setCell(tables.TaskCount, 3, resources::visibleText(tables.TaskLocation[i]));
         delivered = snapshot->next(entry);
     }
     snapshot.reset();

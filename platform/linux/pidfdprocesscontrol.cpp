@@ -2,56 +2,68 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "platform/linux/pidfdprocesscontrol.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/linux/procfsfiles.h"
+#include "platform/linux/procfsparse.h"
 
 namespace pelorus::platform {
 namespace {
 
-// Debian 12's glibc has no wrappers for these two; the syscall numbers are the same on
-// every architecture since the unified table.
-#ifndef SYS_pidfd_open
-constexpr long SYS_pidfd_open = 434;
-#endif
+// Debian 12's glibc has no wrapper for it; the syscall number is the same on every
+// architecture since the unified table.
 #ifndef SYS_pidfd_send_signal
 constexpr long SYS_pidfd_send_signal = 424;
 #endif
-
-int pidfdOpen(Pid pid) {
-    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0U));
-}
-
-/// ESRCH: the process has ended; every other refusal is the system's.
-TerminateResult failure(int error) {
-    return error == ESRCH ? TerminateResult::NoSuchProcess : TerminateResult::NotPermitted;
-}
 
 int pidfdSendSignal(int pidfd, int signal) {
     return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0U));
 }
 
+/// What a failed open, read or signal means for the row.
+TerminateResult failure(int error) {
+    switch (error) {
+        case ENOENT:
+        case ESRCH:
+            return TerminateResult::NoSuchProcess;
+        case EINVAL:
+            return TerminateResult::OutOfReach;
+        default:
+            return TerminateResult::NotPermitted;
+    }
+}
+
 }  // namespace
 
-PidfdProcessControl::PidfdProcessControl(ProcessSource& startTimes) : m_startTimes(startTimes) {}
+PidfdProcessControl::PidfdProcessControl(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
 
 TerminateResult PidfdProcessControl::terminate(Pid pid, StartTime startTime) {
     // kill(0) and kill(-1) reach whole process groups: never let such a value through.
     if (pid <= 0)
         return TerminateResult::InvalidPid;
 
-    const procfs::UniqueFd pidfd(pidfdOpen(pid));
-    if (!pidfd.valid())
+    const procfs::UniqueFd root = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
+    if (!root.valid())
+        return TerminateResult::NoSuchProcess;
+    const procfs::UniqueFd process =
+        procfs::openDirectoryAt(root.get(), std::to_string(pid).c_str());
+    if (!process.valid())
         return failure(errno);
-    const auto current = m_startTimes.startTime(pid);
-    if (!current || *current != startTime)
+    const auto statText = procfs::readFileAt(process.get(), "stat");
+    if (!statText)
+        return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
+                                                 : TerminateResult::Replaced;
+    const auto stat = procfs::parseStat(*statText);
+    if (!stat || stat->startTime != startTime)
         return TerminateResult::Replaced;
 
-    if (pidfdSendSignal(pidfd.get(), SIGKILL) != 0)
+    if (pidfdSendSignal(process.get(), SIGKILL) != 0)
         return failure(errno);
     return TerminateResult::Terminated;
 }

@@ -2,31 +2,50 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <string>
+
 #include "platform/processcontrol.h"
-#include "platform/processsource.h"
 
 namespace pelorus::platform {
 
-/// Ends processes through a pidfd, so that the process checked is the process signalled.
+/// Ends processes through the descriptor of their /proc directory, so that the process
+/// checked is the process signalled, whatever PID namespace the viewer runs in.
 ///
-/// The order matters: the pidfd is opened first and pins the process behind the PID;
-/// the start time is read after that. If it still equals the recorded one, the pinned
-/// process is the listed one, and the signal through the pidfd cannot reach a newer
-/// process that takes the PID later. Two processes that take one PID within the same
-/// clock tick have equal start times and cannot be told apart.
+/// The rows of the task list come from a /proc tree, whose PIDs are those of the PID
+/// namespace that tree was mounted for. The viewer may run in another one (started under
+/// `unshare -pf` without a /proc of its own): there a PID number names another process,
+/// or none. So the number is never handed to the kernel as a number. The directory PID
+/// of that same /proc tree is opened; it pins the process it names (reads through it fail
+/// once that process has ended, even if a newer one takes the PID); the start time is read
+/// through it and must equal the recorded one; and the signal goes through the same
+/// descriptor (pidfd_send_signal accepts a /proc directory descriptor as a pidfd). The
+/// kernel refuses the signal (EINVAL) when that process lives in a PID namespace the
+/// viewer cannot see: an ancestor of its own. The row is then left alone, where sending
+/// its number would have reached whatever process the number names in the viewer's
+/// namespace. This was chosen over comparing the viewer's PID namespace with that of
+/// /proc and refusing every row where they differ: the descriptor ends exactly the rows
+/// the viewer can reach (those of its own namespace and of namespaces below it, which a
+/// /proc from further up lists under other numbers), refuses only the others, and needs
+/// no second look-up that could itself race with the PID being taken again.
+///
+/// Two processes that take one PID within the same clock tick have equal start times and
+/// cannot be told apart, but the descriptor is opened before the start time is read, so
+/// a process that takes the PID after the check is never signalled.
 class PidfdProcessControl final : public ProcessControl {
 public:
-    /// `startTimes` answers the start-time question; it must outlive this object.
-    explicit PidfdProcessControl(ProcessSource& startTimes);
+    /// `procRoot`: the /proc tree the task list was read from.
+    explicit PidfdProcessControl(std::string procRoot = "/proc");
 
     /// InvalidPid for pid <= 0 (nothing is looked up or signalled); NoSuchProcess when
-    /// no process has the PID; Replaced when its start time differs from `startTime` or
-    /// cannot be read (nothing is signalled); NotPermitted when the system refuses the
-    /// SIGKILL; else Terminated. The pidfd is always closed.
+    /// no process has the PID in the /proc tree or it ends meanwhile; Replaced when its
+    /// start time differs from `startTime` or cannot be read (nothing is signalled);
+    /// OutOfReach when it lives in a PID namespace the viewer cannot signal into;
+    /// NotPermitted when the system refuses the SIGKILL; else Terminated. The descriptor
+    /// is always closed.
     TerminateResult terminate(Pid pid, StartTime startTime) override;
 
 private:
-    ProcessSource& m_startTimes;
+    std::string m_procRoot;
 };
 
 }  // namespace pelorus::platform

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace pelorus::platform::procfs {
@@ -48,14 +49,15 @@ DirStream openDirStreamAt(int dirFd, const char* name) {
     return DirStream(dir);
 }
 
-std::optional<std::string> readFileAt(int dirFd, const char* name) {
+std::optional<std::string> readFileAt(int dirFd, const char* name, std::size_t limit) {
     UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid())
         return std::nullopt;
     std::string content;
     char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+    while (content.size() < limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - content.size());
+        const ssize_t count = ::read(fd.get(), buffer, wanted);
         if (count < 0) {
             if (errno == EINTR)
                 continue;

@@ -45,10 +45,11 @@ UniqueFd openDirectoryAt(int dirFd, const char* name);
 /// A stream over the entries of directory `name` relative to `dirFd`; null on failure.
 DirStream openDirStreamAt(int dirFd, const char* name);
 
-/// The whole content of file `name` relative to `dirFd`, read until its end (files of
-/// /proc report a size of 0, so the size is not asked). nullopt with errno set when it
-/// cannot be opened or read.
-std::optional<std::string> readFileAt(int dirFd, const char* name);
+/// The content of file `name` relative to `dirFd`, read until its end or until `limit`
+/// bytes (files of /proc report a size of 0, so the size is not asked). nullopt with
+/// errno set when it cannot be opened or read.
+std::optional<std::string> readFileAt(int dirFd, const char* name,
+                                      std::size_t limit = std::string::npos);
 
 /// The target of symbolic link `name` relative to `dirFd`, whatever its length and
 /// bytes. nullopt with errno set when it is not a link or cannot be read.

@@ -4,6 +4,8 @@
 
 #include <sched.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <charconv>
 #include <unordered_set>
@@ -42,6 +44,7 @@ std::vector<std::string_view> fields(std::string_view text) {
 // Field numbers of the stat line, counted as proc(5) does (pid is 1, the name 2).
 constexpr std::size_t kFirstFieldAfterName = 3;
 constexpr std::size_t kNiceField = 19;
+constexpr std::size_t kThreadCountField = 20;
 constexpr std::size_t kStartTimeField = 22;
 constexpr std::size_t kPolicyField = 41;
 
@@ -94,10 +97,12 @@ std::optional<StatFields> parseStat(std::string_view text) {
     out.comm = text.substr(open + 1, close - open - 1);
     out.state = rest[0][0];
     const auto nice = parseNumber<std::int32_t>(rest[index(kNiceField)]);
+    const auto threads = parseNumber<std::int32_t>(rest[index(kThreadCountField)]);
     const auto start = parseNumber<StartTime>(rest[index(kStartTimeField)]);
-    if (!nice || !start)
+    if (!nice || !threads || !start)
         return std::nullopt;
     out.nice = *nice;
+    out.threadCount = *threads;
     out.startTime = *start;
     if (rest.size() > index(kPolicyField)) {
         const auto policy = parseNumber<std::int32_t>(rest[index(kPolicyField)]);
@@ -164,9 +169,17 @@ std::vector<std::string> mapsPaths(std::string_view maps) {
     return out;
 }
 
-std::string fallbackPathText(std::string_view cmdline, std::string_view comm) {
-    const auto first = cmdline.substr(0, cmdline.find('\0'));
-    if (first.starts_with('/'))
+bool exeLinkMayFallBack(int error) {
+    return error == ENOENT || error == EACCES || error == ESRCH;
+}
+
+std::string fallbackPathText(int exeError, std::string_view cmdline, std::string_view comm) {
+    if (!exeLinkMayFallBack(exeError))
+        return std::string(comm);
+    const auto end = cmdline.find('\0');
+    const bool complete = end != std::string_view::npos || cmdline.size() < kCmdlineReadLimit;
+    const auto first = cmdline.substr(0, end);
+    if (complete && first.starts_with('/'))
         return std::string(first);
     if (!cmdline.empty())
         return std::string(comm);

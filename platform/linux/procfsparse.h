@@ -21,6 +21,8 @@ struct StatFields {
     std::string_view comm;
     char state = '?';
     std::int32_t nice = 0;
+    /// How many threads the process had when the line was written (field 20).
+    std::int32_t threadCount = 0;
     StartTime startTime = 0;
     /// The scheduling policy (SCHED_OTHER 0, FIFO 1, RR 2, BATCH 3, IDLE 5, DEADLINE 6);
     /// 0 when the line ends before it.
@@ -50,11 +52,25 @@ std::optional<std::string> mapsLinePath(std::string_view line);
 /// Every file named in a maps text, each once, in the order of its first line.
 std::vector<std::string> mapsPaths(std::string_view maps);
 
-/// The path text of a process whose exe link could not be read: the first NUL-ended
-/// string of cmdline when it begins with '/'; else comm when cmdline is not empty (a
-/// rewritten title such as "sshd: alice@pts/0" is not a path); else "[comm]" (kernel
-/// threads and zombies). Nothing is cut.
-std::string fallbackPathText(std::string_view cmdline, std::string_view comm);
+/// The most of cmdline that is read for the path text: its first string, if it is a
+/// path, is at most this long (PATH_MAX with its NUL).
+inline constexpr std::size_t kCmdlineReadLimit = 4096;
+
+/// Whether a failed read of the exe link (its errno) may fall back to what cmdline says:
+/// only when the link is absent or unreadable by right (ENOENT: kernel threads and
+/// zombies; EACCES: another user's process; ESRCH: the process is ending). Any other
+/// failure (ENAMETOOLONG for a binary run from a very long path) is no reason to believe
+/// text that the process wrote itself.
+bool exeLinkMayFallBack(int error);
+
+/// The path text of a process whose exe link could not be read, having failed with
+/// `exeError`. When the failure allows a fallback (exeLinkMayFallBack): the first
+/// NUL-ended string of `cmdline` if it begins with '/'; else comm when cmdline is not empty
+/// (a rewritten title such as "sshd: alice@pts/0" is not a path); else "[comm]" (kernel
+/// threads and zombies). On any other failure comm. `cmdline` is at most the first
+/// kCmdlineReadLimit bytes of the file: a first string that does not end within them is
+/// incomplete and is not taken as a path. Nothing is cut.
+std::string fallbackPathText(int exeError, std::string_view cmdline, std::string_view comm);
 
 /// The number that a /proc entry name stands for: decimal digits only, 1 or above,
 /// within the 32-bit range; nullopt for every other name ("self", "sys", "12a").

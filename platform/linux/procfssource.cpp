@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -34,11 +37,17 @@ std::optional<ProcessEntry> readProcess(int pidDirFd, Pid pid) {
     const auto exe = procfs::readLinkAt(pidDirFd, "exe");
     if (exe && !exe->empty()) {
         entry.path = *exe;
-    } else {
-        // Only asked when the link fails: kernel threads, zombies, other users' processes.
-        const auto cmdline = procfs::readFileAt(pidDirFd, "cmdline");
-        entry.path = procfs::fallbackPathText(cmdline.value_or(std::string()), stat->comm);
+        return entry;
     }
+    // An empty target names nothing: read as an absent link.
+    const int exeError = exe ? ENOENT : errno;
+    std::optional<std::string> cmdline;
+    if (procfs::exeLinkMayFallBack(exeError)) {
+        // Only asked when the link is absent or refused: kernel threads, zombies, other
+        // users' processes. Only the first string is wanted, so only its first 4 KiB.
+        cmdline = procfs::readFileAt(pidDirFd, "cmdline", procfs::kCmdlineReadLimit);
+    }
+    entry.path = procfs::fallbackPathText(exeError, cmdline.value_or(std::string()), stat->comm);
     return entry;
 }
 
@@ -66,14 +75,19 @@ private:
     DirStream m_root;
 };
 
+/// The entries of one task folder, each TID once, at most `limit` of them: a process
+/// that starts threads faster than they are read cannot keep the walk going.
 class ThreadSnapshot final : public Snapshot<ThreadEntry> {
 public:
-    ThreadSnapshot(DirStream tasks, Pid owner) : m_tasks(std::move(tasks)), m_owner(owner) {}
+    ThreadSnapshot(DirStream tasks, Pid owner, std::size_t limit)
+        : m_tasks(std::move(tasks)), m_owner(owner), m_limit(limit) {}
 
     bool next(ThreadEntry& out) override {
+        if (m_seen.size() >= m_limit)
+            return false;
         while (const dirent* item = ::readdir(m_tasks.get())) {
             const auto tid = procfs::parseId(item->d_name);
-            if (!tid)
+            if (!tid || m_seen.contains(*tid))
                 continue;
             const std::string statName = std::string(item->d_name) + "/stat";
             const auto statText = procfs::readFileAt(::dirfd(m_tasks.get()), statName.c_str());
@@ -82,6 +96,7 @@ public:
             const auto stat = procfs::parseStat(*statText);
             if (!stat)
                 continue;
+            m_seen.insert(*tid);
             out.owner = m_owner;
             out.tid = *tid;
             out.basePriority = procfs::basePriority(stat->policy, stat->nice);
@@ -93,6 +108,8 @@ public:
 private:
     DirStream m_tasks;
     Pid m_owner;
+    std::size_t m_limit;
+    std::unordered_set<ThreadId> m_seen;
 };
 
 class ModuleSnapshot final : public Snapshot<ModuleEntry> {
@@ -114,6 +131,53 @@ private:
     Pid m_owner;
 };
 
+/// How many threads a walk delivers for a process that had `threadCount` at opening.
+std::size_t threadWalkLimit(std::int32_t threadCount) {
+    constexpr std::int64_t kAtLeast = 64;
+    const std::int64_t twice = 2 * static_cast<std::int64_t>(std::max(threadCount, 0));
+    return static_cast<std::size_t>(std::clamp<std::int64_t>(twice, kAtLeast, MaxThreadWalk));
+}
+
+/// A process held by the descriptor of its /proc directory.
+class ProcfsOpenedProcess final : public OpenedProcess {
+public:
+    ProcfsOpenedProcess(UniqueFd directory, Pid pid, StartTime startTime, std::int32_t threadCount)
+        : m_directory(std::move(directory)),
+          m_pid(pid),
+          m_startTime(startTime),
+          m_threadCount(threadCount) {}
+
+    Pid pid() const override { return m_pid; }
+    StartTime startTime() const override { return m_startTime; }
+
+    bool stillRunning() override {
+        const auto statText = procfs::readFileAt(m_directory.get(), "stat");
+        const auto stat = statText ? procfs::parseStat(*statText) : std::nullopt;
+        return stat && stat->startTime == m_startTime;
+    }
+
+    std::unique_ptr<Snapshot<ThreadEntry>> threads() override {
+        DirStream tasks = procfs::openDirStreamAt(m_directory.get(), "task");
+        if (!tasks)
+            return makeEmptySnapshot<ThreadEntry>();
+        return std::make_unique<ThreadSnapshot>(std::move(tasks), m_pid,
+                                                threadWalkLimit(m_threadCount));
+    }
+
+    std::unique_ptr<Snapshot<ModuleEntry>> modules() override {
+        const auto maps = procfs::readFileAt(m_directory.get(), "maps");
+        if (!maps)
+            return makeEmptySnapshot<ModuleEntry>();
+        return std::make_unique<ModuleSnapshot>(procfs::mapsPaths(*maps), m_pid);
+    }
+
+private:
+    UniqueFd m_directory;
+    Pid m_pid;
+    StartTime m_startTime;
+    std::int32_t m_threadCount;
+};
+
 }  // namespace
 
 ProcfsSource::ProcfsSource(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
@@ -125,57 +189,27 @@ std::unique_ptr<Snapshot<ProcessEntry>> ProcfsSource::processes() {
     return std::make_unique<ProcessSnapshot>(std::move(root));
 }
 
-std::optional<StartTime> ProcfsSource::startTime(Pid pid) {
+std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) {
     if (pid <= 0)
-        return std::nullopt;
+        return nullptr;
     const UniqueFd rootDir = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
     if (!rootDir.valid())
-        return std::nullopt;
-    const auto statName = std::to_string(pid) + "/stat";
-    const auto statText = procfs::readFileAt(rootDir.get(), statName.c_str());
+        return nullptr;
+    UniqueFd pidDir = procfs::openDirectoryAt(rootDir.get(), std::to_string(pid).c_str());
+    if (!pidDir.valid())
+        return nullptr;
+    const auto statText = procfs::readFileAt(pidDir.get(), "stat");
     if (!statText)
-        return std::nullopt;
+        return nullptr;
     const auto stat = procfs::parseStat(*statText);
-    if (!stat)
-        return std::nullopt;
-    return stat->startTime;
+    if (!stat || stat->startTime != startTime)
+        return nullptr;
+    return std::make_unique<ProcfsOpenedProcess>(std::move(pidDir), pid, startTime,
+                                                 stat->threadCount);
 }
 
 PathConvention ProcfsSource::pathConvention() const {
     return kLinuxPaths;
-}
-
-std::unique_ptr<Snapshot<ThreadEntry>> ProcfsSource::threads(Pid pid) {
-    if (pid <= 0)
-        return makeEmptySnapshot<ThreadEntry>();
-    const UniqueFd rootDir = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
-    if (!rootDir.valid())
-        return makeEmptySnapshot<ThreadEntry>();
-    const UniqueFd pidDir = procfs::openDirectoryAt(rootDir.get(), std::to_string(pid).c_str());
-    if (!pidDir.valid())
-        return makeEmptySnapshot<ThreadEntry>();
-    DirStream tasks = procfs::openDirStreamAt(pidDir.get(), "task");
-    if (!tasks)
-        return makeEmptySnapshot<ThreadEntry>();
-    return std::make_unique<ThreadSnapshot>(std::move(tasks), pid);
-}
-
-std::unique_ptr<Snapshot<ModuleEntry>> ProcfsSource::modules(Pid pid) {
-    if (pid < 0)
-        return makeEmptySnapshot<ModuleEntry>();
-    // Pid 0 is the viewer itself; its entries carry its own PID.
-    const std::string name = pid == 0 ? std::string("self") : std::to_string(pid);
-    const Pid owner = pid == 0 ? static_cast<Pid>(::getpid()) : pid;
-    const UniqueFd rootDir = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
-    if (!rootDir.valid())
-        return makeEmptySnapshot<ModuleEntry>();
-    const UniqueFd pidDir = procfs::openDirectoryAt(rootDir.get(), name.c_str());
-    if (!pidDir.valid())
-        return makeEmptySnapshot<ModuleEntry>();
-    const auto maps = procfs::readFileAt(pidDir.get(), "maps");
-    if (!maps)
-        return makeEmptySnapshot<ModuleEntry>();
-    return std::make_unique<ModuleSnapshot>(procfs::mapsPaths(*maps), owner);
 }
 
 }  // namespace pelorus::platform

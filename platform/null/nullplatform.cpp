@@ -5,16 +5,9 @@
 namespace pelorus::platform {
 namespace {
 
-class NullPlatform final : public Platform,
-                           ProcessSource,
-                           ThreadSource,
-                           ModuleSource,
-                           ProcessControl,
-                           WindowSystem {
+class NullPlatform final : public Platform, ProcessSource, ProcessControl, WindowSystem {
 public:
     ProcessSource& processSource() override { return *this; }
-    ThreadSource& threadSource() override { return *this; }
-    ModuleSource& moduleSource() override { return *this; }
     ProcessControl& processControl() override { return *this; }
     WindowSystem& windowSystem() override { return *this; }
 
@@ -22,14 +15,8 @@ private:
     std::unique_ptr<Snapshot<ProcessEntry>> processes() override {
         return makeEmptySnapshot<ProcessEntry>();
     }
-    std::optional<StartTime> startTime(Pid) override { return std::nullopt; }
+    std::unique_ptr<OpenedProcess> open(Pid, StartTime) override { return nullptr; }
     PathConvention pathConvention() const override { return kLinuxPaths; }
-    std::unique_ptr<Snapshot<ThreadEntry>> threads(Pid) override {
-        return makeEmptySnapshot<ThreadEntry>();
-    }
-    std::unique_ptr<Snapshot<ModuleEntry>> modules(Pid) override {
-        return makeEmptySnapshot<ModuleEntry>();
-    }
     TerminateResult terminate(Pid pid, StartTime) override {
         return pid <= 0 ? TerminateResult::InvalidPid : TerminateResult::NoSuchProcess;
     }

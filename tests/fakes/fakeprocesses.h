@@ -55,18 +55,50 @@ private:
     std::size_t m_next = 0;
 };
 
+/// The given thread entries, whatever PID is asked for (the walk filters by owner).
+class FakeThreadSource {
+public:
+    std::unique_ptr<platform::Snapshot<platform::ThreadEntry>> threads(platform::Pid pid) {
+        requested.push_back(pid);
+        return std::make_unique<FakeSnapshot<platform::ThreadEntry>>(entries, beforeEntry, log);
+    }
+
+    std::vector<platform::ThreadEntry> entries;
+    std::function<void(std::size_t)> beforeEntry;
+    SnapshotLog log;
+    std::vector<platform::Pid> requested;
+};
+
+/// The given module entries, whatever PID is asked for (the walk filters by owner).
+class FakeModuleSource {
+public:
+    std::unique_ptr<platform::Snapshot<platform::ModuleEntry>> modules(platform::Pid pid) {
+        requested.push_back(pid);
+        return std::make_unique<FakeSnapshot<platform::ModuleEntry>>(entries, beforeEntry, log);
+    }
+
+    std::vector<platform::ModuleEntry> entries;
+    std::function<void(std::size_t)> beforeEntry;
+    SnapshotLog log;
+    std::vector<platform::Pid> requested;
+};
+
 /// A process list given by the test, with the start times the system would report now.
+/// An opening succeeds while the PID's start time is the one asked for; the opened
+/// process reads its threads and modules from `threadSource` and `moduleSource` (none
+/// when unset), and is still running while its start time stays.
 class FakeProcessSource final : public platform::ProcessSource {
 public:
     std::unique_ptr<platform::Snapshot<platform::ProcessEntry>> processes() override {
         return std::make_unique<FakeSnapshot<platform::ProcessEntry>>(entries, beforeEntry, log);
     }
-    std::optional<platform::StartTime> startTime(platform::Pid pid) override {
+    std::unique_ptr<platform::OpenedProcess> open(platform::Pid pid,
+                                                  platform::StartTime startTime) override {
+        // Every opening checks the start time.
         startTimeQueries.push_back(pid);
-        const auto found = startTimes.find(pid);
-        if (found == startTimes.end())
-            return std::nullopt;
-        return found->second;
+        if (currentStartTime(pid) != startTime)
+            return nullptr;
+        return std::make_unique<Opened>(*this, pid, startTime);
     }
     platform::PathConvention pathConvention() const override { return convention; }
 
@@ -83,34 +115,40 @@ public:
     std::function<void(std::size_t)> beforeEntry;
     SnapshotLog log;
     std::vector<platform::Pid> startTimeQueries;
-};
+    FakeThreadSource* threadSource = nullptr;
+    FakeModuleSource* moduleSource = nullptr;
 
-/// The given thread entries, whatever PID is asked for (the walk filters by owner).
-class FakeThreadSource final : public platform::ThreadSource {
-public:
-    std::unique_ptr<platform::Snapshot<platform::ThreadEntry>> threads(platform::Pid pid) override {
-        requested.push_back(pid);
-        return std::make_unique<FakeSnapshot<platform::ThreadEntry>>(entries, beforeEntry, log);
+private:
+    std::optional<platform::StartTime> currentStartTime(platform::Pid pid) const {
+        const auto found = startTimes.find(pid);
+        if (found == startTimes.end())
+            return std::nullopt;
+        return found->second;
     }
 
-    std::vector<platform::ThreadEntry> entries;
-    std::function<void(std::size_t)> beforeEntry;
-    SnapshotLog log;
-    std::vector<platform::Pid> requested;
-};
+    class Opened final : public platform::OpenedProcess {
+    public:
+        Opened(FakeProcessSource& source, platform::Pid pid, platform::StartTime startTime)
+            : m_source(source), m_pid(pid), m_startTime(startTime) {}
+        platform::Pid pid() const override { return m_pid; }
+        platform::StartTime startTime() const override { return m_startTime; }
+        bool stillRunning() override { return m_source.currentStartTime(m_pid) == m_startTime; }
+        std::unique_ptr<platform::Snapshot<platform::ThreadEntry>> threads() override {
+            if (m_source.threadSource == nullptr)
+                return platform::makeEmptySnapshot<platform::ThreadEntry>();
+            return m_source.threadSource->threads(m_pid);
+        }
+        std::unique_ptr<platform::Snapshot<platform::ModuleEntry>> modules() override {
+            if (m_source.moduleSource == nullptr)
+                return platform::makeEmptySnapshot<platform::ModuleEntry>();
+            return m_source.moduleSource->modules(m_pid);
+        }
 
-/// The given module entries, whatever PID is asked for (the walk filters by owner).
-class FakeModuleSource final : public platform::ModuleSource {
-public:
-    std::unique_ptr<platform::Snapshot<platform::ModuleEntry>> modules(platform::Pid pid) override {
-        requested.push_back(pid);
-        return std::make_unique<FakeSnapshot<platform::ModuleEntry>>(entries, beforeEntry, log);
-    }
-
-    std::vector<platform::ModuleEntry> entries;
-    std::function<void(std::size_t)> beforeEntry;
-    SnapshotLog log;
-    std::vector<platform::Pid> requested;
+    private:
+        FakeProcessSource& m_source;
+        platform::Pid m_pid;
+        platform::StartTime m_startTime;
+    };
 };
 
 /// Records every termination request and answers with `result`.

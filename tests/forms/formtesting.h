@@ -23,9 +23,14 @@ namespace pelorus::testing {
 /// the system answers.
 class FakePlatform final : public platform::Platform {
 public:
+    FakePlatform() {
+        processes.threadSource = &threads;
+        processes.moduleSource = &modules;
+    }
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
     platform::ProcessSource& processSource() override { return processes; }
-    platform::ThreadSource& threadSource() override { return threads; }
-    platform::ModuleSource& moduleSource() override { return modules; }
     platform::ProcessControl& processControl() override { return control; }
     platform::WindowSystem& windowSystem() override { return windows; }
 

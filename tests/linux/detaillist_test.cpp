@@ -18,6 +18,7 @@
 #include "details/taskdetails.h"
 #include "platform/linux/procfssource.h"
 #include "platform/platform.h"
+#include "resources/formatting.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/linux/procfstestsupport.h"
@@ -40,6 +41,10 @@ std::string hex8(int value) {
     return text;
 }
 
+std::string visible(const fs::path& path) {
+    return resources::visibleText(path.string());
+}
+
 class DetailListThreadProgram : public testing::ThreadProgramTest {};
 
 TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
@@ -57,7 +62,7 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     eTaskList.selected = {row};
     eTaskList.current = row;
     const auto noDesktop = platform::makeNullPlatform();
-    TaskDetails details(source, source, source, noDesktop->windowSystem(), form);
+    TaskDetails details(source, noDesktop->windowSystem(), form);
     details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
 
     const std::map<std::int32_t, std::string> texts = {
@@ -77,10 +82,12 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     const std::size_t firstModule = expected.size();
     // The module paths as the source reads them (its own tests hold them against the
     // kernel's map_files), split here by the standard library.
-    auto modules = source.modules(m_program.pid());
+    // The lists show them with their control characters escaped (the folder with a
+    // newline).
+    auto modules = source.open(m_program.pid(), tables->TaskStartTime[row - 1])->modules();
     for (platform::ModuleEntry module; modules->next(module);) {
         const fs::path path = module.path;
-        expected.push_back({"Modul:", path.filename(), path.parent_path()});
+        expected.push_back({"Modul:", visible(path.filename()), visible(path.parent_path())});
     }
 
     Rows shown;
@@ -95,7 +102,7 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     EXPECT_EQ(moduleRows.front(),
               (Rows::value_type{"Modul:", program.filename(), program.parent_path()}));
     const Rows::value_type spaced{"Modul:", "liba one.so", m_spaced.parent_path()};
-    const Rows::value_type deleted{"Modul:", "libb.so (deleted)", m_deleted.parent_path()};
+    const Rows::value_type deleted{"Modul:", "libb.so (deleted)", visible(m_deleted.parent_path())};
     EXPECT_EQ(std::count(moduleRows.begin(), moduleRows.end(), spaced), 1);
     EXPECT_EQ(std::count(moduleRows.begin(), moduleRows.end(), deleted), 1);
     EXPECT_EQ(TFRM.nodeCount(), 1) << "no desktop: the root alone";

@@ -9,11 +9,14 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/linux/procfssource.h"
+#include "platform/linux/procfsparse.h"
 #include "tests/linux/procfstestsupport.h"
 #include "tests/support/xserver.h"
 
@@ -22,21 +25,13 @@ namespace {
 
 using testing::ChildProcess;
 
-/// The real /proc, counting how often the control asks it.
-class CountingSource final : public ProcessSource {
-public:
-    std::unique_ptr<Snapshot<ProcessEntry>> processes() override { return m_real.processes(); }
-    std::optional<StartTime> startTime(Pid pid) override {
-        ++asked;
-        return m_real.startTime(pid);
-    }
-    PathConvention pathConvention() const override { return m_real.pathConvention(); }
-
-    int asked = 0;
-
-private:
-    ProcfsSource m_real;
-};
+/// The start time /proc gives for `pid` now.
+std::optional<StartTime> startTimeOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto stat = procfs::parseStat(line);
+    return stat ? std::optional<StartTime>(stat->startTime) : std::nullopt;
+}
 
 /// Whether the child still runs: not ended, so not reaped by this call.
 bool running(ChildProcess& child) {
@@ -48,25 +43,23 @@ ChildProcess startSleeper() {
 }
 
 TEST(PidfdProcessControl, PidsOfZeroAndBelowAreNeverLookedUpOrSignalled) {
-    CountingSource source;
-    PidfdProcessControl control(source);
+    // Not even looked up: a root that does not exist would answer NoSuchProcess.
+    PidfdProcessControl control("/nonexistent");
     for (const Pid pid : {0, -1, -2, INT_MIN}) {
         SCOPED_TRACE(pid);
         EXPECT_EQ(control.terminate(pid, 0), TerminateResult::InvalidPid);
     }
-    EXPECT_EQ(source.asked, 0);
 }
 
 TEST(PidfdProcessControl, EndsEachListedChild) {
-    ProcfsSource source;
-    PidfdProcessControl control(source);
+    PidfdProcessControl control;
     std::vector<ChildProcess> children;
     for (int i = 0; i < 3; ++i)
         children.push_back(startSleeper());
     std::vector<StartTime> starts;
     for (auto& child : children) {
         ASSERT_GT(child.pid(), 0);
-        const auto start = source.startTime(child.pid());
+        const auto start = startTimeOf(child.pid());
         ASSERT_TRUE(start);
         starts.push_back(*start);
     }
@@ -79,32 +72,28 @@ TEST(PidfdProcessControl, EndsEachListedChild) {
 }
 
 TEST(PidfdProcessControl, AnEndedAndReapedChildIsNoSuchProcess) {
-    ProcfsSource source;
-    PidfdProcessControl control(source);
+    PidfdProcessControl control;
     auto child = ChildProcess::start({"true"});
     ASSERT_GT(child.pid(), 0);
-    const auto start = source.startTime(child.pid());
+    const auto start = startTimeOf(child.pid());
     ASSERT_TRUE(child.waitForEnd(30000));
     EXPECT_EQ(control.terminate(child.pid(), start.value_or(0)), TerminateResult::NoSuchProcess);
 }
 
 TEST(PidfdProcessControl, AnotherStartTimeLeavesTheProcessAlone) {
-    ProcfsSource source;
-    PidfdProcessControl control(source);
+    PidfdProcessControl control;
     auto child = startSleeper();
     ASSERT_GT(child.pid(), 0);
-    const auto start = source.startTime(child.pid());
+    const auto start = startTimeOf(child.pid());
     ASSERT_TRUE(start);
     EXPECT_EQ(control.terminate(child.pid(), *start + 1), TerminateResult::Replaced);
     EXPECT_EQ(control.terminate(child.pid(), *start - 1), TerminateResult::Replaced);
-    // When the start time cannot be read, the process is not assumed to be the listed one.
+    // A /proc tree that does not list it: nothing is signalled by number.
     testing::TempDir emptyRoot;
-    ProcfsSource blind(emptyRoot.path().string());
-    PidfdProcessControl blindControl(blind);
-    EXPECT_EQ(blindControl.terminate(child.pid(), *start), TerminateResult::Replaced);
+    PidfdProcessControl blindControl(emptyRoot.path().string());
+    EXPECT_EQ(blindControl.terminate(child.pid(), *start), TerminateResult::NoSuchProcess);
 
     EXPECT_TRUE(running(child));
-    EXPECT_EQ(source.startTime(child.pid()), start);
     EXPECT_EQ(control.terminate(child.pid(), *start), TerminateResult::Terminated);
     EXPECT_TRUE(child.waitForEnd(30000));
 }
@@ -112,10 +101,9 @@ TEST(PidfdProcessControl, AnotherStartTimeLeavesTheProcessAlone) {
 TEST(PidfdProcessControl, AnotherUsersProcessIsNotPermitted) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root: the case tries to end a process as another user";
-    ProcfsSource source;
     auto child = startSleeper();
     ASSERT_GT(child.pid(), 0);
-    const auto start = source.startTime(child.pid());
+    const auto start = startTimeOf(child.pid());
     ASSERT_TRUE(start);
     std::string output;
     auto stranger =
@@ -148,6 +136,29 @@ TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
     EXPECT_EQ(values["stale"], static_cast<int>(TerminateResult::Replaced));
     EXPECT_EQ(values["alive"], 1);
     EXPECT_EQ(values["current"], static_cast<int>(TerminateResult::Terminated));
+    EXPECT_EQ(values["signal"], SIGKILL);
+}
+
+// The viewer in a PID namespace of its own, reading the /proc of the one above.
+TEST(PidfdProcessControl, KillReachesTheListedProcessOrNoneFromAnotherPidNamespace) {
+    std::string output;
+    auto scene = ChildProcess::startPiped({testing::helperPath("pelorus_test_pidnskill")});
+    ASSERT_GT(scene.pid(), 0);
+    const int status = scene.finish(output);
+    if (output.starts_with("skip "))
+        GTEST_SKIP() << output;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    std::map<std::string, int> values;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto w = testing::words(line);
+        ASSERT_EQ(w.size(), 2U) << line;
+        values[w[0]] = std::stoi(w[1]);
+    }
+    EXPECT_EQ(values["twin"], 1) << "the PID number names a process down there too";
+    EXPECT_EQ(values["outside"], static_cast<int>(TerminateResult::OutOfReach));
+    EXPECT_EQ(values["twinalive"], 1);
+    EXPECT_EQ(values["inside"], static_cast<int>(TerminateResult::Terminated));
     EXPECT_EQ(values["signal"], SIGKILL);
 }
 

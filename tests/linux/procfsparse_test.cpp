@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ TEST(ProcfsStat, ReadsFieldsOfAnOrdinaryLine) {
     EXPECT_EQ(stat->state, 'S');
     EXPECT_EQ(stat->nice, -5);
     EXPECT_EQ(stat->startTime, 987654321ULL);
+    EXPECT_EQ(stat->threadCount, 3);
     EXPECT_EQ(stat->policy, 0);
 }
 
@@ -145,15 +147,33 @@ TEST(ProcfsMaps, LinesThatAreNotFileMappings) {
     EXPECT_EQ(mapsPaths("\n\n\n"), std::vector<std::string>{});
 }
 
-TEST(ProcfsPathText, FallbacksWhenTheExeLinkCannotBeRead) {
-    // An absolute first argument.
-    EXPECT_EQ(fallbackPathText("/usr/sbin/cron\0-f\0"s, "cron"), "/usr/sbin/cron");
-    // A rewritten title is no path: the name from stat stands in for it.
-    EXPECT_EQ(fallbackPathText("sshd: alice@pts/0\0\0\0"s, "sshd"), "sshd");
-    EXPECT_EQ(fallbackPathText("\0/usr/bin/x\0"s, "x"), "x");
-    // Kernel threads and zombies have no cmdline at all.
-    EXPECT_EQ(fallbackPathText("", "kthreadd"), "[kthreadd]");
-    EXPECT_EQ(fallbackPathText("", "kworker/0:1-events"), "[kworker/0:1-events]");
+TEST(ProcfsPathText, FallbacksWhenTheExeLinkIsAbsentOrRefused) {
+    for (const int error : {ENOENT, EACCES, ESRCH}) {
+        SCOPED_TRACE(error);
+        // An absolute first argument.
+        EXPECT_EQ(fallbackPathText(error, "/usr/sbin/cron\0-f\0"s, "cron"), "/usr/sbin/cron");
+        // A rewritten title is no path: the name from stat stands in for it.
+        EXPECT_EQ(fallbackPathText(error, "sshd: alice@pts/0\0\0\0"s, "sshd"), "sshd");
+        EXPECT_EQ(fallbackPathText(error, "\0/usr/bin/x\0"s, "x"), "x");
+        // Kernel threads and zombies have no cmdline at all.
+        EXPECT_EQ(fallbackPathText(error, "", "kthreadd"), "[kthreadd]");
+        EXPECT_EQ(fallbackPathText(error, "", "kworker/0:1-events"), "[kworker/0:1-events]");
+    }
+}
+
+TEST(ProcfsPathText, OtherFailuresShowTheKernelsNameNeverTheCommandLine) {
+    // A binary run from a path longer than a page: the link cannot be read, and argv[0]
+    // is the process's own to forge.
+    for (const int error : {ENAMETOOLONG, EINVAL, ELOOP, EIO, ENOMEM}) {
+        SCOPED_TRACE(error);
+        EXPECT_EQ(fallbackPathText(error, "/usr/bin/sshd\0-D\0"s, "evil"), "evil");
+        EXPECT_EQ(fallbackPathText(error, "", "evil"), "evil");
+    }
+    // A first string that does not end within the 4 KiB read is incomplete: no path.
+    const std::string cut = "/" + std::string(kCmdlineReadLimit - 1, 'd');
+    EXPECT_EQ(fallbackPathText(EACCES, cut, "long"), "long");
+    const std::string whole = "/" + std::string(kCmdlineReadLimit - 2, 'd') + '\0';
+    EXPECT_EQ(fallbackPathText(EACCES, whole, "long"), whole.substr(0, whole.size() - 1));
 }
 
 TEST(ProcfsIds, OnlyPlainPositiveNumbers) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,6 +72,16 @@ std::vector<std::string> plainStatFields(pid_t pid) {
     return fields;
 }
 
+// Opens process `pid` with the start time /proc gives for it now; throws (failing the
+// test) when that cannot be done.
+std::unique_ptr<OpenedProcess> openNow(ProcfsSource& source, pid_t pid) {
+    const auto fields = plainStatFields(pid);
+    auto opened = fields.size() > 22 ? source.open(pid, std::stoull(fields[22])) : nullptr;
+    if (!opened)
+        throw std::runtime_error("cannot open " + std::to_string(pid));
+    return opened;
+}
+
 class ProcfsFixtureTree : public ::testing::Test {
 protected:
     ProcfsSource source{PELORUS_PROC_FIXTURE};
@@ -95,8 +106,9 @@ TEST_F(ProcfsFixtureTree, PathTextsAndTheirFallbacks) {
     EXPECT_EQ(all[102].path, "sshd");            // a rewritten title "sshd: alice@pts/0"
     EXPECT_EQ(all[2].path, "[kthreadd]");
     EXPECT_EQ(all[3].path, "[kworker/0:1-events]");
-    EXPECT_EQ(all[104].path, "[defunct]");     // zombie
-    EXPECT_EQ(all[122].path, "[regularexe]");  // exe is no link at all
+    EXPECT_EQ(all[104].path, "[defunct]");  // zombie
+    // exe is no link at all: a failure that is no reason to trust cmdline.
+    EXPECT_EQ(all[122].path, "regularexe");
 }
 
 TEST_F(ProcfsFixtureTree, PrioritiesAndStartTimes) {
@@ -109,13 +121,17 @@ TEST_F(ProcfsFixtureTree, PrioritiesAndStartTimes) {
         EXPECT_EQ(all[pid].basePriority, priority);
     }
     EXPECT_EQ(all[100].startTime, 2000U);  // read after the name "a) (b c\nd) S 9 9"
-    EXPECT_EQ(source.startTime(100), 2000U);
-    EXPECT_EQ(source.startTime(107), 2007U);
-    EXPECT_EQ(source.startTime(105), std::nullopt);
-    EXPECT_EQ(source.startTime(121), std::nullopt);
-    EXPECT_EQ(source.startTime(4242), std::nullopt);
-    EXPECT_EQ(source.startTime(0), std::nullopt);
-    EXPECT_EQ(source.startTime(-1), std::nullopt);
+    // An opening checks the start time: another one, or none, opens nothing.
+    ASSERT_TRUE(source.open(100, 2000));
+    EXPECT_EQ(source.open(100, 2000)->pid(), 100);
+    EXPECT_EQ(source.open(107, 2007)->startTime(), 2007U);
+    EXPECT_TRUE(source.open(107, 2007)->stillRunning());
+    EXPECT_FALSE(source.open(100, 2001));
+    EXPECT_FALSE(source.open(105, 0));  // no stat
+    EXPECT_FALSE(source.open(121, 0));  // a cut stat line
+    EXPECT_FALSE(source.open(4242, 0));
+    EXPECT_FALSE(source.open(0, 0));
+    EXPECT_FALSE(source.open(-1, 0));
     EXPECT_EQ(source.pathConvention().separator, '/');
     EXPECT_FALSE(source.pathConvention().lowerCase);
 }
@@ -123,17 +139,14 @@ TEST_F(ProcfsFixtureTree, PrioritiesAndStartTimes) {
 TEST_F(ProcfsFixtureTree, ThreadsWithTheirOwnPriorities) {
     // 109 has lost its stat file: it ended while the walk ran.
     std::map<ThreadId, std::int32_t> threads;
-    for (const auto& thread : collect(source.threads(107))) {
+    for (const auto& thread : collect(source.open(107, 2007)->threads())) {
         EXPECT_EQ(thread.owner, 107);
         threads.emplace(thread.tid, thread.basePriority);
     }
     EXPECT_EQ(threads,
               (std::map<ThreadId, std::int32_t>{
                   {107, 24}, {108, 4}, {110, 4}, {111, 13}, {112, 24}, {113, 24}, {114, 6}}));
-    EXPECT_TRUE(collect(source.threads(105)).empty());   // no task folder
-    EXPECT_TRUE(collect(source.threads(4242)).empty());  // gone
-    EXPECT_TRUE(collect(source.threads(0)).empty());
-    EXPECT_TRUE(collect(source.threads(-1)).empty());
+    EXPECT_TRUE(collect(source.open(100, 2000)->threads()).empty());  // no task folder
 }
 
 TEST_F(ProcfsFixtureTree, ModulesFromMaps) {
@@ -147,23 +160,12 @@ TEST_F(ProcfsFixtureTree, ModulesFromMaps) {
         "/usr/share/locale/caf\xe9.mo",
     };
     std::vector<std::string> paths;
-    for (const auto& module : collect(source.modules(120))) {
+    for (const auto& module : collect(source.open(120, 2020)->modules())) {
         EXPECT_EQ(module.owner, 120);
         paths.push_back(module.path);
     }
     EXPECT_EQ(paths, expected);
-
-    // Pid 0 reads the viewer's own maps ("self") and the entries carry its PID.
-    paths.clear();
-    for (const auto& module : collect(source.modules(0))) {
-        EXPECT_EQ(module.owner, ::getpid());
-        paths.push_back(module.path);
-    }
-    EXPECT_EQ(paths, expected);
-
-    EXPECT_TRUE(collect(source.modules(105)).empty());  // no maps
-    EXPECT_TRUE(collect(source.modules(4242)).empty());
-    EXPECT_TRUE(collect(source.modules(-1)).empty());
+    EXPECT_TRUE(collect(source.open(100, 2000)->modules()).empty());  // no maps
 }
 
 TEST(ProcfsRoots, EveryOneOfManyProcessesIsDelivered) {
@@ -195,12 +197,11 @@ TEST(ProcfsRoots, EmptyMissingAndUnreadableRootsDeliverNothing) {
     TempDir empty;
     ProcfsSource emptySource(empty.path().string());
     EXPECT_TRUE(collect(emptySource.processes()).empty());
-    EXPECT_TRUE(collect(emptySource.threads(1)).empty());
-    EXPECT_TRUE(collect(emptySource.modules(0)).empty());
+    EXPECT_FALSE(emptySource.open(1, 0));
 
     ProcfsSource missing((empty.path() / "nothing").string());
     EXPECT_TRUE(collect(missing.processes()).empty());
-    EXPECT_EQ(missing.startTime(1), std::nullopt);
+    EXPECT_FALSE(missing.open(1, 0));
 
     ProcfsSource notADirectory((fs::path(PELORUS_PROC_FIXTURE) / "uptime").string());
     EXPECT_TRUE(collect(notADirectory.processes()).empty());
@@ -254,7 +255,7 @@ TEST(ProcfsRealProcesses, StartedChildrenAreFoundWithTheirPathPriorityAndStartTi
         const auto fields = plainStatFields(pid);
         ASSERT_GT(fields.size(), 22U);
         EXPECT_EQ(all[pid].startTime, std::stoull(fields[22]));
-        EXPECT_EQ(source.startTime(pid), std::stoull(fields[22]));
+        EXPECT_TRUE(source.open(pid, std::stoull(fields[22])));
     }
     // The snapshot keeps the order of /proc, which lists processes by ascending PID.
     std::vector<Pid> order;
@@ -271,7 +272,7 @@ TEST(ProcfsRealProcesses, ZombieAndKernelThreadGetBracketedNames) {
     auto all = processesByPid(source);
     ASSERT_TRUE(all.contains(child.pid()));
     EXPECT_EQ(all[child.pid()].path, "[true]");
-    EXPECT_TRUE(collect(source.modules(child.pid())).empty());
+    EXPECT_TRUE(collect(source.open(child.pid(), all[child.pid()].startTime)->modules()).empty());
 
     if (readText("/proc/2/comm") == "kthreadd\n") {
         EXPECT_EQ(all[2].path, "[kthreadd]");
@@ -282,7 +283,7 @@ class ProcfsThreadProgram : public testing::ThreadProgramTest {};
 
 TEST_F(ProcfsThreadProgram, ThreadsInOrderWithEachPriority) {
     ProcfsSource source;
-    const auto threads = collect(source.threads(m_program.pid()));
+    const auto threads = collect(openNow(source, m_program.pid())->threads());
     ASSERT_EQ(threads.size(), m_tids.size());
     for (std::size_t i = 0; i < threads.size(); ++i) {
         SCOPED_TRACE(i);
@@ -301,7 +302,7 @@ TEST_F(ProcfsThreadProgram, ThreadsInOrderWithEachPriority) {
 TEST_F(ProcfsThreadProgram, ModulesInOrderOfFirstMappingAsTheKernelNamesThem) {
     ProcfsSource source;
     std::vector<std::string> paths;
-    for (const auto& module : collect(source.modules(m_program.pid()))) {
+    for (const auto& module : collect(openNow(source, m_program.pid())->modules())) {
         EXPECT_EQ(module.owner, m_program.pid());
         paths.push_back(module.path);
     }

@@ -154,10 +154,12 @@ TEST_F(RefreshTest, HostilePathTexts) {
         {"sshd: alice@pts/0", "00000003", ""},
         {"[kworker/0:1-events]", "00000004", ""},
         {"cut", "00000005", "/usr/bin"},
-        {"new\nline (deleted)", "00000006", "/tmp/with space"},
+        {"new<U+000A>line (deleted)", "00000006", "/tmp/with space"},
         {"", "00000007", ""},
     };
     EXPECT_EQ(Rows(), expected);
+    // The row shows the newline escaped; the table keeps it as read.
+    EXPECT_EQ(tables->TaskFile[5], "new\nline (deleted)");
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ constexpr platform::Pid kShell = 4321;
 class TaskDetailsTest : public ::testing::Test {
 protected:
     TaskDetailsTest() {
+        processes.threadSource = &threads;
+        processes.moduleSource = &modules;
         processes.add(kShell, 8, "/usr/bin/bash", 50);
         processes.add(kEditor, 8, "/usr/bin/editor", 70);
         threads.entries = {
@@ -102,7 +104,7 @@ protected:
     FakeReportList eTaskList;
     FakeReportList TINF;
     FakeWindowTree TFRM;
-    TaskDetails details{processes, threads, modules, windows, form};
+    TaskDetails details{processes, windows, form};
 };
 
 TEST_F(TaskDetailsTest, ShowsHeadThreadAndModuleRowsThenTheTree) {

@@ -33,6 +33,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "details/taskdetails.h"
@@ -71,6 +72,15 @@ int reap(pid_t pid) {
     return status;
 }
 
+std::optional<StartTime> startTimeOf(pid_t pid) {
+    ProcessEntry entry;
+    for (auto walk = ProcfsSource("/proc").processes(); walk->next(entry);) {
+        if (entry.pid == pid)
+            return entry.startTime;
+    }
+    return std::nullopt;
+}
+
 void setLastPid(pid_t pid) {
     const int fd = ::open("/proc/sys/kernel/ns_last_pid", O_WRONLY | O_CLOEXEC);
     if (fd < 0)
@@ -104,7 +114,7 @@ void printDetails(Viewer& viewer, ProcfsSource& source, pid_t pid) {
     StubWindowSystem windows;
     windows.childrenOf[windows.desktopWindow] = {0x500};
     windows.ownerOf[0x500] = pid;
-    pelorus::details::TaskDetails details(source, source, source, windows, viewer.form);
+    pelorus::details::TaskDetails details(source, windows, viewer.form);
     details.ShowTaskDetails(*viewer.tables, viewer.eTaskList, viewer.TINF, viewer.TFRM);
     for (const auto& shown : viewer.TINF.rows) {
         std::printf("row %s|%s|%s\n", shown.text.c_str(), shown.column2.c_str(),
@@ -125,10 +135,10 @@ int runInNamespace(bool showDetails) {
         fail("mount proc");
     }
     ProcfsSource source("/proc");
-    PidfdProcessControl control(source);
+    PidfdProcessControl control("/proc");
 
     const pid_t old = startSleeper();
-    const auto oldStart = source.startTime(old);
+    const auto oldStart = startTimeOf(old);
     if (!oldStart)
         fail("start time of the first process");
     Viewer viewer;
@@ -158,7 +168,7 @@ int runInNamespace(bool showDetails) {
         errno = 0;
         fail("the PID was not taken again");
     }
-    const auto newStart = source.startTime(old);
+    const auto newStart = startTimeOf(old);
     if (!newStart || *newStart == *oldStart) {
         ::kill(newer, SIGKILL);
         reap(newer);

@@ -23,25 +23,28 @@ int main(int argc, char** argv) {
     const Pid pid = static_cast<Pid>(std::atoi(argv[2]));
     ProcfsSource source;
     if (command == "read") {
-        int modules = 0;
-        ModuleEntry module;
-        for (auto walk = source.modules(pid); walk->next(module);)
-            ++modules;
-        int threads = 0;
-        ThreadEntry thread;
-        for (auto walk = source.threads(pid); walk->next(thread);)
-            ++threads;
         std::string path = "-";
+        int modules = 0;
+        int threads = 0;
         ProcessEntry process;
         for (auto walk = source.processes(); walk->next(process);) {
-            if (process.pid == pid)
-                path = process.path;
+            if (process.pid != pid)
+                continue;
+            path = process.path;
+            if (auto opened = source.open(pid, process.startTime)) {
+                ModuleEntry module;
+                for (auto modulesWalk = opened->modules(); modulesWalk->next(module);)
+                    ++modules;
+                ThreadEntry thread;
+                for (auto threadsWalk = opened->threads(); threadsWalk->next(thread);)
+                    ++threads;
+            }
         }
         std::printf("modules %d\nthreads %d\npath %s\n", modules, threads, path.c_str());
         return 0;
     }
     if (command == "kill" && argc == 4) {
-        PidfdProcessControl control(source);
+        PidfdProcessControl control;
         const auto result = control.terminate(pid, std::strtoull(argv[3], nullptr, 10));
         std::printf("result %d\n", static_cast<int>(result));
         return 0;

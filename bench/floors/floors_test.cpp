@@ -57,6 +57,19 @@ long entries(Source&& snapshot) {
     return count;
 }
 
+/// Opens process `pid` as an opening of its row does: with the start time a snapshot
+/// read for it.
+std::unique_ptr<pelorus::platform::OpenedProcess> openNow(
+    pelorus::platform::ProcessSource& source, pelorus::platform::Pid pid) {
+    auto snapshot = source.processes();
+    pelorus::platform::ProcessEntry entry;
+    while (snapshot->next(entry)) {
+        if (entry.pid == pid)
+            return source.open(pid, entry.startTime);
+    }
+    return nullptr;
+}
+
 TEST(BenchFloors, SnapshotFloorReadsWhatTheViewerReads) {
     // A program whose name field holds ") " and that runs at nice 10 (base priority 6).
     const fs::path folder =
@@ -122,10 +135,10 @@ TEST(BenchFloors, OpeningFloorCountsTheThreadsAndModulesTheViewerLists) {
         ASSERT_EQ(counts.size(), 2u);
         EXPECT_EQ(counts[0], threadCount);
         EXPECT_GE(counts[1], leastModules);
-        EXPECT_EQ(counts[0],
-                  entries<pelorus::platform::ThreadEntry>(platform->threadSource().threads(pid)));
-        EXPECT_EQ(counts[1],
-                  entries<pelorus::platform::ModuleEntry>(platform->moduleSource().modules(pid)));
+        const auto opened = openNow(platform->processSource(), pid);
+        ASSERT_NE(opened, nullptr);
+        EXPECT_EQ(counts[0], entries<pelorus::platform::ThreadEntry>(opened->threads()));
+        EXPECT_EQ(counts[1], entries<pelorus::platform::ModuleEntry>(opened->modules()));
     }
     threads.stop();
     loader.stop();

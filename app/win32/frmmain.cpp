@@ -67,8 +67,7 @@ HICON loadIcon(int id, int size) {
 frmMain::frmMain(platform::Platform& platform)
     : m_platform(platform),
       m_tables(std::make_unique<tasks::TaskTables>()),
-      m_details(platform.processSource(), platform.threadSource(), platform.moduleSource(),
-                platform.windowSystem(), *this) {
+      m_details(platform.processSource(), platform.windowSystem(), *this) {
     static const bool registered = [] {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};

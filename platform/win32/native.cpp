@@ -11,8 +11,6 @@ namespace {
 class NativePlatform final : public Platform {
 public:
     ProcessSource& processSource() override { return m_toolHelp; }
-    ThreadSource& threadSource() override { return m_toolHelp; }
-    ModuleSource& moduleSource() override { return m_toolHelp; }
     ProcessControl& processControl() override { return m_control; }
     WindowSystem& windowSystem() override { return m_windows; }
 

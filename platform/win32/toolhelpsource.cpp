@@ -103,20 +103,69 @@ std::optional<StartTime> ToolHelpSource::startTime(Pid pid) {
     return startTimeOf(static_cast<DWORD>(pid));
 }
 
-std::unique_ptr<Snapshot<ThreadEntry>> ToolHelpSource::threads(Pid pid) {
-    return makeWalk<ThreadEntry, THREADENTRY32, Thread32First, Thread32Next>(
-        TH32CS_SNAPTHREAD, static_cast<DWORD>(pid), [](const THREADENTRY32& record) {
-            return ThreadEntry{static_cast<Pid>(record.th32OwnerProcessID),
-                               static_cast<ThreadId>(record.th32ThreadID), record.tpBasePri};
-        });
-}
+namespace {
 
-std::unique_ptr<Snapshot<ModuleEntry>> ToolHelpSource::modules(Pid pid) {
-    return makeWalk<ModuleEntry, MODULEENTRY32, Module32First, Module32Next>(
-        TH32CS_SNAPMODULE, static_cast<DWORD>(pid), [](const MODULEENTRY32& record) {
-            return ModuleEntry{static_cast<Pid>(record.th32ProcessID),
-                               AnsiToUtf8(UntilNul(record.szExePath, sizeof record.szExePath))};
-        });
+/// A process held by a query handle for the length of an opening. The idle process
+/// (PID 0) cannot be opened and never ends: it is held without a handle.
+class ToolHelpProcess final : public OpenedProcess {
+public:
+    ToolHelpProcess(HANDLE process, Pid pid, StartTime startTime)
+        : m_process(process), m_pid(pid), m_startTime(startTime) {}
+    ~ToolHelpProcess() override {
+        if (m_process != nullptr)
+            CloseHandle(m_process);
+    }
+    ToolHelpProcess(const ToolHelpProcess&) = delete;
+    ToolHelpProcess& operator=(const ToolHelpProcess&) = delete;
+
+    Pid pid() const override { return m_pid; }
+    StartTime startTime() const override { return m_startTime; }
+    bool stillRunning() override {
+        if (m_process == nullptr)
+            return true;
+        return !HasEnded(m_process) && CreationTime(m_process) == m_startTime;
+    }
+    std::unique_ptr<Snapshot<ThreadEntry>> threads() override {
+        return makeWalk<ThreadEntry, THREADENTRY32, Thread32First, Thread32Next>(
+            TH32CS_SNAPTHREAD, static_cast<DWORD>(m_pid), [](const THREADENTRY32& record) {
+                return ThreadEntry{static_cast<Pid>(record.th32OwnerProcessID),
+                                   static_cast<ThreadId>(record.th32ThreadID), record.tpBasePri};
+            });
+    }
+    std::unique_ptr<Snapshot<ModuleEntry>> modules() override {
+        return makeWalk<ModuleEntry, MODULEENTRY32, Module32First, Module32Next>(
+            TH32CS_SNAPMODULE, static_cast<DWORD>(m_pid), [](const MODULEENTRY32& record) {
+                return ModuleEntry{
+                    static_cast<Pid>(record.th32ProcessID),
+                    AnsiToUtf8(UntilNul(record.szExePath, sizeof record.szExePath))};
+            });
+    }
+
+private:
+    HANDLE m_process;
+    Pid m_pid;
+    StartTime m_startTime;
+};
+
+}  // namespace
+
+std::unique_ptr<OpenedProcess> ToolHelpSource::open(Pid pid, StartTime startTime) {
+    if (pid < 0)
+        return nullptr;
+    // The idle process: the snapshot gives it no creation time, and it never ends.
+    if (pid == 0)
+        return startTime == 0 ? std::make_unique<ToolHelpProcess>(nullptr, 0, 0) : nullptr;
+    const auto id = static_cast<DWORD>(pid);
+    HANDLE process = OpenProcess(kQueryLimitedInformation | SYNCHRONIZE, FALSE, id);
+    if (!process)
+        process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, id);
+    if (!process)
+        return nullptr;
+    if (HasEnded(process) || CreationTime(process) != startTime) {
+        CloseHandle(process);
+        return nullptr;
+    }
+    return std::make_unique<ToolHelpProcess>(process, pid, startTime);
 }
 
 }  // namespace pelorus::platform::win32

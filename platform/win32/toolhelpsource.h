@@ -9,20 +9,28 @@ namespace pelorus::platform::win32 {
 /// Processes, threads and modules from Tool Help snapshots. Every snapshot handle is
 /// closed when its walk is destroyed. Paths come in the system's 8-bit code page and are
 /// handed on as UTF-8.
-class ToolHelpSource final : public ProcessSource, public ThreadSource, public ModuleSource {
+///
+/// An opened process holds a handle to the process for the length of the opening. The
+/// system never gives a PID to a new process while a handle to the old one is open, so
+/// the thread and module snapshots, which are taken by PID, describe the opened process
+/// or one that has ended, never a newer one under its number.
+class ToolHelpSource final : public ProcessSource {
 public:
     /// CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), PROCESSENTRY32 of 296 bytes; each
     /// entry's start time is the process's creation time (0 when it cannot be read).
     std::unique_ptr<Snapshot<ProcessEntry>> processes() override;
-    /// The creation time (GetProcessTimes) of the process that now has `pid`.
-    std::optional<StartTime> startTime(Pid pid) override;
+    /// Opens the process with a query handle when its creation time is `startTime`.
+    /// Its threads: CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, pid), THREADENTRY32 of 28
+    /// bytes, the threads of the whole system each with its owner (the opening keeps
+    /// those of the process); a snapshot is a fixed list, so the walk ends by itself. Its
+    /// modules: CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid), MODULEENTRY32 of 548
+    /// bytes.
+    std::unique_ptr<OpenedProcess> open(Pid pid, StartTime startTime) override;
     /// Backslash and lower case.
     PathConvention pathConvention() const override { return kWindowsPaths; }
-    /// CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, pid), THREADENTRY32 of 28 bytes: the
-    /// threads of the whole system, each with its owner; the caller keeps those of `pid`.
-    std::unique_ptr<Snapshot<ThreadEntry>> threads(Pid pid) override;
-    /// CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid), MODULEENTRY32 of 548 bytes.
-    std::unique_ptr<Snapshot<ModuleEntry>> modules(Pid pid) override;
+
+    /// The creation time (GetProcessTimes) of the process that now has `pid`.
+    std::optional<StartTime> startTime(Pid pid);
 };
 
 /// Whether an open process has ended: its object lives on while any handle to it is open,

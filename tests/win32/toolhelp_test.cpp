@@ -62,8 +62,13 @@ TEST(ToolHelpSource, ThreadWalkCoversTheSystemAndModuleWalkTheProcess) {
     ChildProcess child;
     ASSERT_TRUE(child.started());
     ToolHelpSource source;
+    const auto started = source.startTime(child.pid());
+    ASSERT_TRUE(started);
+    const auto opened = source.open(child.pid(), *started);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(opened->stillRunning());
 
-    const auto threads = walk(*source.threads(child.pid()));
+    const auto threads = walk(*opened->threads());
     const auto owned = std::count_if(threads.begin(), threads.end(),
                                      [&](const auto& t) { return t.owner == child.pid(); });
     EXPECT_EQ(owned, 3) << "the main thread and the two that wait";
@@ -71,7 +76,7 @@ TEST(ToolHelpSource, ThreadWalkCoversTheSystemAndModuleWalkTheProcess) {
         return t.owner != child.pid();
     })) << "a thread snapshot holds the threads of the whole system";
 
-    const auto modules = walk(*source.modules(child.pid()));
+    const auto modules = walk(*opened->modules());
     ASSERT_FALSE(modules.empty());
     std::vector<std::string> paths;
     for (const auto& module : modules) {
@@ -98,10 +103,12 @@ TEST(ToolHelpSource, DetailListOfTheChildHasItsThreadsAndModulesSplitAtBackslash
         std::find(tables.TaskPid.begin(), tables.TaskPid.begin() + tables.TaskCount, child.pid());
     eTaskList.selected = {static_cast<int>(found - tables.TaskPid.begin()) + 1};
 
-    details::TaskDetails details(source, source, source, windows, frmMain);
+    details::TaskDetails details(source, windows, frmMain);
     details.ShowTaskDetails(tables, eTaskList, TINF, TFRM);
 
-    const auto modules = walk(*source.modules(child.pid()));
+    const auto opened = source.open(child.pid(), *source.startTime(child.pid()));
+    ASSERT_NE(opened, nullptr);
+    const auto modules = walk(*opened->modules());
     ASSERT_EQ(TINF.rowCount(), 4 + 3 + static_cast<int>(modules.size()));
     EXPECT_EQ(TINF.rows[0].column2, "childprogram.exe");
     EXPECT_EQ(TINF.rows[3].text, "Thread:");
@@ -157,16 +164,25 @@ TEST(ToolHelpSource, TheSystemsOwnProcessesComeFirst) {
     EXPECT_EQ(entries[1].path, "System");
 }
 
-TEST(ToolHelpSource, AnEndedProcessHasNoStartTimeAndNoModules) {
+TEST(ToolHelpSource, AnEndedProcessHasNoStartTimeAndCannotBeOpened) {
     platform::Pid pid = 0;
+    platform::StartTime started = 0;
+    ToolHelpSource source;
+    std::unique_ptr<platform::OpenedProcess> opened;
     {
         ChildProcess child;
         ASSERT_TRUE(child.started());
         pid = child.pid();
+        started = source.startTime(pid).value_or(0);
+        opened = source.open(pid, started);
+        ASSERT_NE(opened, nullptr);
+        EXPECT_EQ(source.open(pid, started + 1), nullptr) << "another creation time";
     }
-    ToolHelpSource source;
+    EXPECT_FALSE(opened->stillRunning());
+    EXPECT_TRUE(walk(*opened->modules()).empty());
+    opened.reset();
     EXPECT_EQ(source.startTime(pid), std::nullopt);
-    EXPECT_TRUE(walk(*source.modules(pid)).empty());
+    EXPECT_EQ(source.open(pid, started), nullptr);
 }
 
 }  // namespace

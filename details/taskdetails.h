@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include "details/windowtree.h"
 #include "platform/processsource.h"
 #include "platform/toolkit/toolkit.h"
 #include "platform/windowsystem.h"
@@ -38,6 +39,11 @@ public:
     /// every way out of ShowTaskDetails, an exception included.
     bool isRunning() const { return m_running; }
 
+    /// What the window tree of the last opening stands for: the opened PID, the start
+    /// time the opening checked, the windows of the nodes. The window commands check a
+    /// node's window against it before they act.
+    const OpenedWindows& openedWindows() const { return m_opened; }
+
 private:
     platform::ProcessSource& m_processes;
     platform::ThreadSource& m_threads;
@@ -45,6 +51,7 @@ private:
     platform::WindowSystem& m_windows;
     platform::Form& m_frmMain;
     bool m_running = false;
+    OpenedWindows m_opened;
 };
 
 }  // namespace pelorus::details

@@ -23,7 +23,7 @@ std::string Key(xcb_window_t window) {
 
 /// The known hierarchy of one client, a second client's child inside its window A and
 /// that client's own top-level, on Xvfb without (false) or with (true) a window manager.
-class XWindowTree : public ::testing::TestWithParam<bool> {
+class XWindowTree : public ::testing::TestWithParam<testing::WindowManager> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(x.startServer(GetParam()));
@@ -126,8 +126,12 @@ TEST_P(XWindowTree, WindowsChurningDuringTheWalkBreakNothing) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Managers, XWindowTree, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Openbox" : "NoManager"; });
+INSTANTIATE_TEST_SUITE_P(Managers, XWindowTree,
+                         ::testing::Values(testing::WindowManager::None,
+                                           testing::WindowManager::Openbox,
+                                           testing::WindowManager::Icewm,
+                                           testing::WindowManager::Fluxbox),
+                         [](const auto& info) { return testing::managerName(info.param); });
 
 }  // namespace
 }  // namespace pelorus::details

@@ -7,7 +7,6 @@
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
-#include "tests/x11/indexedtree.h"
 
 namespace pelorus::details {
 namespace {
@@ -55,6 +54,16 @@ TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
     EXPECT_EQ(tree.nodes[6].text, "(ClassA1a)   (111)");
 }
 
+TEST_F(WindowTreeWalk, RecordsWhatEachNodeStandsFor) {
+    const OpenedWindows opened = BuildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(opened.pid, kPid);
+    std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>> nodes;
+    for (const auto& node : opened.nodes)
+        nodes.emplace_back(node.window, node.parent);
+    EXPECT_EQ(nodes, (std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>>{
+                         {10, 0}, {20, 0}, {11, 10}, {12, 10}, {13, 10}, {111, 11}}));
+}
+
 TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
     windows.add(655812, 1, 655812, "Wide", "Cls");
     BuildWindowTree(windows, tree, 655812, "wide");
@@ -64,9 +73,10 @@ TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
 
 TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
     BuildWindowTree(windows, tree, kPid, "app.bin");
-    // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}.
+    // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}; texts only where a level
+    // has windows: the top-levels, {A1, A2, F}, {A1a}.
     EXPECT_EQ(windows.childrenCalls, 4);
-    EXPECT_EQ(windows.textsCalls, 4);
+    EXPECT_EQ(windows.textsCalls, 3);
     EXPECT_EQ(windows.ownersCalls, 1);
 }
 
@@ -135,9 +145,12 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
     for (platform::WindowHandle h = kFirstChild; h < kFirstChild + WindowQueueSize + 10; ++h) {
         windows.add(h, 3, kPid, {}, {}, true);
     }
-    testing::IndexedTree tree;
+    FakeWindowTree tree;
     BuildWindowTree(windows, tree, kPid, "many");
     ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
+    // Never a text asked for a window the queue has no room for, nor more than a chunk.
+    EXPECT_EQ(windows.textsAsked, static_cast<std::size_t>(WindowQueueSize));
+    EXPECT_LE(windows.largestAsk, kWalkChunk);
     // Two top-levels, then the first WindowQueueSize - 2 children of "first".
     EXPECT_EQ(tree.key(tree.nodeCount()),
               "S" + resources::keyHex(kFirstChild + WindowQueueSize - 3));

@@ -27,6 +27,9 @@ struct FramePlace;
 /// Each call takes away the errors that xcb queued as events before it returns, and a
 /// write to a server that has gone does not raise SIGPIPE in the calling thread.
 ///
+/// A window lists at most 65,535 children: the protocol counts them in 16 bits, so the
+/// children of a window that has more are not all seen.
+///
 /// Questions about many windows are sent together and their replies read afterwards, so
 /// one tree level costs a few round trips, not one per window. Texts are read in chunks
 /// of kTextChunk windows, so that the replies buffered at once stay bounded (a title

@@ -3,8 +3,8 @@
 //
 // GoogleTest main for tests that need a QApplication. Built three ways:
 // PELORUS_QTMAIN_X == 0: Qt's offscreen platform (unless QT_QPA_PLATFORM says otherwise);
-// 1: a private Xvfb started here; 2: a private Xvfb with openbox. Listing the tests
-// (as CTest does at build time) never starts a server.
+// 1: a private Xvfb started here; 2, 3, 4: a private Xvfb with openbox, icewm, fluxbox. Listing the
+// tests (as CTest does at build time) never starts a server.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,7 +25,11 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<pelorus::testing::XServer> server;
     if (PELORUS_QTMAIN_X != 0 && !listing) {
-        server = pelorus::testing::XServer::start(PELORUS_QTMAIN_X == 2);
+        using pelorus::testing::WindowManager;
+        constexpr WindowManager kManagers[] = {WindowManager::None, WindowManager::None,
+                                               WindowManager::Openbox, WindowManager::Icewm,
+                                               WindowManager::Fluxbox};
+        server = pelorus::testing::XServer::start(kManagers[PELORUS_QTMAIN_X]);
         if (!server) {
             fprintf(stderr, "could not start the test's X server\n");
             return 1;

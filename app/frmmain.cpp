@@ -317,7 +317,7 @@ void frmMain::eButton_Click(int Index) {
         case ButtonIndex::Hide:
         case ButtonIndex::ShowAll:
         case ButtonIndex::HideAll:
-            details::RunWindowCommand(command, m_windowNodes, m_platform.windowSystem(), *m_form,
+            details::runWindowCommand(command, m_windowNodes, m_platform.windowSystem(), *m_form,
                                       m_platform.processSource(), m_details.openedWindows());
             break;
         case ButtonIndex::RefreshWindows:

@@ -121,7 +121,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     TINF.fitColumn(1);
     TINF.fitColumn(2);
 
-    m_opened = BuildWindowTree(m_windows, TFRM, task.pid, task.file, processGone);
+    m_opened = buildWindowTree(m_windows, TFRM, task.pid, task.file, processGone);
     m_opened.startTime = task.startTime;
 }
 

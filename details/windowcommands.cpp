@@ -22,7 +22,7 @@ int hexDigit(char c) {
 
 }  // namespace
 
-platform::WindowHandle HandleFromKey(std::string_view key) {
+platform::WindowHandle handleFromKey(std::string_view key) {
     if (key.empty())
         return 0;
     std::uint32_t handle = 0;
@@ -36,7 +36,7 @@ platform::WindowHandle HandleFromKey(std::string_view key) {
 }
 
 void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, bool Show) {
-    const platform::WindowHandle handle = HandleFromKey(Key);
+    const platform::WindowHandle handle = handleFromKey(Key);
     platform::WindowPlacement placement = windows.placement(handle);
     if (Show) {
         placement.showCmd = platform::SW_SHOW;
@@ -53,7 +53,7 @@ void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, boo
     }
 }
 
-std::vector<bool> StillOpenedWindows(platform::WindowSystem& windows,
+std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
                                      platform::ProcessSource& processes,
                                      const OpenedWindows& opened,
                                      std::span<const platform::WindowHandle> handles) {
@@ -120,7 +120,7 @@ std::vector<bool> StillOpenedWindows(platform::WindowSystem& windows,
     return result;
 }
 
-void RunWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
+void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                       platform::WindowSystem& windows, platform::Form& frmMain,
                       platform::ProcessSource& processes, const OpenedWindows& opened) {
     using platform::ButtonIndex;
@@ -159,8 +159,8 @@ void RunWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
     std::vector<platform::WindowHandle> handles;
     handles.reserve(keys.size());
     for (const auto& key : keys)
-        handles.push_back(HandleFromKey(key));
-    const std::vector<bool> still = StillOpenedWindows(windows, processes, opened, handles);
+        handles.push_back(handleFromKey(key));
+    const std::vector<bool> still = stillOpenedWindows(windows, processes, opened, handles);
     const bool show = command == ButtonIndex::Show || command == ButtonIndex::ShowAll;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (still[i])

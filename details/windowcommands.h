@@ -16,7 +16,7 @@ namespace pelorus::details {
 
 /// The window handle in a node key: the key from its second character on, read as an
 /// unsigned hexadecimal number up to the first non-digit; no digits give 0.
-platform::WindowHandle HandleFromKey(std::string_view key);
+platform::WindowHandle handleFromKey(std::string_view key);
 
 /// Shows (visible, restored when minimised, raised) or hides the window of a node key.
 void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, bool Show);
@@ -32,7 +32,7 @@ void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, boo
 /// Two questions to the window system for all the handles together (the owners of the
 /// top-level windows above them, the children of the windows they hang under), whatever
 /// their number, and one read of the process's start time.
-std::vector<bool> StillOpenedWindows(platform::WindowSystem& windows,
+std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
                                      platform::ProcessSource& processes,
                                      const OpenedWindows& opened,
                                      std::span<const platform::WindowHandle> handles);
@@ -40,8 +40,8 @@ std::vector<bool> StillOpenedWindows(platform::WindowSystem& windows,
 /// The window commands of the buttons under the tree: Show, Hide, Show all, Hide all;
 /// any other button does nothing. The main form is hidden for the duration of each
 /// command and shown (and active) again afterwards. A node whose window no longer stands
-/// for the opened process (see StillOpenedWindows) is passed over without a word.
-void RunWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
+/// for the opened process (see stillOpenedWindows) is passed over without a word.
+void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                       platform::WindowSystem& windows, platform::Form& frmMain,
                       platform::ProcessSource& processes, const OpenedWindows& opened);
 

@@ -94,7 +94,7 @@ bool addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, Windo
 // window of a level, then the texts of all of them), in chunks, yet adds the nodes in
 // exactly the order of a walk that takes one queued window after the other: queue order,
 // and under each parent its children topmost first.
-OpenedWindows BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
+OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
                               platform::Pid pid, const std::string& file, bool processGone) {
     OpenedWindows opened;
     opened.pid = pid;

@@ -52,7 +52,7 @@ struct OpenedWindows {
 ///
 /// The walk asks one tree level at a time, in chunks of kWalkChunk windows, and never
 /// asks for the texts of more windows than the queue has room for.
-OpenedWindows BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
+OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
                               platform::Pid pid, const std::string& file, bool processGone = false);
 
 }  // namespace pelorus::details

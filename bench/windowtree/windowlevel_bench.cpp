@@ -158,13 +158,13 @@ void run(const std::string& display, int children, bool texts) {
         std::printf("the windows were not made\n");
     close(fds[0]);
     close(fds[1]);
-    using pelorus::details::BuildWindowTree;
+    using pelorus::details::buildWindowTree;
     if (texts) {
         measured("open, 100,000-window level with maximal texts", [&] {
             pelorus::platform::XcbWindowSystem windows(display);
             KeysOnlyTree tree;
             const auto start = std::chrono::steady_clock::now();
-            const auto opened = BuildWindowTree(windows, tree, maker, "maker");
+            const auto opened = buildWindowTree(windows, tree, maker, "maker");
             const double taken = seconds(start);
             std::printf("  %d nodes in %.2f s\n", tree.nodeCount(), taken);
         });
@@ -174,12 +174,12 @@ void run(const std::string& display, int children, bool texts) {
             pelorus::platform::ProcfsSource processes;
             pelorus::testing::FakeWindowTree tree;
             pelorus::testing::FakeForm form;
-            auto opened = BuildWindowTree(windows, tree, maker, "maker");
+            auto opened = buildWindowTree(windows, tree, maker, "maker");
             opened.startTime = processes.startTime(maker).value_or(0);
             for (const auto command : {pelorus::platform::ButtonIndex::HideAll,
                                        pelorus::platform::ButtonIndex::ShowAll}) {
                 const auto start = std::chrono::steady_clock::now();
-                pelorus::details::RunWindowCommand(command, tree, windows, form, processes, opened);
+                pelorus::details::runWindowCommand(command, tree, windows, form, processes, opened);
                 windows.placement(0);  // the server has handled everything
                 std::printf(
                     "  %s on %d nodes: %.2f s\n",

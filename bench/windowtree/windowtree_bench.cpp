@@ -94,7 +94,7 @@ void BM_ViewerWalk(benchmark::State& state) {
     pelorus::platform::XcbWindowSystem windows(TheBench().server->display());
     pelorus::testing::FakeWindowTree tree;
     for (auto _ : state) {
-        pelorus::details::BuildWindowTree(windows, tree, getpid(), "bench");
+        pelorus::details::buildWindowTree(windows, tree, getpid(), "bench");
     }
     if (tree.nodeCount() != kWindows + 1)
         state.SkipWithError("the walk missed windows");

@@ -19,15 +19,15 @@ using platform::SW_SHOWMINIMIZED;
 using platform::SW_SHOWNORMAL;
 using Call = testing::FakeWindowSystem::Call;
 
-TEST(HandleFromKey, ReadsHexAfterTheFirstCharacterUpToTheFirstNonDigit) {
-    EXPECT_EQ(HandleFromKey("SA01C4"), 655812u);
-    EXPECT_EQ(HandleFromKey("Sa01c4"), 655812u);
-    EXPECT_EQ(HandleFromKey("S000A01C4"), 655812u);
-    EXPECT_EQ(HandleFromKey("SFFFFFFFF"), 0xFFFFFFFFu);
-    EXPECT_EQ(HandleFromKey("S12G4"), 0x12u);
-    EXPECT_EQ(HandleFromKey("S"), 0u);
-    EXPECT_EQ(HandleFromKey("SX1"), 0u);
-    EXPECT_EQ(HandleFromKey(""), 0u);
+TEST(handleFromKey, ReadsHexAfterTheFirstCharacterUpToTheFirstNonDigit) {
+    EXPECT_EQ(handleFromKey("SA01C4"), 655812u);
+    EXPECT_EQ(handleFromKey("Sa01c4"), 655812u);
+    EXPECT_EQ(handleFromKey("S000A01C4"), 655812u);
+    EXPECT_EQ(handleFromKey("SFFFFFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(handleFromKey("S12G4"), 0x12u);
+    EXPECT_EQ(handleFromKey("S"), 0u);
+    EXPECT_EQ(handleFromKey("SX1"), 0u);
+    EXPECT_EQ(handleFromKey(""), 0u);
 }
 
 constexpr platform::Pid kPid = 7;
@@ -53,7 +53,7 @@ protected:
         opened.startTime = kStarted;
     }
     void run(platform::ButtonIndex command) {
-        RunWindowCommand(command, tree, windows, form, processes, opened);
+        runWindowCommand(command, tree, windows, form, processes, opened);
     }
 
     testing::FakeWindowSystem windows;

@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
 
     EXPECT_EQ(tree.keys(),
               (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"}));
@@ -55,7 +55,7 @@ TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
 }
 
 TEST_F(WindowTreeWalk, RecordsWhatEachNodeStandsFor) {
-    const OpenedWindows opened = BuildWindowTree(windows, tree, kPid, "app.bin");
+    const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(opened.pid, kPid);
     std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>> nodes;
     for (const auto& node : opened.nodes)
@@ -66,13 +66,13 @@ TEST_F(WindowTreeWalk, RecordsWhatEachNodeStandsFor) {
 
 TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
     windows.add(655812, 1, 655812, "Wide", "Cls");
-    BuildWindowTree(windows, tree, 655812, "wide");
+    buildWindowTree(windows, tree, 655812, "wide");
     ASSERT_EQ(tree.keys(), (std::vector<std::string>{"MA01C4", "SA01C4"}));
     EXPECT_EQ(tree.nodes[1].text, "Wide (Cls)   (655812)");
 }
 
 TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}; texts only where a level
     // has windows: the top-levels, {A1, A2, F}, {A1a}.
     EXPECT_EQ(windows.childrenCalls, 4);
@@ -82,14 +82,14 @@ TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
 
 TEST_F(WindowTreeWalk, RefusedNodeSkipsItsWholeSubtree) {
     tree.failAdd = [](const std::string& key) { return key == "SB"; };
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "SA", "S14", "SC", "SD"}));
 }
 
 TEST_F(WindowTreeWalk, WindowMetTwiceGetsOneNodeUnderItsFirstParent) {
     // The z-order changed under the walk: A1a now also appears among A's children.
     windows.windows[10].children.push_back(111);
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(),
               (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"}));
     EXPECT_EQ(tree.nodes[6].parentKey, "SA");
@@ -103,36 +103,36 @@ TEST_F(WindowTreeWalk, WindowsCreatedAndDestroyedDuringTheWalk) {
             windows.windows[12].children.push_back(10);  // and A, met again below A2
         }
     };
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "SE"}));
     EXPECT_EQ(tree.nodes[6].parentKey, "SC");
 }
 
 TEST_F(WindowTreeWalk, EndedProcessGetsOnlyItsRoot) {
-    BuildWindowTree(windows, tree, kPid, "app.bin", true);
+    buildWindowTree(windows, tree, kPid, "app.bin", true);
     ASSERT_EQ(tree.keys(), std::vector<std::string>{"M4D2"});
     EXPECT_TRUE(tree.nodes[0].expanded);
     EXPECT_EQ(windows.childrenCalls, 0);
 }
 
 TEST_F(WindowTreeWalk, ProcessWithoutWindowsGetsOnlyItsRoot) {
-    BuildWindowTree(windows, tree, 4242, "idle");
+    buildWindowTree(windows, tree, 4242, "idle");
     EXPECT_EQ(tree.keys(), std::vector<std::string>{"M1092"});
 }
 
 TEST_F(WindowTreeWalk, NoDesktopLeavesTheTreeEmpty) {
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     windows.desktopHandle = 0;
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_TRUE(tree.nodes.empty());
     EXPECT_EQ(tree.clears, 2);
 }
 
 TEST_F(WindowTreeWalk, OpeningAgainRebuildsWithoutDuplicates) {
-    BuildWindowTree(windows, tree, kOther, "other");
+    buildWindowTree(windows, tree, kOther, "other");
     EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M63", "S1E", "S1F"}));
-    BuildWindowTree(windows, tree, kPid, "app.bin");
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.nodes.size(), 7u);
 }
 
@@ -146,7 +146,7 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
         windows.add(h, 3, kPid, {}, {}, true);
     }
     FakeWindowTree tree;
-    BuildWindowTree(windows, tree, kPid, "many");
+    buildWindowTree(windows, tree, kPid, "many");
     ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
     // Never a text asked for a window the queue has no room for, nor more than a chunk.
     EXPECT_EQ(windows.textsAsked, static_cast<std::size_t>(WindowQueueSize));

@@ -23,7 +23,7 @@ platform::ProcfsSource& procfs() {
 
 details::OpenedWindows openTree(platform::WindowSystem& windows, FakeWindowTree& tree,
                                 platform::Pid pid) {
-    details::OpenedWindows opened = details::BuildWindowTree(windows, tree, pid, "client");
+    details::OpenedWindows opened = details::buildWindowTree(windows, tree, pid, "client");
     opened.startTime = procfs().startTime(pid).value_or(0);
     return opened;
 }

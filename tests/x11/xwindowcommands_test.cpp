@@ -56,7 +56,7 @@ protected:
     /// Runs the command on the node of `name` selected.
     void command(platform::ButtonIndex button, const char* name) {
         tree.selectedIndex = tree.find("S" + resources::keyHex(id(name)));
-        RunWindowCommand(button, tree, *windows, form, procfs(), opened);
+        runWindowCommand(button, tree, *windows, form, procfs(), opened);
     }
     bool shownOnTop(xcb_window_t window) {
         const auto order = x.topmostFirst(targets);
@@ -111,7 +111,7 @@ TEST_P(XWindowCommands, ShowAllLeavesTheSecondNodeOnTopOfTheOthers) {
     ASSERT_TRUE(XFixture::waitFor([&] {
         return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T1"), id("T2"), id("T3")};
     }));
-    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form, procfs(), opened);
     // Nodes 2..4 are T3, T2, T1; raised from the last, T3 ends on top.
     EXPECT_TRUE(XFixture::waitFor([&] {
         return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T3"), id("T2"), id("T1")};
@@ -124,7 +124,7 @@ TEST_P(XWindowCommands, HideAllHidesFromTheSecondNodeDown) {
         xcb_change_window_attributes(x.x(), window, XCB_CW_EVENT_MASK, &mask);
     }
     std::free(xcb_get_input_focus_reply(x.x(), xcb_get_input_focus(x.x()), nullptr));
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form, procfs(), opened);
     std::vector<xcb_window_t> order;
     XFixture::waitFor([&] {
         while (xcb_generic_event_t* event = xcb_poll_for_event(x.x())) {
@@ -146,12 +146,12 @@ TEST_P(XWindowCommands, HideAllHidesFromTheSecondNodeDown) {
 TEST_P(XWindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
     xcb_destroy_window(x.x(), id("T2"));
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T2")) == -1; }));
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form, procfs(), opened);
     EXPECT_TRUE(XFixture::waitFor([&] {
         return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED &&
                x.mapState(id("T3")) == XCB_MAP_STATE_UNMAPPED;
     }));
-    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form, procfs(), opened);
     EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T3")); }));
     EXPECT_EQ(x.mapState(id("T1")), XCB_MAP_STATE_VIEWABLE);
 }
@@ -211,10 +211,10 @@ TEST_P(XWindowCommands, HideAndShowKeepThePlaceOfEveryWindow) {
     command(platform::ButtonIndex::Show, "T1");
     EXPECT_TRUE(XFixture::waitFor(placesKept)) << "Hide, Show";
 
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::HideAll, tree, *windows, form, procfs(), opened);
     ASSERT_TRUE(
         XFixture::waitFor([&] { return std::all_of(targets.begin(), targets.end(), unmapped); }));
-    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::ShowAll, tree, *windows, form, procfs(), opened);
     EXPECT_TRUE(XFixture::waitFor(placesKept)) << "Hide all, Show all";
 }
 
@@ -287,11 +287,11 @@ TEST(XServerGone, AnswersBecomeEmptyAndTheDesktopGoes) {
     EXPECT_EQ(windows.placement(t1).showCmd, platform::SW_HIDE);
     tree.selectedIndex = 2;
     testing::FakeForm form;
-    RunWindowCommand(platform::ButtonIndex::Show, tree, windows, form, procfs(), opened);
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::Show, tree, windows, form, procfs(), opened);
+    runWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form, procfs(), opened);
     EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
     EXPECT_EQ(windows.desktop(), 0u);
-    BuildWindowTree(windows, tree, client->process.pid(), "client");
+    buildWindowTree(windows, tree, client->process.pid(), "client");
     EXPECT_TRUE(tree.nodes.empty());
 }
 
@@ -313,7 +313,7 @@ TEST(XServerGone, TheNextOpeningReachesANewServer) {
     ASSERT_NE(client, nullptr);
     setenv("DISPLAY", second.display().c_str(), 1);
     testing::FakeWindowTree tree;
-    BuildWindowTree(windows, tree, client->process.pid(), "client");
+    buildWindowTree(windows, tree, client->process.pid(), "client");
     EXPECT_EQ(tree.keys(),
               (std::vector<std::string>{
                   "M" + resources::keyHex(static_cast<std::uint32_t>(client->process.pid())),
@@ -328,7 +328,7 @@ TEST(XServerGone, NoServerMeansNoDesktopAndNoAnswers) {
     EXPECT_EQ(windows.placement(some).showCmd, platform::SW_HIDE);
     windows.raise(some);
     testing::FakeWindowTree tree;
-    BuildWindowTree(windows, tree, 1, "init");
+    buildWindowTree(windows, tree, 1, "init");
     EXPECT_TRUE(tree.nodes.empty());
 }
 

@@ -64,7 +64,7 @@ TEST_P(XWindowIdentity, ANewClientInTheSlotOfTheOpenedOneIsLeftAsItWas) {
     for (const auto command : {platform::ButtonIndex::Hide, platform::ButtonIndex::HideAll,
                                platform::ButtonIndex::ShowAll, platform::ButtonIndex::Show}) {
         tree.selectedIndex = tree.find(key(ids.at("T1")));
-        RunWindowCommand(command, tree, windows, form, testing::procfs(), opened);
+        runWindowCommand(command, tree, windows, form, testing::procfs(), opened);
         EXPECT_TRUE(allShown(windows, ids)) << static_cast<int>(command);
     }
     EXPECT_EQ(form.calls.size(), 8u);
@@ -83,7 +83,7 @@ TEST_P(XWindowIdentity, AnIdThatNoLongerExistsInALiveClientsRangeHasNoOwner) {
     // The client still runs, and its range still holds the id: only the window is gone.
     const std::vector<platform::WindowHandle> asked{client->ids["T1"], gone};
     EXPECT_EQ(windows.owners(asked), (std::vector<platform::Pid>{client->process.pid(), 0}));
-    EXPECT_EQ(StillOpenedWindows(windows, testing::procfs(), opened, asked),
+    EXPECT_EQ(stillOpenedWindows(windows, testing::procfs(), opened, asked),
               (std::vector<bool>{true, false}));
 }
 

@@ -49,7 +49,7 @@ TEST_P(XWindowTree, HoldsTheProcessWindowsInBreadthFirstZOrder) {
     platform::XcbWindowSystem windows(x.display());
     testing::FakeWindowTree tree;
     const platform::Pid pid = main->process.pid();
-    BuildWindowTree(windows, tree, pid, "client");
+    buildWindowTree(windows, tree, pid, "client");
     auto& ids = main->ids;
     // A is topmost; the hidden B is there; the other client's F is A's lowest child and
     // its own top-level O is not in the tree.
@@ -81,7 +81,7 @@ TEST_P(XWindowTree, OwnersComeFromTheServerNotFromTheClaim) {
                                           other->process.pid(), 0}));
     // The process that B's _NET_WM_PID names gets a tree of its root alone.
     testing::FakeWindowTree tree;
-    BuildWindowTree(windows, tree, getpid(), "claimed");
+    buildWindowTree(windows, tree, getpid(), "claimed");
     EXPECT_EQ(tree.nodes.size(), 1u);
 }
 
@@ -119,9 +119,9 @@ TEST_P(XWindowTree, WindowsChurningDuringTheWalkBreakNothing) {
     platform::XcbWindowSystem windows(x.display());
     for (int round = 0; round < 10; ++round) {
         testing::FakeWindowTree tree;
-        BuildWindowTree(windows, tree, churn->process.pid(), "churn");
+        buildWindowTree(windows, tree, churn->process.pid(), "churn");
         ASSERT_GE(tree.nodes.size(), 1u);
-        BuildWindowTree(windows, tree, main->process.pid(), "client");
+        buildWindowTree(windows, tree, main->process.pid(), "client");
         ASSERT_EQ(tree.nodes.size(), 7u);
     }
 }

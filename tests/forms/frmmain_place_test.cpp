@@ -2,7 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
 // Under a window manager (one executable per manager): the main window is hidden and
-// shown again around every window command and comes back where it was, active.
+// shown again around every window command and comes back where it was, active; and it is
+// active again when the about box closes.
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "about/aboutbox.h"
 #include "tests/forms/formtesting.h"
 
 namespace pelorus::testing {
@@ -99,6 +101,24 @@ TEST(PELORUS_PLACE_SUITE, WindowCommandsLeaveTheMainWindowInItsPlaceAndActive) {
             << "," << x.place(form->winId()).y();
         EXPECT_EQ(QApplication::focusWidget(), form->eTaskList());
     }
+}
+
+// The manager gives the activation back to the owner of a closed transient box; the
+// viewer relies on that (under weston's XWayland no X client can take it back).
+TEST(PELORUS_PLACE_SUITE, TheMainWindowIsActiveAgainWithItsFocusWhenTheAboutBoxCloses) {
+    FakePlatform platform;
+    auto form = showLoadedForm(platform);
+    form->eTaskList()->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == form->eTaskList(); }));
+    form->eButton(platform::ButtonIndex::About)->click();
+    QWidget* box = form->aboutBox()->window();
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+    box->findChild<QPushButton*>()->click();
+    EXPECT_TRUE(waitUntil([&] {
+        return form->aboutBox()->window() == nullptr && form->isEnabled() && form->isActiveWindow();
+    }));
+    EXPECT_EQ(QApplication::focusWidget(), form->eTaskList());
 }
 
 }  // namespace

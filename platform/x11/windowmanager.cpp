@@ -3,6 +3,8 @@
 #include "platform/x11/windowmanager.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace pelorus::platform::x11 {
@@ -74,6 +76,17 @@ void withdraw(const Connection& connection, xcb_window_t window) {
     notify.window = window;
     notify.from_configure = 0;
     connection.sendToRoot(&notify, sizeof notify);
+}
+
+void awaitWithdrawal(const Connection& connection, xcb_window_t window) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(250);
+    do {
+        const auto tree = connection.tree(xcb_query_tree_unchecked(connection.xcb(), window));
+        if (tree == nullptr || tree->parent == connection.root())
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (Clock::now() < deadline && !connection.broken());
 }
 
 std::optional<FramePlace> framePlace(const Connection& connection, xcb_window_t window) {

@@ -57,6 +57,12 @@ void activate(const Connection& connection, xcb_window_t window);
 /// the real UnmapNotify never reached it.
 void withdraw(const Connection& connection, xcb_window_t window);
 
+/// Waits (a quarter of a second at most) until the manager has let the withdrawn window go:
+/// it is a child of the root again, or it has gone. A map sent while the manager still
+/// holds the window in its frame can be lost (icewm unmaps it as it lets it go), so the
+/// next Show would find it hidden. Returns at once where there is no frame.
+void awaitWithdrawal(const Connection& connection, xcb_window_t window);
+
 /// The window's frame place (its outermost ancestor below the root, or itself); none
 /// when it has gone. A few round trips: one per frame level.
 std::optional<FramePlace> framePlace(const Connection& connection, xcb_window_t window);

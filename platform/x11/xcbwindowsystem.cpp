@@ -275,8 +275,11 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
                 m_hiddenPlaces.emplace(window, std::make_unique<x11::FramePlace>(*place));
         }
         xcb_unmap_window(xcb, window);
-        if (managed)
+        if (managed) {
             x11::withdraw(*connection, window);
+            xcb_flush(xcb);
+            x11::awaitWithdrawal(*connection, window);
+        }
     } else {
         const auto remembered = m_hiddenPlaces.extract(window);
         const auto attributes =

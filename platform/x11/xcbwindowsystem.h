@@ -56,7 +56,9 @@ struct FramePlace;
 /// Placement: iconic (WM_STATE IconicState or _NET_WM_STATE_HIDDEN) reads SW_SHOWMINIMIZED,
 /// else unmapped reads SW_HIDE, else both maximised states read SW_SHOWMAXIMIZED, else
 /// SW_SHOWNORMAL. Writing SW_HIDE unmaps the window (a managed top-level also gets the
-/// synthetic UnmapNotify to the root, so that its manager withdraws it); SW_SHOW maps it;
+/// synthetic UnmapNotify to the root, so that its manager withdraws it, and the call waits,
+/// a quarter of a second at most, until the manager has let it go: see
+/// x11::awaitWithdrawal); SW_SHOW maps it;
 /// SW_SHOWNORMAL maps it and, when a manager runs, asks it to activate the window, which
 /// de-iconifies it. Other show states change nothing. raise() asks the manager to activate
 /// a managed top-level (source: pager), and asks for the window to be restacked above its

@@ -83,13 +83,9 @@ class XWindowCommandsManaged : public XWindowCommands {};
 TEST_P(XWindowCommands, HideThenShowReturnsTheWindowVisibleOnTop) {
     // T1 asks not to be focused when it is mapped: only the viewer's activation request,
     // sent before the manager has marked the window again, can make it the active one.
-    // (Not under icewm: on a busy machine it was seen to leave such a window below the
-    // others and inactive after the viewer's raise, now and then.)
     const std::uint32_t never = 0;
-    if (x.manager() != testing::WindowManager::Icewm) {
-        xcb_change_property(x.x(), XCB_PROP_MODE_REPLACE, id("T1"), x.atom("_NET_WM_USER_TIME"),
-                            XCB_ATOM_CARDINAL, 32, 1, &never);
-    }
+    xcb_change_property(x.x(), XCB_PROP_MODE_REPLACE, id("T1"), x.atom("_NET_WM_USER_TIME"),
+                        XCB_ATOM_CARDINAL, 32, 1, &never);
     command(platform::ButtonIndex::Hide, "T1");
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED; }));
     EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_HIDE);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include "about/aboutbox.h"
 #include "app/captionfit.h"
@@ -51,6 +52,9 @@ void setupReportList(QTreeWidget& list, const std::array<std::int32_t, 3>& width
     list.setRootIsDecorated(false);
     list.setItemsExpandable(false);
     list.setUniformRowHeights(true);
+    // Both lists take several rows at once, as the design gives them the same options;
+    // Kill acts on every selected row of the task list.
+    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
     list.setSortingEnabled(false);
     list.setEditTriggers(QAbstractItemView::NoEditTriggers);
     list.setAllColumnsShowFocus(true);
@@ -148,12 +152,16 @@ public:
 
     void setVisible(bool visible) override {
         if (!visible) {
-            if (m_window.isVisible())
+            if (m_window.isVisible()) {
                 remember();
+                m_place = m_window.geometry();
+            }
             m_window.hide();
             return;
         }
         const bool wasHidden = !m_window.isVisible();
+        if (wasHidden && m_place.isValid())
+            keepPlace();
         m_window.show();
         // Hidden and shown again inside one command, the window is no longer the active
         // one; without this the keyboard would reach no window.
@@ -173,6 +181,18 @@ public:
     void processEvents() override { QCoreApplication::processEvents(); }
 
 private:
+    /// A window manager places a window that is shown again anew, unless its position is
+    /// marked as the program's own: QWindow::setGeometry marks it, but Qt sends a geometry
+    /// to the server only when it changes, while the hidden window lies wherever the
+    /// manager left it (its frame's corner or its own, by manager). The step of one pixel
+    /// makes Qt send the remembered geometry before the window is mapped again.
+    void keepPlace() {
+        if (QWindow* window = m_window.windowHandle()) {
+            window->setGeometry(m_place.translated(1, 0));
+            window->setGeometry(m_place);
+        }
+    }
+
     void remember() {
         if (QWidget* focus = m_window.focusWidget())
             m_focus = focus;
@@ -186,6 +206,8 @@ private:
 
     frmMain& m_window;
     QPointer<QWidget> m_focus;
+    /// Where the window stood (client area, screen coordinates) when a command hid it.
+    QRect m_place;
 };
 
 frmMain::frmMain(platform::Platform& platform, QWidget* parent)
@@ -216,10 +238,7 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
     eButton(ButtonIndex::RefreshWindows)->setFocusPolicy(Qt::NoFocus);
 
     setupReportList(*m_eTaskList, TaskListColumnWidths);
-    // Kill acts on every selected row.
-    m_eTaskList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     setupReportList(*m_TINF, DetailColumnWidths);
-    m_TINF->setSelectionMode(QAbstractItemView::SingleSelection);
 
     m_TFRM->setColumnCount(1);
     m_TFRM->setHeaderHidden(true);
@@ -322,7 +341,8 @@ void frmMain::eButton_Click(int Index) {
         case ButtonIndex::Hide:
         case ButtonIndex::ShowAll:
         case ButtonIndex::HideAll:
-            details::RunWindowCommand(command, m_windowNodes, m_platform.windowSystem(), *m_form);
+            details::runWindowCommand(command, m_windowNodes, m_platform.windowSystem(), *m_form,
+                                      m_platform.processSource(), m_details.openedWindows());
             break;
         case ButtonIndex::RefreshWindows:
             // Disabled in the design, and no command behind it.

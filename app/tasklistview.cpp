@@ -22,7 +22,9 @@ void TaskListView::mousePressEvent(QMouseEvent* event) {
 
 void TaskListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
-    emit dblClick();
+    // Only the primary button opens a row; the others keep what the list does with them.
+    if (event->button() == Qt::LeftButton)
+        emit dblClick();
 }
 
 void TaskListView::keyReleaseEvent(QKeyEvent* event) {

@@ -14,8 +14,8 @@ public:
     explicit TaskListView(QWidget* parent = nullptr);
 
 signals:
-    /// A double-click anywhere in the list's area: on a row or on blank space, but not
-    /// on the header or the scroll bars.
+    /// A double-click of the primary button anywhere in the list's area: on a row or on
+    /// blank space, but not on the header or the scroll bars.
     void dblClick();
     /// A key was released while the list had the focus. Auto-repeated releases of a
     /// held key are not reported, so a held key counts once.

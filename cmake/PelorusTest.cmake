@@ -6,9 +6,10 @@
 # One GoogleTest executable, its cases registered with CTest one by one (under Wine for
 # the Windows build). QT links the
 # shared main that creates a QApplication on Qt's offscreen platform; QT_XVFB and
-# QT_OPENBOX start a private Xvfb (with openbox) for the whole executable.
+# QT_OPENBOX start a private Xvfb (with openbox) for the whole executable; QT_MANAGER
+# <icewm|fluxbox> the same with another window manager.
 function(pelorus_add_gtest name)
-    cmake_parse_arguments(ARG "QT;QT_XVFB;QT_OPENBOX" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT;QT_XVFB;QT_OPENBOX" "QT_MANAGER" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     if(NOT WIN32)
@@ -20,6 +21,8 @@ function(pelorus_add_gtest name)
         target_link_libraries(${name} PRIVATE pelorus_test_qtmain_xvfb)
     elseif(ARG_QT_OPENBOX)
         target_link_libraries(${name} PRIVATE pelorus_test_qtmain_openbox)
+    elseif(ARG_QT_MANAGER)
+        target_link_libraries(${name} PRIVATE pelorus_test_qtmain_${ARG_QT_MANAGER})
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()

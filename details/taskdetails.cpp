@@ -120,7 +120,9 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     // The thread walk let events run and time pass: a process that has ended since the
     // check (its PID maybe taken again) shows no windows, since they are found by PID.
     const bool processGone = opened == nullptr || !opened->stillRunning();
-    BuildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file), processGone);
+    m_openedWindows = buildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file),
+                                      processGone);
+    m_openedWindows.startTime = task.startTime;
 }
 
 }  // namespace pelorus::details

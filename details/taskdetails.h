@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "details/windowtree.h"
 #include "platform/processsource.h"
 #include "platform/toolkit/toolkit.h"
 #include "platform/windowsystem.h"
@@ -52,12 +53,18 @@ public:
     /// ended, even if its PID names another process by then.
     platform::OpenedProcess* openedProcess() const { return m_opened.get(); }
 
+    /// What the window tree of the last opening stands for: the opened PID, the start
+    /// time the opening checked, the windows of the nodes. The window commands check a
+    /// node's window against it before they act.
+    const OpenedWindows& openedWindows() const { return m_openedWindows; }
+
 private:
     platform::ProcessSource& m_processes;
     platform::WindowSystem& m_windows;
     platform::Form& m_frmMain;
     bool m_running = false;
     std::unique_ptr<platform::OpenedProcess> m_opened;
+    OpenedWindows m_openedWindows;
 };
 
 }  // namespace pelorus::details

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "details/windowtree.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -43,84 +44,111 @@ private:
 };
 
 /// One guarded block: the node, its place in the queue, its expanded state. A refused
-/// node is not queued, so its children are never walked. False once the queue is full.
-bool addWindow(platform::WindowTree& TFRM, WindowQueue& queue, const std::string& parentKey,
+/// node is not queued, so its children are never walked.
+void addWindow(platform::WindowTree& TFRM, WindowQueue& queue, OpenedWindows& opened,
+               const std::string& parentKey, platform::WindowHandle parent,
                platform::WindowHandle handle, const platform::WindowText& text) {
-    if (queue.full())
-        return false;
     if (TFRM.addNode(parentKey, windowKey(handle),
                      resources::WindowCaption(text.title, text.className, handle), 2)) {
         queue.push(handle);
+        opened.add(handle, parent);
         TFRM.expand(TFRM.nodeCount());
     }
-    return true;
+}
+
+/// A window met by the walk and the window it was met under (0: the desktop).
+struct Found {
+    platform::WindowHandle parent = 0;
+    platform::WindowHandle window = 0;
+};
+
+/// Adds the windows of `found` in order, asking for the texts of no more windows than
+/// the queue has room for, kWalkChunk at most at a time. False once the queue is full.
+bool addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, WindowQueue& queue,
+              OpenedWindows& opened, const std::string& RootKey, std::span<const Found> found) {
+    std::size_t next = 0;
+    while (next < found.size()) {
+        const std::size_t room = static_cast<std::size_t>(WindowQueueSize) - queue.size();
+        if (room == 0)
+            return false;
+        const std::size_t count = std::min({room, kWalkChunk, found.size() - next});
+        std::vector<platform::WindowHandle> asked;
+        asked.reserve(count);
+        for (std::size_t i = next; i < next + count; ++i)
+            asked.push_back(found[i].window);
+        const std::vector<platform::WindowText> texts = windows.texts(asked);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Found& window = found[next + i];
+            const std::string parentKey = window.parent == 0 ? RootKey : windowKey(window.parent);
+            addWindow(TFRM, queue, opened, parentKey, window.parent, window.window,
+                      i < texts.size() ? texts[i] : platform::WindowText{});
+        }
+        next += count;
+    }
+    return !queue.full();
 }
 
 }  // namespace
 
 // The walk asks the window system one tree level at a time (the children of every queued
-// window of a level, then the texts of all of them), yet adds the nodes in exactly the
-// order of a walk that takes one queued window after the other: queue order, and under
-// each parent its children topmost first.
-void BuildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM, platform::Pid pid,
-                     const std::string& file, bool processGone) {
+// window of a level, then the texts of all of them), in chunks, yet adds the nodes in
+// exactly the order of a walk that takes one queued window after the other: queue order,
+// and under each parent its children topmost first.
+OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
+                              platform::Pid pid, const std::string& file, bool processGone) {
+    OpenedWindows opened;
+    opened.pid = pid;
     TFRM.clear();
     std::string RootKey = "M";
     RootKey += resources::keyHex(static_cast<std::uint32_t>(pid));
     if (!TFRM.addNode(std::nullopt, RootKey, file, 1))
-        return;
+        return opened;
     TFRM.expand(1);
     if (processGone)
-        return;
+        return opened;
     // With no X server (a session without one, or a server gone) the process is still
     // shown, with no windows under it.
     const platform::WindowHandle desktop = windows.desktop();
     if (desktop == 0)
-        return;
+        return opened;
 
     WindowQueue queue;
     // Top-level pass: only the process's own top-level windows, in z-order.
     const auto desktopChildren = windows.children(std::span(&desktop, 1));
     if (desktopChildren.empty())
-        return;
+        return opened;
     const std::vector<platform::WindowHandle>& tops = desktopChildren.front();
-    const std::vector<platform::Pid> owners = windows.owners(tops);
-    std::vector<platform::WindowHandle> own;
-    for (std::size_t i = 0; i < tops.size() && i < owners.size(); ++i) {
-        if (owners[i] == pid)
-            own.push_back(tops[i]);
+    std::vector<Found> own;
+    for (std::size_t first = 0; first < tops.size(); first += kWalkChunk) {
+        const auto chunk =
+            std::span(tops).subspan(first, std::min(kWalkChunk, tops.size() - first));
+        const std::vector<platform::Pid> owners = windows.owners(chunk);
+        for (std::size_t i = 0; i < chunk.size() && i < owners.size(); ++i) {
+            if (owners[i] == pid)
+                own.push_back({0, chunk[i]});
+        }
     }
-    const std::vector<platform::WindowText> ownTexts = windows.texts(own);
-    for (std::size_t i = 0; i < own.size(); ++i) {
-        const platform::WindowText text =
-            i < ownTexts.size() ? ownTexts[i] : platform::WindowText{};
-        if (!addWindow(TFRM, queue, RootKey, own[i], text))
-            return;
-    }
+    if (!addFound(windows, TFRM, queue, opened, RootKey, own))
+        return opened;
 
     // Child pass: breadth-first over the queue, whoever created the children.
     std::size_t levelBegin = 0;
     while (levelBegin < queue.size()) {
         const std::size_t levelEnd = queue.size();
-        const auto parents = queue.range(levelBegin, levelEnd);
-        const auto kids = windows.children(parents);
-        std::vector<platform::WindowHandle> all;
-        for (const auto& list : kids)
-            all.insert(all.end(), list.begin(), list.end());
-        const std::vector<platform::WindowText> texts = windows.texts(all);
-        std::size_t next = 0;
-        for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
-            const std::string parentKey = windowKey(parents[p]);
-            for (const platform::WindowHandle handle : kids[p]) {
-                const platform::WindowText text =
-                    next < texts.size() ? texts[next] : platform::WindowText{};
-                ++next;
-                if (!addWindow(TFRM, queue, parentKey, handle, text))
-                    return;
+        for (std::size_t first = levelBegin; first < levelEnd; first += kWalkChunk) {
+            const auto parents = queue.range(first, std::min(levelEnd, first + kWalkChunk));
+            const auto kids = windows.children(parents);
+            std::vector<Found> found;
+            for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
+                for (const platform::WindowHandle handle : kids[p])
+                    found.push_back({parents[p], handle});
             }
+            if (!addFound(windows, TFRM, queue, opened, RootKey, found))
+                return opened;
         }
         levelBegin = levelEnd;
     }
+    return opened;
 }
 
 }  // namespace pelorus::details

@@ -11,8 +11,8 @@ packages=(
     build-essential cmake ninja-build pkg-config ccache qt6-base-dev
     libxcb1-dev libxcb-res0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    # run and test: X server, window manager, X tools, a font
-    xvfb xauth openbox x11-utils x11-apps xdotool fonts-dejavu-core
+    # run and test: X server, the window managers the X tests run under, X tools, a font
+    xvfb xauth openbox icewm fluxbox x11-utils x11-apps xdotool fonts-dejavu-core
     # the tests run a helper as an unprivileged user
     util-linux
     # the package check: the desktop entry, the AppStream metainfo, the Debian package

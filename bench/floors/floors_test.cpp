@@ -23,7 +23,7 @@
 #include "details/windowtree.h"
 #include "platform/platform.h"
 #include "tests/support/xserver.h"
-#include "tests/x11/indexedtree.h"
+#include "tests/fakes/fakelists.h"
 
 namespace {
 
@@ -157,8 +157,8 @@ TEST(BenchFloors, WalkFloorMeetsTheWindowsTheViewerWalks) {
     EXPECT_EQ(countsOf(firstLine(floor)), std::vector<long>{20});
 
     const auto platform = pelorus::platform::makeNativePlatform();
-    pelorus::testing::IndexedTree tree;
-    pelorus::details::BuildWindowTree(platform->windowSystem(), tree, windows.pid(), "windows");
+    pelorus::testing::FakeWindowTree tree;
+    pelorus::details::buildWindowTree(platform->windowSystem(), tree, windows.pid(), "windows");
     EXPECT_EQ(tree.nodeCount(), 1 + 20);
     windows.stop();
     ::unsetenv("DISPLAY");

@@ -30,7 +30,7 @@
 #include "bench/floors/minimalfill.h"
 #include "details/windowtree.h"
 #include "platform/platform.h"
-#include "tests/x11/indexedtree.h"
+#include "tests/fakes/fakelists.h"
 
 namespace {
 
@@ -146,10 +146,10 @@ int opening(pid_t pid, int passes) {
 
 int walk(pid_t pid, int passes) {
     const auto platform = pelorus::platform::makeNativePlatform();
-    pelorus::testing::IndexedTree tree;
+    pelorus::testing::FakeWindowTree tree;
     return measure(
         passes,
-        [&] { pelorus::details::BuildWindowTree(platform->windowSystem(), tree, pid, "fixture"); },
+        [&] { pelorus::details::buildWindowTree(platform->windowSystem(), tree, pid, "fixture"); },
         [&] { return static_cast<long>(tree.nodeCount() - 1); });
 }
 

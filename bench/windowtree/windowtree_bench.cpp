@@ -25,8 +25,8 @@
 
 #include "details/windowtree.h"
 #include "platform/x11/xcbwindowsystem.h"
+#include "tests/fakes/fakelists.h"
 #include "tests/support/xserver.h"
-#include "tests/x11/indexedtree.h"
 
 extern char** environ;
 
@@ -92,9 +92,9 @@ Bench& TheBench() {
 
 void BM_ViewerWalk(benchmark::State& state) {
     pelorus::platform::XcbWindowSystem windows(TheBench().server->display());
-    pelorus::testing::IndexedTree tree;
+    pelorus::testing::FakeWindowTree tree;
     for (auto _ : state) {
-        pelorus::details::BuildWindowTree(windows, tree, getpid(), "bench");
+        pelorus::details::buildWindowTree(windows, tree, getpid(), "bench");
     }
     if (tree.nodeCount() != kWindows + 1)
         state.SkipWithError("the walk missed windows");

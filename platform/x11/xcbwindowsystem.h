@@ -5,10 +5,16 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/windowsystem.h"
 
 namespace pelorus::platform {
+
+namespace x11 {
+class Connection;
+struct FramePlace;
+}  // namespace x11
 
 /// The desktop's windows as an X server reports them, over an xcb connection of its own.
 ///
@@ -18,23 +24,29 @@ namespace pelorus::platform {
 /// either reaches a server again or finds no desktop (0). The other questions use the
 /// connection desktop() opened; without one they answer 0, empty or nothing. X errors are
 /// answers: every request is unchecked and a missing reply means the window has gone.
-/// The errors themselves, which xcb queues as events, are thrown away before each call
-/// returns. A write to a server that has gone does not raise SIGPIPE in the calling thread.
+/// Each call takes away the errors that xcb queued as events before it returns, and a
+/// write to a server that has gone does not raise SIGPIPE in the calling thread.
+///
+/// A window lists at most 65,535 children: the protocol counts them in 16 bits, so the
+/// children of a window that has more are not all seen.
 ///
 /// Questions about many windows are sent together and their replies read afterwards, so
-/// one tree level costs a few round trips, not one per window.
+/// one tree level costs a few round trips, not one per window. Texts are read in chunks
+/// of kTextChunk windows, so that the replies buffered at once stay bounded (a title
+/// and a class of maximal length take about 6 KiB of replies per window).
 ///
-/// Top-level windows: children(desktop()) lists the client top-levels topmost first.
-/// For each child of the root, from the top of the stacking order down, it gives the
-/// child itself if it carries WM_STATE, else its first descendant (breadth-first,
-/// siblings topmost first) that does, else the child itself. Under a reparenting
-/// manager these are the application's own windows, not the manager's frames. While no
-/// window manager runs there are no frames and no search: each child of the root is
-/// itself.
+/// Top-level windows: children(desktop()) lists the client top-levels topmost first (see
+/// x11::clientWindows: under a reparenting manager the application's own windows, not the
+/// manager's frames; while no manager runs each child of the root is itself).
 ///
-/// Owners: the PID the X-Resource extension reports for the client that created the
-/// window (the server knows it); where it reports none (a remote client, no extension),
-/// the window's _NET_WM_PID, which is only what the client wrote; else 0.
+/// Owners: a window that does not exist has none (0), whatever its id: the X-Resource
+/// extension answers by the client bits of an id, so an id that no longer exists inside
+/// a live client's range would name that client. Else the PID that X-Resource reports for
+/// the client that created the window (the server knows it). Where it reports none (a
+/// client connected over TCP, no extension), the window's _NET_WM_PID, only what the client
+/// wrote, and only when its WM_CLIENT_MACHINE names this host; else 0. A window that a
+/// client left behind with the RetainPermanent close-down mode still reports the PID of
+/// its creator, which has ended: the server keeps no other answer.
 ///
 /// Texts: the title is _NET_WM_NAME, else WM_NAME; the class is the second string of
 /// WM_CLASS. Each is cut at its first NUL, turned into valid UTF-8 (a Latin-1 STRING
@@ -44,27 +56,34 @@ namespace pelorus::platform {
 /// Placement: iconic (WM_STATE IconicState or _NET_WM_STATE_HIDDEN) reads SW_SHOWMINIMIZED,
 /// else unmapped reads SW_HIDE, else both maximised states read SW_SHOWMAXIMIZED, else
 /// SW_SHOWNORMAL. Writing SW_HIDE unmaps the window (a managed top-level also gets the
-/// synthetic UnmapNotify to the root, so that its manager withdraws it); SW_SHOW maps it;
+/// synthetic UnmapNotify to the root, so that its manager withdraws it, and the call waits,
+/// a quarter of a second at most, until the manager has let it go: see
+/// x11::awaitWithdrawal); SW_SHOW maps it;
 /// SW_SHOWNORMAL maps it and, when a manager runs, asks it to activate the window, which
 /// de-iconifies it. Other show states change nothing. raise() asks the manager to activate
-/// a managed top-level (source: pager) and restacks any other window above its siblings.
-/// A managed top-level is a window that carries WM_STATE while a window manager runs (some
-/// client redirects the root's substructure): only the manager can restack it, and a bare
-/// restack request would be the manager's to refuse. Just after a map the manager has not
-/// marked the window yet, so a window without WM_STATE counts as well when it is a child
-/// of the root that is not override-redirect (the manager has its map request) or when
-/// the manager's client (the one that created its _NET_SUPPORTING_WM_CHECK window)
-/// created its parent but not the window itself (the manager has framed it).
+/// a managed top-level (source: pager), and asks for the window to be restacked above its
+/// siblings: icewm activates without raising, and takes the restack request (which the
+/// server hands to the manager of a managed top-level).
 ///
-/// Positions: the X server keeps a window's position across unmap and map. Under a
-/// reparenting manager, a hidden top-level is withdrawn and managed afresh when shown
-/// again, and the manager may place it elsewhere; no state is kept to fight that.
+/// Positions: without a manager the X server keeps a window's position across unmap and
+/// map. Under a reparenting manager a withdrawn top-level is managed afresh when mapped
+/// again and placed by the manager's own policy, and where the manager leaves the
+/// withdrawn window differs from manager to manager (see windowmanager.h). So the window
+/// system remembers, for each visible or minimised top-level it withdraws, where its frame
+/// stood and the client's size, and when it maps that window again while it is still
+/// withdrawn it asks the manager (right after the map, which the manager handles first)
+/// to put the frame back there. That holds under every manager tried, whatever gravity the
+/// client's hints say, and changes no property of the client. Only windows this object
+/// hid are moved; at most kRememberedPlaces are remembered at once.
 ///
-/// Stale handles: a node keeps the id of its window. When the client destroys the window
-/// and later reuses the id for a new window, the commands reach that newer window of the
-/// same client. That is accepted: the server gives no generation count to tell them apart.
+/// Stale handles: the viewer checks that a node's window still belongs to the opened
+/// process before it acts (see the window commands). A client that destroys a window and
+/// reuses its id for a new one is the same process: that newer window is reached.
 class XcbWindowSystem final : public WindowSystem {
 public:
+    static constexpr std::size_t kTextChunk = 1024;
+    static constexpr std::size_t kRememberedPlaces = 65536;
+
     explicit XcbWindowSystem(std::string displayName = {});
     ~XcbWindowSystem() override;
     XcbWindowSystem(const XcbWindowSystem&) = delete;
@@ -83,12 +102,9 @@ public:
     std::size_t takeWaitingEvents();
 
 private:
-    struct Connection;
-    /// The open connection when it is usable, else null.
-    Connection* live();
-
     std::string m_displayName;
-    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<x11::Connection> m_connection;
+    std::unordered_map<WindowHandle, std::unique_ptr<x11::FramePlace>> m_hiddenPlaces;
 };
 
 }  // namespace pelorus::platform

@@ -15,7 +15,8 @@ namespace pelorus::testing {
 
 /// An in-memory window system: numbered windows with a parent, children in z-order
 /// (topmost first), an owning process, a title, a class and a show state. It records the
-/// placement writes and raises in order, and counts the questions asked.
+/// placement writes and raises in order, and counts the questions asked. A window that
+/// is not there has no children, no owner and no texts, as a window that has gone.
 class FakeWindowSystem final : public platform::WindowSystem {
 public:
     struct Window {
@@ -75,6 +76,7 @@ public:
     std::vector<std::vector<platform::WindowHandle>> children(
         std::span<const platform::WindowHandle> parents) override {
         ++childrenCalls;
+        largestAsk = std::max(largestAsk, parents.size());
         if (beforeChildren)
             beforeChildren(childrenCalls);
         std::vector<std::vector<platform::WindowHandle>> result;
@@ -103,6 +105,8 @@ public:
     std::vector<platform::WindowText> texts(
         std::span<const platform::WindowHandle> handles) override {
         ++textsCalls;
+        textsAsked += handles.size();
+        largestAsk = std::max(largestAsk, handles.size());
         std::vector<platform::WindowText> result;
         for (const auto handle : handles) {
             const auto found = windows.find(handle);
@@ -152,6 +156,8 @@ public:
     int childrenCalls = 0;
     int ownersCalls = 0;
     int textsCalls = 0;
+    std::size_t textsAsked = 0;  ///< windows whose texts were asked for, in all
+    std::size_t largestAsk = 0;  ///< the most windows asked about in one call
     /// Runs at the start of every children() call with the call's number (from 1), so
     /// that a test can change the windows while a walk runs.
     std::function<void(int)> beforeChildren;

@@ -85,7 +85,7 @@ TEST(FrmMainWindowManager, WindowCommandsLeaveTheMainWindowActiveWithItsFocus) {
     tree->setCurrentItem(node);
     tree->setFocus();
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == tree; }));
-    const auto handle = details::HandleFromKey([&] {
+    const auto handle = details::handleFromKey([&] {
         // The node's key is not shown; the window's handle ends its text in parentheses.
         const QString text = node->text(0);
         const qsizetype open = text.lastIndexOf('(');

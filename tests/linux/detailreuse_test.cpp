@@ -15,7 +15,7 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/linux/procfstestsupport.h"
-#include "tests/logic/stubwindows.h"
+#include "tests/fakes/fakewindowsystem.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::details {
@@ -50,9 +50,8 @@ TEST(DetailListReuse, APidTakenDuringTheThreadWalkShowsNoModulesOrWindowsOfTheNe
     eTaskList.selected = {1};
     eTaskList.current = 1;
     // A window of PID 4242: after the switch it would be the second sleeper's.
-    testing::StubWindowSystem windows;
-    windows.childrenOf[windows.desktopWindow] = {0x500};
-    windows.ownerOf[0x500] = 4242;
+    testing::FakeWindowSystem windows;
+    windows.add(0x500, windows.desktopHandle, 4242);
 
     // While the thread walk lets events run, the first ends and 4242 names the second.
     bool switched = false;

@@ -13,7 +13,7 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakeprocesses.h"
-#include "tests/logic/stubwindows.h"
+#include "tests/fakes/fakewindowsystem.h"
 
 namespace pelorus::details {
 namespace {
@@ -24,8 +24,8 @@ using testing::FakeProcessControl;
 using testing::FakeProcessSource;
 using testing::FakeReportList;
 using testing::FakeThreadSource;
+using testing::FakeWindowSystem;
 using testing::FakeWindowTree;
-using testing::StubWindowSystem;
 using Rows = std::vector<std::vector<std::string>>;
 
 constexpr platform::Pid kEditor = 1234;
@@ -50,10 +50,8 @@ protected:
             {kShell, "/usr/bin/bash"},
             {kEditor, "/tmp/My Plugins/p.so (deleted)"},
         };
-        windows.childrenOf[1] = {500, 600};
-        windows.ownerOf[500] = kShell;
-        windows.ownerOf[600] = kEditor;
-        windows.textOf[600] = {"notes.txt", "Editor"};
+        windows.add(600, 1, kEditor, "notes.txt", "Editor");
+        windows.add(500, 1, kShell);
         Refresh();
     }
 
@@ -99,7 +97,7 @@ protected:
     FakeProcessSource processes;
     FakeThreadSource threads;
     FakeModuleSource modules;
-    StubWindowSystem windows;
+    FakeWindowSystem windows;
     FakeForm form;
     FakeReportList eTaskList;
     FakeReportList TINF;

@@ -12,7 +12,7 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakeprocesses.h"
-#include "tests/logic/stubwindows.h"
+#include "tests/fakes/fakewindowsystem.h"
 
 namespace pelorus::details {
 namespace {
@@ -27,8 +27,7 @@ protected:
         processes.add(kEditor, 8, "/opt/a\x1b[2Jb/ed\xE2\x80\xAEtxt.exe", 70);
         threads.entries = {{kEditor, 1234, 8}, {kEditor, 1240, 8}};
         modules.entries = {{kEditor, "/lib/lib\x01x.so"}};
-        windows.childrenOf[1] = {600};
-        windows.ownerOf[600] = kEditor;
+        windows.add(600, windows.desktopHandle, kEditor);
         tasks::RefreshTaskList(*tables, processes, eTaskList, form);
         eTaskList.selected = {1};
         eTaskList.current = 1;
@@ -40,7 +39,7 @@ protected:
     testing::FakeProcessSource processes;
     testing::FakeThreadSource threads;
     testing::FakeModuleSource modules;
-    testing::StubWindowSystem windows;
+    testing::FakeWindowSystem windows;
     testing::FakeForm form;
     testing::FakeReportList eTaskList;
     testing::FakeReportList TINF;

@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
 // GoogleTest main for tests that need a QApplication. Built three ways:
-// PELORUS_QTMAIN_X == 0: Qt's offscreen platform; 1: a private Xvfb started here; 2: a
-// private Xvfb with openbox. Listing the tests (as CTest does at build time) never starts
-// a server. Whatever the session the tests are started from (a desktop with its own Qt
-// platform, theme, scaling and locale), they run on the platform they were written for,
-// in the C locale, at scale 1 and with Qt's own style.
+// PELORUS_QTMAIN_X == 0: Qt's offscreen platform; 1: a private Xvfb started here; 2, 3, 4:
+// a private Xvfb with openbox, icewm, fluxbox. Listing the tests (as CTest does at build
+// time) never starts a server. Whatever the session the tests are started from (a desktop
+// with its own Qt platform, theme, scaling and locale), they run on the platform they were
+// written for, in the C locale, at scale 1 and with Qt's own style.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -56,7 +56,11 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<pelorus::testing::XServer> server;
     if (PELORUS_QTMAIN_X != 0 && !listing) {
-        server = pelorus::testing::XServer::start(PELORUS_QTMAIN_X == 2);
+        using pelorus::testing::WindowManager;
+        constexpr WindowManager kManagers[] = {WindowManager::None, WindowManager::None,
+                                               WindowManager::Openbox, WindowManager::Icewm,
+                                               WindowManager::Fluxbox};
+        server = pelorus::testing::XServer::start(kManagers[PELORUS_QTMAIN_X]);
         if (!server) {
             fprintf(stderr, "could not start the test's X server\n");
             return 1;

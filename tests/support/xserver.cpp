@@ -189,6 +189,28 @@ bool ChildProcess::waitForEnd(int milliseconds) {
     return PollUntil([this] { return reapIfEnded(); }, milliseconds);
 }
 
+void ChildProcess::end(int milliseconds) {
+    if (m_reaped || m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGTERM);
+    // A manager whose server has gone may hang in its exit path: then it is killed.
+    if (!waitForEnd(milliseconds))
+        stop(SIGKILL);
+}
+
+const char* managerName(WindowManager manager) {
+    switch (manager) {
+        case WindowManager::Openbox:
+            return "Openbox";
+        case WindowManager::Icewm:
+            return "Icewm";
+        case WindowManager::Fluxbox:
+            return "Fluxbox";
+        default:
+            return "NoManager";
+    }
+}
+
 namespace {
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
@@ -298,16 +320,16 @@ bool writeLockFile(const std::string& path, pid_t killedServer) {
 
 }  // namespace
 
-std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
+std::unique_ptr<XServer> XServer::start(WindowManager manager, bool listenTcp) {
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0)
         return nullptr;
     // The write end must survive exec in Xvfb: give it a descriptor without CLOEXEC.
     const int childFd = fcntl(pipeFds[1], F_DUPFD, 3);
     std::unique_ptr<XServer> server(new XServer);
-    server->m_server =
-        ChildProcess::start({"Xvfb", "-displayfd", std::to_string(childFd), "-screen", "0",
-                             "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+    server->m_server = ChildProcess::start(
+        {"Xvfb", "-displayfd", std::to_string(childFd), "-screen", "0", "1280x1024x24",
+         listenTcp ? "-listen" : "-nolisten", "tcp", "-noreset"});
     close(childFd);
     close(pipeFds[1]);
     std::string number;
@@ -327,9 +349,22 @@ std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
     if (number.empty() || server->m_server.pid() <= 0)
         return nullptr;
     server->m_display = ":" + number;
-    if (withWindowManager) {
-        server->m_manager =
-            ChildProcess::start({"openbox", "--sm-disable"}, {"DISPLAY=" + server->m_display});
+    std::vector<std::string> command;
+    switch (manager) {
+        case WindowManager::Openbox:
+            command = {"openbox", "--sm-disable"};
+            break;
+        case WindowManager::Icewm:
+            command = {"icewm"};
+            break;
+        case WindowManager::Fluxbox:
+            command = {"fluxbox"};
+            break;
+        default:
+            break;
+    }
+    if (!command.empty()) {
+        server->m_manager = ChildProcess::start(command, {"DISPLAY=" + server->m_display});
         if (server->m_manager.pid() <= 0 || !waitForWindowManager(server->m_display)) {
             return nullptr;
         }
@@ -338,7 +373,7 @@ std::unique_ptr<XServer> XServer::start(bool withWindowManager) {
 }
 
 bool XServer::kill() {
-    m_manager.stop();
+    m_manager.end();
     const std::string number = m_display.substr(1);
     const pid_t server = m_server.pid();
     if (!m_server.reapIfEnded())
@@ -357,7 +392,8 @@ bool XServer::kill() {
 }
 
 XServer::~XServer() {
-    m_manager.stop(SIGTERM);
+    // The manager first, while its server still answers.
+    m_manager.end();
     m_server.stop(SIGTERM);
     if (m_reservation >= 0)
         close(m_reservation);

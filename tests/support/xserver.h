@@ -42,6 +42,9 @@ public:
     bool reapIfEnded();
     /// Waits up to `milliseconds` for the process to end and reaps it.
     bool waitForEnd(int milliseconds);
+    /// Asks the process to end (SIGTERM), and ends it outright (SIGKILL) when it has not
+    /// ended after `milliseconds`; reaps it either way.
+    void end(int milliseconds = 5000);
 
     /// Piped output: the next line without its newline; nullopt at the end of the output
     /// or when nothing comes for a minute (a hung child fails the test, it does not hang it).
@@ -62,17 +65,31 @@ private:
     std::string m_buffer;
 };
 
-/// A private X server (Xvfb, on a display number it chooses itself), optionally with
-/// openbox as its window manager. Ended by its PID when the object goes.
+/// The window managers the X tests run under: none, and managers that reparent and place
+/// windows each in their own way (see platform/x11/windowmanager.h).
+enum class WindowManager { None, Openbox, Icewm, Fluxbox };
+
+/// The manager's name, for test names ("NoManager", "Openbox", ...).
+const char* managerName(WindowManager manager);
+
+/// A private X server (Xvfb, on a display number it chooses itself), optionally with a
+/// window manager. Both are ended by their PID when the object goes.
 class XServer {
 public:
-    /// Starts Xvfb with -displayfd and, if asked, openbox, waiting until the manager
-    /// manages new windows. Null when Xvfb or openbox cannot be started.
-    static std::unique_ptr<XServer> start(bool withWindowManager);
+    /// Starts Xvfb with -displayfd and the manager, waiting until the manager manages
+    /// new windows. With `listenTcp` the server also takes clients over TCP
+    /// (localhost:N). Null when Xvfb or the manager cannot be started.
+    static std::unique_ptr<XServer> start(WindowManager manager, bool listenTcp = false);
+    /// None or openbox.
+    static std::unique_ptr<XServer> start(bool withWindowManager) {
+        return start(withWindowManager ? WindowManager::Openbox : WindowManager::None);
+    }
     ~XServer();
 
     /// ":N", for DISPLAY or xcb_connect.
     const std::string& display() const { return m_display; }
+    /// "localhost:N": the same server over TCP (started with `listenTcp` only).
+    std::string tcpDisplay() const { return "localhost" + m_display; }
     pid_t serverPid() const { return m_server.pid(); }
     /// Ends the server at once (for tests of a server that goes away). Its display number
     /// stays taken until this object goes, so that no server started meanwhile (by a test

@@ -9,6 +9,8 @@
 //                                           top-level of its own
 //   testclient toplevels FILE COUNT         T1..TCOUNT, mapped, the last one topmost
 //   testclient churn FILE                   creates and destroys windows without end
+//   testclient claim FILE PID MACHINE       a mapped top-level C whose _NET_WM_PID says
+//                                           PID and whose WM_CLIENT_MACHINE says MACHINE
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -131,6 +133,17 @@ public:
         return 0;
     }
 
+    int Claim(const std::string& file, uint32_t pid, const std::string& machine) {
+        const xcb_window_t window = Create(m_screen->root, 300, 300, 120, 90);
+        SetNetName(window, "C");
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, window, Atom("_NET_WM_PID"),
+                            XCB_ATOM_CARDINAL, 32, 1, &pid);
+        SetBytes(window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, machine);
+        xcb_map_window(m_x, window);
+        Publish(file, {{"C", window}});
+        return 0;
+    }
+
     int Churn(const std::string& file) {
         Publish(file, {});
         for (unsigned round = 0;; ++round) {
@@ -182,6 +195,9 @@ int main(int argc, char** argv) {
         result = client.Child(file, static_cast<xcb_window_t>(std::strtoul(argv[3], nullptr, 0)));
     } else if (mode == "toplevels" && argc == 4) {
         result = client.TopLevels(file, std::atoi(argv[3]));
+    } else if (mode == "claim" && argc == 5) {
+        result =
+            client.Claim(file, static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 0)), argv[4]);
     } else if (mode == "churn") {
         result = client.Churn(file);
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "tests/x11/xfixture.h"
+#include "tests/support/starttime.h"
 
 #include <unistd.h>
 
@@ -10,14 +11,27 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
 namespace pelorus::testing {
 
-bool XFixture::startServer(bool withWindowManager) {
-    m_withManager = withWindowManager;
-    m_server = XServer::start(withWindowManager);
+platform::ProcfsSource& procfs() {
+    static platform::ProcfsSource source;
+    return source;
+}
+
+details::OpenedWindows openTree(platform::WindowSystem& windows, FakeWindowTree& tree,
+                                platform::Pid pid) {
+    details::OpenedWindows opened = details::buildWindowTree(windows, tree, pid, "client");
+    opened.startTime = startTimeOf(procfs(), pid).value_or(0);
+    return opened;
+}
+
+bool XFixture::startServer(WindowManager manager, bool listenTcp) {
+    m_manager = manager;
+    m_server = XServer::start(manager, listenTcp);
     if (m_server == nullptr)
         return false;
     m_x = xcb_connect(m_server->display().c_str(), nullptr);
@@ -43,12 +57,14 @@ void XFixture::stopAll() {
 }
 
 XFixture::Client* XFixture::startClient(const std::string& mode,
-                                        const std::vector<std::string>& arguments) {
+                                        const std::vector<std::string>& arguments,
+                                        const std::string& display) {
     const std::string file = m_directory + "/ids" + std::to_string(++m_files);
     std::vector<std::string> argv{PELORUS_X11_TESTCLIENT, mode, file};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     auto client = std::make_unique<Client>();
-    client->process = ChildProcess::start(argv, {"DISPLAY=" + m_server->display()});
+    client->process =
+        ChildProcess::start(argv, {"DISPLAY=" + (display.empty() ? m_server->display() : display)});
     if (client->process.pid() <= 0)
         return nullptr;
     if (!waitFor([&] { return std::filesystem::exists(file); }))
@@ -111,8 +127,34 @@ xcb_window_t XFixture::parentOf(xcb_window_t window) const {
     return parent;
 }
 
+std::vector<int> XFixture::placeOf(xcb_window_t window) const {
+    auto* moved = xcb_translate_coordinates_reply(
+        m_x, xcb_translate_coordinates(m_x, window, m_root, 0, 0), nullptr);
+    auto* geometry = xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, window), nullptr);
+    std::vector<int> place;
+    if (moved != nullptr && geometry != nullptr)
+        place = {moved->dst_x, moved->dst_y, geometry->width, geometry->height};
+    std::free(moved);
+    std::free(geometry);
+    return place;
+}
+
+void XFixture::moveAsUser(xcb_window_t window, int x, int y) const {
+    if (!withManager()) {
+        const std::uint32_t values[] = {static_cast<std::uint32_t>(x),
+                                        static_cast<std::uint32_t>(y)};
+        xcb_configure_window(m_x, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        xcb_flush(m_x);
+        return;
+    }
+    // Static gravity: the client window itself goes to (x, y); from a pager.
+    constexpr std::uint32_t kFlags = XCB_GRAVITY_STATIC | (1U << 8) | (1U << 9) | (2U << 12);
+    sendToRoot(window, "_NET_MOVERESIZE_WINDOW",
+               {kFlags, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)});
+}
+
 std::vector<xcb_window_t> XFixture::stacking() const {
-    if (m_withManager)
+    if (withManager())
         return cardinals(m_root, "_NET_CLIENT_LIST_STACKING");
     auto* reply = xcb_query_tree_reply(m_x, xcb_query_tree(m_x, m_root), nullptr);
     std::vector<xcb_window_t> windows;
@@ -125,12 +167,30 @@ std::vector<xcb_window_t> XFixture::stacking() const {
 }
 
 std::vector<xcb_window_t> XFixture::topmostFirst(const std::vector<xcb_window_t>& windows) const {
-    const auto order = stacking();
-    std::vector<xcb_window_t> result;
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        if (std::find(windows.begin(), windows.end(), *it) != windows.end())
-            result.push_back(*it);
+    // By the stacking of the root's children (the frames under a manager: not every
+    // manager keeps _NET_CLIENT_LIST_STACKING in step with its restacking).
+    auto* reply = xcb_query_tree_reply(m_x, xcb_query_tree(m_x, m_root), nullptr);
+    std::vector<xcb_window_t> order;
+    if (reply != nullptr) {
+        const xcb_window_t* children = xcb_query_tree_children(reply);
+        order.assign(children, children + xcb_query_tree_children_length(reply));
     }
+    std::free(reply);
+    std::vector<std::pair<std::size_t, xcb_window_t>> ranked;
+    for (const xcb_window_t window : windows) {
+        xcb_window_t top = window;
+        for (xcb_window_t parent = parentOf(top); parent != m_root && parent != XCB_WINDOW_NONE;
+             parent = parentOf(top)) {
+            top = parent;
+        }
+        const auto found = std::find(order.begin(), order.end(), top);
+        if (found != order.end())
+            ranked.emplace_back(static_cast<std::size_t>(found - order.begin()), window);
+    }
+    std::sort(ranked.begin(), ranked.end(), std::greater<>());
+    std::vector<xcb_window_t> result;
+    for (const auto& [rank, window] : ranked)
+        result.push_back(window);
     return result;
 }
 

@@ -12,9 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "details/windowtree.h"
+#include "platform/linux/procfssource.h"
+#include "tests/fakes/fakelists.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::testing {
+
+/// The system's processes, for the start time an opening checks.
+platform::ProcfsSource& procfs();
+
+/// Builds the tree of `pid` as an opening does, with what the tree stands for.
+details::OpenedWindows openTree(platform::WindowSystem& windows, FakeWindowTree& tree,
+                                platform::Pid pid);
 
 /// A private X server for one test, the test clients started on it (ended by their PID
 /// with the fixture), and a connection of the test's own that reads the server's state
@@ -27,14 +37,18 @@ public:
         Ids ids;
     };
 
-    /// Starts the server (with openbox when asked); false when it could not be started.
-    bool startServer(bool withWindowManager);
+    /// Starts the server with the manager; false when it could not be started.
+    bool startServer(WindowManager manager, bool listenTcp = false);
+    bool startServer(bool withWindowManager) {
+        return startServer(withWindowManager ? WindowManager::Openbox : WindowManager::None);
+    }
     void stopAll();
     ~XFixture() { stopAll(); }
 
     /// Starts the test client with `arguments` after its mode and its output file and
     /// waits (bounded) until it has published its windows.
-    Client* startClient(const std::string& mode, const std::vector<std::string>& arguments = {});
+    Client* startClient(const std::string& mode, const std::vector<std::string>& arguments = {},
+                        const std::string& display = {});
 
     /// Polls `condition` until it holds or `milliseconds` pass.
     static bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000);
@@ -43,7 +57,8 @@ public:
     XServer& server() { return *m_server; }
     xcb_connection_t* x() const { return m_x; }
     xcb_window_t root() const { return m_root; }
-    bool withManager() const { return m_withManager; }
+    bool withManager() const { return m_manager != WindowManager::None; }
+    WindowManager manager() const { return m_manager; }
 
     xcb_atom_t atom(const char* name) const;
     /// The 32-bit values of a property, empty when absent.
@@ -52,6 +67,11 @@ public:
     /// XCB_MAP_STATE_*, or -1 when the window has gone.
     int mapState(xcb_window_t window) const;
     xcb_window_t parentOf(xcb_window_t window) const;
+    /// The window's position on the root and its size {x, y, width, height}; empty when
+    /// it has gone.
+    std::vector<int> placeOf(xcb_window_t window) const;
+    /// Moves a top-level as a user would: through the manager when one runs.
+    void moveAsUser(xcb_window_t window, int x, int y) const;
     /// Client windows bottom to top: _NET_CLIENT_LIST_STACKING under a manager, else the
     /// root's children.
     std::vector<xcb_window_t> stacking() const;
@@ -65,7 +85,7 @@ private:
     std::vector<std::unique_ptr<Client>> m_clients;
     xcb_connection_t* m_x = nullptr;
     xcb_window_t m_root = 0;
-    bool m_withManager = false;
+    WindowManager m_manager = WindowManager::None;
     std::string m_directory;
     int m_files = 0;
 };

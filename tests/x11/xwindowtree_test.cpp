@@ -23,7 +23,7 @@ std::string Key(xcb_window_t window) {
 
 /// The known hierarchy of one client, a second client's child inside its window A and
 /// that client's own top-level, on Xvfb without (false) or with (true) a window manager.
-class XWindowTree : public ::testing::TestWithParam<bool> {
+class XWindowTree : public ::testing::TestWithParam<testing::WindowManager> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(x.startServer(GetParam()));
@@ -49,7 +49,7 @@ TEST_P(XWindowTree, HoldsTheProcessWindowsInBreadthFirstZOrder) {
     platform::XcbWindowSystem windows(x.display());
     testing::FakeWindowTree tree;
     const platform::Pid pid = main->process.pid();
-    BuildWindowTree(windows, tree, pid, "client");
+    buildWindowTree(windows, tree, pid, "client");
     auto& ids = main->ids;
     // A is topmost; the hidden B is there; the other client's F is A's lowest child and
     // its own top-level O is not in the tree.
@@ -81,7 +81,7 @@ TEST_P(XWindowTree, OwnersComeFromTheServerNotFromTheClaim) {
                                           other->process.pid(), 0}));
     // The process that B's _NET_WM_PID names gets a tree of its root alone.
     testing::FakeWindowTree tree;
-    BuildWindowTree(windows, tree, getpid(), "claimed");
+    buildWindowTree(windows, tree, getpid(), "claimed");
     EXPECT_EQ(tree.nodes.size(), 1u);
 }
 
@@ -119,15 +119,19 @@ TEST_P(XWindowTree, WindowsChurningDuringTheWalkBreakNothing) {
     platform::XcbWindowSystem windows(x.display());
     for (int round = 0; round < 10; ++round) {
         testing::FakeWindowTree tree;
-        BuildWindowTree(windows, tree, churn->process.pid(), "churn");
+        buildWindowTree(windows, tree, churn->process.pid(), "churn");
         ASSERT_GE(tree.nodes.size(), 1u);
-        BuildWindowTree(windows, tree, main->process.pid(), "client");
+        buildWindowTree(windows, tree, main->process.pid(), "client");
         ASSERT_EQ(tree.nodes.size(), 7u);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Managers, XWindowTree, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Openbox" : "NoManager"; });
+INSTANTIATE_TEST_SUITE_P(Managers, XWindowTree,
+                         ::testing::Values(testing::WindowManager::None,
+                                           testing::WindowManager::Openbox,
+                                           testing::WindowManager::Icewm,
+                                           testing::WindowManager::Fluxbox),
+                         [](const auto& info) { return testing::managerName(info.param); });
 
 }  // namespace
 }  // namespace pelorus::details

@@ -41,7 +41,7 @@
 #include "platform/linux/procfssource.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
-#include "tests/logic/stubwindows.h"
+#include "tests/fakes/fakewindowsystem.h"
 
 using namespace pelorus::platform;
 using namespace pelorus::testing;
@@ -111,9 +111,8 @@ void printDetails(Viewer& viewer, ProcfsSource& source, pid_t pid) {
     viewer.eTaskList.selected = {row};
     viewer.eTaskList.current = row;
     // A window of the newer process: the tree of the ended one must not show it.
-    StubWindowSystem windows;
-    windows.childrenOf[windows.desktopWindow] = {0x500};
-    windows.ownerOf[0x500] = pid;
+    FakeWindowSystem windows;
+    windows.add(0x500, windows.desktopHandle, pid);
     pelorus::details::TaskDetails details(source, windows, viewer.form);
     details.ShowTaskDetails(*viewer.tables, viewer.eTaskList, viewer.TINF, viewer.TFRM);
     for (const auto& shown : viewer.TINF.rows) {

@@ -7,7 +7,6 @@
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
-#include "tests/x11/indexedtree.h"
 
 namespace pelorus::details {
 namespace {
@@ -39,7 +38,7 @@ protected:
 };
 
 TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
 
     EXPECT_EQ(tree.keys(),
               (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"}));
@@ -55,31 +54,42 @@ TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
     EXPECT_EQ(tree.nodes[6].text, "(ClassA1a)   (111)");
 }
 
+TEST_F(WindowTreeWalk, RecordsWhatEachNodeStandsFor) {
+    const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(opened.pid, kPid);
+    std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>> nodes;
+    for (const auto& node : opened.nodes)
+        nodes.emplace_back(node.window, node.parent);
+    EXPECT_EQ(nodes, (std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>>{
+                         {10, 0}, {20, 0}, {11, 10}, {12, 10}, {13, 10}, {111, 11}}));
+}
+
 TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
     windows.add(655812, 1, 655812, "Wide", "Cls");
-    BuildWindowTree(windows, tree, 655812, "wide");
+    buildWindowTree(windows, tree, 655812, "wide");
     ASSERT_EQ(tree.keys(), (std::vector<std::string>{"MA01C4", "SA01C4"}));
     EXPECT_EQ(tree.nodes[1].text, "Wide (Cls)   (655812)");
 }
 
 TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
-    BuildWindowTree(windows, tree, kPid, "app.bin");
-    // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}.
+    buildWindowTree(windows, tree, kPid, "app.bin");
+    // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}; texts only where a level
+    // has windows: the top-levels, {A1, A2, F}, {A1a}.
     EXPECT_EQ(windows.childrenCalls, 4);
-    EXPECT_EQ(windows.textsCalls, 4);
+    EXPECT_EQ(windows.textsCalls, 3);
     EXPECT_EQ(windows.ownersCalls, 1);
 }
 
 TEST_F(WindowTreeWalk, RefusedNodeSkipsItsWholeSubtree) {
     tree.failAdd = [](const std::string& key) { return key == "SB"; };
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "SA", "S14", "SC", "SD"}));
 }
 
 TEST_F(WindowTreeWalk, WindowMetTwiceGetsOneNodeUnderItsFirstParent) {
     // The z-order changed under the walk: A1a now also appears among A's children.
     windows.windows[10].children.push_back(111);
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(),
               (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"}));
     EXPECT_EQ(tree.nodes[6].parentKey, "SA");
@@ -93,36 +103,36 @@ TEST_F(WindowTreeWalk, WindowsCreatedAndDestroyedDuringTheWalk) {
             windows.windows[12].children.push_back(10);  // and A, met again below A2
         }
     };
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "SA", "S14", "SB", "SC", "SD", "SE"}));
     EXPECT_EQ(tree.nodes[6].parentKey, "SC");
 }
 
 TEST_F(WindowTreeWalk, EndedProcessGetsOnlyItsRoot) {
-    BuildWindowTree(windows, tree, kPid, "app.bin", true);
+    buildWindowTree(windows, tree, kPid, "app.bin", true);
     ASSERT_EQ(tree.keys(), std::vector<std::string>{"M4D2"});
     EXPECT_TRUE(tree.nodes[0].expanded);
     EXPECT_EQ(windows.childrenCalls, 0);
 }
 
 TEST_F(WindowTreeWalk, ProcessWithoutWindowsGetsOnlyItsRoot) {
-    BuildWindowTree(windows, tree, 4242, "idle");
+    buildWindowTree(windows, tree, 4242, "idle");
     EXPECT_EQ(tree.keys(), std::vector<std::string>{"M1092"});
 }
 
 TEST_F(WindowTreeWalk, NoDesktopLeavesTheRootAlone) {
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     windows.desktopHandle = 0;
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.keys(), std::vector<std::string>{"M4D2"});
     EXPECT_EQ(tree.clears, 2);
 }
 
 TEST_F(WindowTreeWalk, OpeningAgainRebuildsWithoutDuplicates) {
-    BuildWindowTree(windows, tree, kOther, "other");
+    buildWindowTree(windows, tree, kOther, "other");
     EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M63", "S1E", "S1F"}));
-    BuildWindowTree(windows, tree, kPid, "app.bin");
-    BuildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
+    buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(tree.nodes.size(), 7u);
 }
 
@@ -135,9 +145,12 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
     for (platform::WindowHandle h = kFirstChild; h < kFirstChild + WindowQueueSize + 10; ++h) {
         windows.add(h, 3, kPid, {}, {}, true);
     }
-    testing::IndexedTree tree;
-    BuildWindowTree(windows, tree, kPid, "many");
+    FakeWindowTree tree;
+    buildWindowTree(windows, tree, kPid, "many");
     ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
+    // Never a text asked for a window the queue has no room for, nor more than a chunk.
+    EXPECT_EQ(windows.textsAsked, static_cast<std::size_t>(WindowQueueSize));
+    EXPECT_LE(windows.largestAsk, kWalkChunk);
     // Two top-levels, then the first WindowQueueSize - 2 children of "first".
     EXPECT_EQ(tree.key(tree.nodeCount()),
               "S" + resources::keyHex(kFirstChild + WindowQueueSize - 3));

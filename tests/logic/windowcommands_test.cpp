@@ -6,8 +6,8 @@
 
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
+#include "tests/fakes/fakeprocesses.h"
 #include "tests/fakes/fakewindowsystem.h"
-#include "tests/x11/indexedtree.h"
 
 namespace pelorus::details {
 namespace {
@@ -19,30 +19,48 @@ using platform::SW_SHOWMINIMIZED;
 using platform::SW_SHOWNORMAL;
 using Call = testing::FakeWindowSystem::Call;
 
-TEST(HandleFromKey, ReadsHexAfterTheFirstCharacterUpToTheFirstNonDigit) {
-    EXPECT_EQ(HandleFromKey("SA01C4"), 655812u);
-    EXPECT_EQ(HandleFromKey("Sa01c4"), 655812u);
-    EXPECT_EQ(HandleFromKey("S000A01C4"), 655812u);
-    EXPECT_EQ(HandleFromKey("SFFFFFFFF"), 0xFFFFFFFFu);
-    EXPECT_EQ(HandleFromKey("S12G4"), 0x12u);
-    EXPECT_EQ(HandleFromKey("S"), 0u);
-    EXPECT_EQ(HandleFromKey("SX1"), 0u);
-    EXPECT_EQ(HandleFromKey(""), 0u);
+TEST(handleFromKey, ReadsHexAfterTheFirstCharacterUpToTheFirstNonDigit) {
+    EXPECT_EQ(handleFromKey("SA01C4"), 655812u);
+    EXPECT_EQ(handleFromKey("Sa01c4"), 655812u);
+    EXPECT_EQ(handleFromKey("S000A01C4"), 655812u);
+    EXPECT_EQ(handleFromKey("SFFFFFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(handleFromKey("S12G4"), 0x12u);
+    EXPECT_EQ(handleFromKey("S"), 0u);
+    EXPECT_EQ(handleFromKey("SX1"), 0u);
+    EXPECT_EQ(handleFromKey(""), 0u);
 }
+
+constexpr platform::Pid kPid = 7;
+constexpr platform::StartTime kStarted = 4000;
 
 class WindowCommands : public ::testing::Test {
 protected:
-    /// Adds a top-level window with `state` and its node to the tree.
+    /// Adds a top-level window of the opened process with `state`, and its node.
     void addWindow(platform::WindowHandle handle, std::int32_t state) {
-        windows.add(handle, 1, 7, "w", "c", true);
+        windows.add(handle, 1, kPid, "w", "c", true);
         windows.windows[handle].showCmd = state;
-        tree.nodes.push_back({std::string("M7"), "S" + resources::keyHex(handle), "w", 2, true});
+        addNode(handle, 0);
     }
-    void SetUp() override { tree.nodes.push_back({std::nullopt, "M7", "proc", 1, true}); }
+    void addNode(platform::WindowHandle handle, platform::WindowHandle parent) {
+        const std::string parentKey = parent == 0 ? "M7" : "S" + resources::keyHex(parent);
+        tree.nodes.push_back({parentKey, "S" + resources::keyHex(handle), "w", 2, true});
+        opened.add(handle, parent);
+    }
+    void SetUp() override {
+        tree.nodes.push_back({std::nullopt, "M7", "proc", 1, true});
+        processes.add(kPid, 8, "/usr/bin/proc", kStarted);
+        opened.pid = kPid;
+        opened.startTime = kStarted;
+    }
+    void run(platform::ButtonIndex command) {
+        runWindowCommand(command, tree, windows, form, processes, opened);
+    }
 
     testing::FakeWindowSystem windows;
     testing::FakeWindowTree tree;
     testing::FakeForm form;
+    testing::FakeProcessSource processes;
+    OpenedWindows opened;
 };
 
 TEST_F(WindowCommands, ShowMapsAndRaisesKeepingMaximisedAndRestoringMinimised) {
@@ -78,8 +96,8 @@ TEST_F(WindowCommands, ShowAndHideActOnTheFirstSelectedWindowNode) {
     addWindow(0x10, SW_SHOWNORMAL);
     addWindow(0x20, SW_HIDE);
     tree.selectedIndex = 3;
-    RunWindowCommand(platform::ButtonIndex::Show, tree, windows, form);
-    RunWindowCommand(platform::ButtonIndex::Hide, tree, windows, form);
+    run(platform::ButtonIndex::Show);
+    run(platform::ButtonIndex::Hide);
     EXPECT_EQ(windows.calls,
               (std::vector<Call>{
                   {"place", 0x20, SW_SHOW}, {"raise", 0x20, 0}, {"place", 0x20, SW_HIDE}}));
@@ -90,8 +108,8 @@ TEST_F(WindowCommands, NothingSelectedOrOnlyTheProcessNodeChangesNoWindow) {
     addWindow(0x10, SW_SHOWNORMAL);
     for (const int selected : {0, 1}) {
         tree.selectedIndex = selected;
-        RunWindowCommand(platform::ButtonIndex::Show, tree, windows, form);
-        RunWindowCommand(platform::ButtonIndex::Hide, tree, windows, form);
+        run(platform::ButtonIndex::Show);
+        run(platform::ButtonIndex::Hide);
     }
     EXPECT_TRUE(windows.calls.empty());
     EXPECT_EQ(form.calls.size(), 8u);
@@ -102,7 +120,7 @@ TEST_F(WindowCommands, ShowAllRaisesFromTheLastNodeAndHideAllHidesFromTheSecond)
     addWindow(0x10, SW_HIDE);
     addWindow(0x20, SW_SHOWMINIMIZED);
     addWindow(0x30, SW_SHOWNORMAL);
-    RunWindowCommand(platform::ButtonIndex::ShowAll, tree, windows, form);
+    run(platform::ButtonIndex::ShowAll);
     std::vector<platform::WindowHandle> raised;
     for (const auto& call : windows.calls) {
         if (call.what == "raise")
@@ -112,7 +130,7 @@ TEST_F(WindowCommands, ShowAllRaisesFromTheLastNodeAndHideAllHidesFromTheSecond)
     EXPECT_EQ(windows.topLevels.front(), 0x10u);
 
     windows.calls.clear();
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
+    run(platform::ButtonIndex::HideAll);
     EXPECT_EQ(windows.calls,
               (std::vector<Call>{
                   {"place", 0x10, SW_HIDE}, {"place", 0x20, SW_HIDE}, {"place", 0x30, SW_HIDE}}));
@@ -124,7 +142,7 @@ TEST_F(WindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
     addWindow(0x20, SW_SHOWNORMAL);
     addWindow(0x30, SW_SHOWNORMAL);
     windows.destroy(0x20);
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
+    run(platform::ButtonIndex::HideAll);
     EXPECT_EQ(windows.windows[0x10].showCmd, SW_HIDE);
     EXPECT_EQ(windows.windows[0x30].showCmd, SW_HIDE);
     EXPECT_FALSE(windows.exists(0x20));
@@ -136,25 +154,82 @@ TEST_F(WindowCommands, OtherButtonsDoNothingAtAll) {
     using platform::ButtonIndex;
     for (const auto button : {ButtonIndex::Kill, ButtonIndex::Refresh, ButtonIndex::About,
                               ButtonIndex::Quit, ButtonIndex::RefreshWindows})
-        RunWindowCommand(button, tree, windows, form);
+        run(button);
     EXPECT_TRUE(windows.calls.empty());
     EXPECT_TRUE(form.calls.empty());
 }
 
-TEST(WindowCommandsLargeTree, HideAllReachesEveryNodePastA16BitCount) {
-    testing::FakeWindowSystem windows;
-    testing::IndexedTree tree;
-    testing::FakeForm form;
-    tree.addNode(std::nullopt, "M1", "proc", 1);
+TEST_F(WindowCommands, HideAllReachesEveryNodePastA16BitCountAskingTwice) {
     constexpr int kWindows = 40000;
-    for (int i = 0; i < kWindows; ++i) {
-        tree.addNode(std::string("M1"),
-                     "S" + resources::keyHex(static_cast<std::uint32_t>(0x1000 + i)), "w", 2);
-    }
-    RunWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form);
+    for (int i = 0; i < kWindows; ++i)
+        addWindow(static_cast<platform::WindowHandle>(0x1000 + i), SW_SHOWNORMAL);
+    run(platform::ButtonIndex::HideAll);
     ASSERT_EQ(windows.calls.size(), static_cast<size_t>(kWindows));
     EXPECT_EQ(windows.calls.back().window,
               static_cast<platform::WindowHandle>(0x1000 + kWindows - 1));
+    // The identity of all the nodes is asked in one go, not node by node.
+    EXPECT_EQ(windows.ownersCalls, 1);
+    EXPECT_LE(windows.childrenCalls, 1);
+}
+
+// 0x10 and its child 0x11 are still the opened process's. 0x20's id now names another
+// client's window (a departed client's ids reused), and so does its child 0x21; 0x30 has
+// gone; the window 0x12 now hangs under another parent.
+class StaleWindowCommands : public WindowCommands {
+protected:
+    void SetUp() override {
+        WindowCommands::SetUp();
+        addWindow(0x10, SW_SHOWNORMAL);
+        addWindow(0x20, SW_SHOWNORMAL);
+        addWindow(0x30, SW_SHOWNORMAL);
+        windows.add(0x11, 0x10, kPid);
+        addNode(0x11, 0x10);
+        windows.add(0x21, 0x20, kPid);
+        addNode(0x21, 0x20);
+        windows.add(0x12, 0x20, kPid);
+        addNode(0x12, 0x10);
+        windows.windows[0x20].owner = 99;
+        windows.destroy(0x30);
+    }
+    std::vector<platform::WindowHandle> placed() const {
+        std::vector<platform::WindowHandle> result;
+        for (const auto& call : windows.calls) {
+            if (call.what == "place")
+                result.push_back(call.window);
+        }
+        return result;
+    }
+};
+
+TEST_F(StaleWindowCommands, OnlyTheOpenedProcessWindowsAreReached) {
+    run(platform::ButtonIndex::HideAll);
+    EXPECT_EQ(placed(), (std::vector<platform::WindowHandle>{0x10, 0x11}));
+    windows.calls.clear();
+    run(platform::ButtonIndex::ShowAll);
+    EXPECT_EQ(placed(), (std::vector<platform::WindowHandle>{0x11, 0x10}));
+    EXPECT_EQ(windows.windows[0x20].showCmd, SW_SHOWNORMAL);
+    EXPECT_EQ(windows.windows[0x21].showCmd, SW_SHOWNORMAL);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
+}
+
+TEST_F(StaleWindowCommands, ASelectedStaleNodeChangesNothing) {
+    for (const char* key : {"S20", "S21", "S30", "S12"}) {
+        tree.selectedIndex = tree.find(key);
+        run(platform::ButtonIndex::Hide);
+        run(platform::ButtonIndex::Show);
+    }
+    EXPECT_TRUE(windows.calls.empty());
+    tree.selectedIndex = tree.find("S11");
+    run(platform::ButtonIndex::Hide);
+    EXPECT_EQ(placed(), std::vector<platform::WindowHandle>{0x11});
+}
+
+TEST_F(StaleWindowCommands, AProcessThatEndedOrRestartedReachesNothing) {
+    processes.startTimes[kPid] = kStarted + 1;  // a newer process took the PID
+    run(platform::ButtonIndex::HideAll);
+    processes.startTimes.erase(kPid);  // it has ended
+    run(platform::ButtonIndex::HideAll);
+    EXPECT_TRUE(windows.calls.empty());
 }
 
 }  // namespace

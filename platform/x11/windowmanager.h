@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/x11/xcbconnection.h"
+
+/// The window manager's side of the X server, as the window system needs it: which
+/// windows a manager holds, how it is asked to activate, withdraw and place them, and
+/// where the client windows sit inside its frames.
+///
+/// Managers differ, and these were tried (Debian 12): openbox, icewm, fluxbox, xfwm4.
+/// - Withdrawal (unmap + the ICCCM synthetic UnmapNotify): every one of them reparents
+///   the window back to the root, openbox at the client's own position, icewm, fluxbox
+///   and xfwm4 at their frame's; xfwm4 leaves WM_STATE in place with state Withdrawn,
+///   the others delete it.
+/// - A withdrawn window mapped again is placed anew by the manager's own policy: openbox
+///   and xfwm4 place it somewhere free, icewm and fluxbox in the top-left corner.
+/// - `_NET_MOVERESIZE_WINDOW` with NorthWest gravity, the frame's outer position and
+///   the client's size puts the window back exactly under all four, whatever gravity
+///   the client's own hints say; with Static gravity and the client's position openbox
+///   misplaces a client whose hints say user position and NorthWest gravity.
+/// - Mapping an iconic window and asking for its activation restores it in place.
+namespace pelorus::platform::x11 {
+
+/// Where a managed top-level stands: its frame's outer top-left corner on the root and
+/// the client window's own size.
+struct FramePlace {
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+};
+
+/// Whether a window manager runs: some client redirects the root's substructure.
+bool managerRuns(const Connection& connection);
+
+/// A managed top-level is a window that carries WM_STATE while a window manager runs:
+/// only the manager can restack it, and a bare restack request would be the manager's to
+/// refuse. Just after a map the manager has not marked the window yet, so a window
+/// without WM_STATE counts as well when it is a child of the root that is not
+/// override-redirect (the manager has its map request) or when the manager's client (the
+/// one that created its _NET_SUPPORTING_WM_CHECK window) created its parent but not the
+/// window itself (the manager has framed it). One round trip.
+bool isManagedTopLevel(const Connection& connection, xcb_window_t window);
+
+/// Asks the manager to activate the window (source: a pager, which managers obey
+/// without the focus-stealing checks they apply to applications).
+void activate(const Connection& connection, xcb_window_t window);
+
+/// The ICCCM synthetic UnmapNotify: the manager withdraws the (unmapped) window even if
+/// the real UnmapNotify never reached it.
+void withdraw(const Connection& connection, xcb_window_t window);
+
+/// Waits (a quarter of a second at most) until the manager has let the withdrawn window go:
+/// it is a child of the root again, or it has gone. A map sent while the manager still
+/// holds the window in its frame can be lost (icewm unmaps it as it lets it go), so the
+/// next Show would find it hidden. Returns at once where there is no frame.
+void awaitWithdrawal(const Connection& connection, xcb_window_t window);
+
+/// The window's frame place (its outermost ancestor below the root, or itself); none
+/// when it has gone. A few round trips: one per frame level.
+std::optional<FramePlace> framePlace(const Connection& connection, xcb_window_t window);
+
+/// Asks the manager to put the window's frame at `place` (`_NET_MOVERESIZE_WINDOW`,
+/// NorthWest gravity, source: a pager).
+void moveFrame(const Connection& connection, xcb_window_t window, const FramePlace& place);
+
+/// How deep and how wide the search for a client window inside one frame goes: frames
+/// nest a few levels at most, and a child of the root with a huge subtree of its own is
+/// no frame.
+inline constexpr int kClientSearchDepth = 4;
+inline constexpr std::size_t kClientSearchWindows = 256;
+
+/// For each child of the root, the client window it stands for: the child itself if it
+/// carries WM_STATE, else its first descendant (breadth-first, siblings topmost first,
+/// within the caps above) that does, else the child itself. Each level of all the
+/// searches together costs one round trip.
+std::vector<xcb_window_t> clientWindows(const Connection& connection,
+                                        std::vector<xcb_window_t> tops);
+
+}  // namespace pelorus::platform::x11

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#include "platform/x11/xcbconnection.h"
+
+#include <pthread.h>
+#include <xcb/res.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "platform/x11/connectprobe.h"
+
+namespace pelorus::platform::x11 {
+namespace {
+
+constexpr std::array<std::string_view, AtomCount> kAtomNames{
+    "WM_STATE",
+    "_NET_WM_NAME",
+    "UTF8_STRING",
+    "_NET_WM_PID",
+    "_NET_WM_STATE",
+    "_NET_WM_STATE_HIDDEN",
+    "_NET_WM_STATE_MAXIMIZED_VERT",
+    "_NET_WM_STATE_MAXIMIZED_HORZ",
+    "_NET_ACTIVE_WINDOW",
+    "_NET_SUPPORTING_WM_CHECK",
+    "_NET_MOVERESIZE_WINDOW",
+};
+
+}  // namespace
+
+std::string_view propertyBytes(const xcb_get_property_reply_t* reply) {
+    if (reply == nullptr || reply->format != 8)
+        return {};
+    return {static_cast<const char*>(xcb_get_property_value(reply)),
+            static_cast<std::size_t>(xcb_get_property_value_length(reply))};
+}
+
+bool hasProperty(const xcb_get_property_reply_t* reply) {
+    return reply != nullptr && reply->type != XCB_ATOM_NONE;
+}
+
+std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
+    if (reply == nullptr || reply->type != type || reply->format != 32 ||
+        xcb_get_property_value_length(reply) < 4) {
+        return 0;
+    }
+    return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+}
+
+std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
+    // A server that takes no new connections would hold the connect below for ever.
+    if (!XServerAnswers(displayName, kXConnectLimit))
+        return nullptr;
+    std::unique_ptr<Connection> connection(new Connection);
+    int screenNumber = 0;
+    connection->m_xcb =
+        xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
+    if (connection->broken())
+        return nullptr;
+    xcb_connection_t* xcb = connection->m_xcb;
+
+    auto screens = xcb_setup_roots_iterator(xcb_get_setup(xcb));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+        xcb_screen_next(&screens);
+    if (screens.rem == 0 || screens.data == nullptr)
+        return nullptr;
+    connection->m_root = screens.data->root;
+    connection->m_idMask = xcb_get_setup(xcb)->resource_id_mask;
+
+    std::array<xcb_intern_atom_cookie_t, AtomCount> cookies{};
+    for (std::size_t i = 0; i < AtomCount; ++i) {
+        cookies[i] = xcb_intern_atom(xcb, 0, static_cast<std::uint16_t>(kAtomNames[i].size()),
+                                     kAtomNames[i].data());
+    }
+    for (std::size_t i = 0; i < AtomCount; ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(xcb, cookies[i], nullptr));
+        if (reply == nullptr)
+            return nullptr;
+        connection->m_atoms[i] = reply->atom;
+    }
+
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(xcb, &xcb_res_id);
+    if (extension != nullptr && extension->present != 0) {
+        const Reply<xcb_res_query_version_reply_t> version(
+            xcb_res_query_version_reply(xcb, xcb_res_query_version(xcb, 1, 2), nullptr));
+        connection->m_clientPids =
+            version != nullptr && (version->server_major > 1 ||
+                                   (version->server_major == 1 && version->server_minor >= 2));
+    }
+    if (connection->broken())
+        return nullptr;
+    return connection;
+}
+
+Connection::~Connection() {
+    if (m_xcb != nullptr)
+        xcb_disconnect(m_xcb);
+}
+
+bool Connection::answers() const {
+    const Reply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(m_xcb, xcb_get_input_focus(m_xcb), nullptr));
+    return focus != nullptr;
+}
+
+std::size_t Connection::discardEvents() const {
+    std::size_t count = 0;
+    for (; xcb_generic_event_t* event = xcb_poll_for_event(m_xcb); ++count)
+        std::free(event);
+    return count;
+}
+
+void Connection::sendToRoot(const void* event, std::size_t size) const {
+    // Every event sent is 32 bytes, whatever the size of its xcb struct.
+    std::array<char, 32> buffer{};
+    std::memcpy(buffer.data(), event, size < buffer.size() ? size : buffer.size());
+    xcb_send_event(m_xcb, 0, m_root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   buffer.data());
+}
+
+SigpipeGuard::SigpipeGuard() {
+    sigemptyset(&m_pipe);
+    sigaddset(&m_pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previous);
+    sigset_t pending;
+    sigpending(&pending);
+    m_pendingBefore = sigismember(&pending, SIGPIPE) == 1;
+}
+
+SigpipeGuard::~SigpipeGuard() {
+    if (!m_pendingBefore) {
+        sigset_t pending;
+        sigpending(&pending);
+        if (sigismember(&pending, SIGPIPE) == 1) {
+            const timespec noWait{};
+            sigtimedwait(&m_pipe, nullptr, &noWait);
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+}
+
+}  // namespace pelorus::platform::x11

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include <signal.h>
+#include <xcb/xcb.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pelorus::platform::x11 {
+
+struct FreeDeleter {
+    void operator()(void* pointer) const noexcept { std::free(pointer); }
+};
+/// Every reply is owned; a null one means the window (or the server) has gone.
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+/// The atoms the window system uses, interned once per connection.
+enum Atom : std::size_t {
+    WmState,
+    NetWmName,
+    Utf8String,
+    NetWmPid,
+    NetWmState,
+    NetWmStateHidden,
+    NetWmStateMaximizedVert,
+    NetWmStateMaximizedHorz,
+    NetActiveWindow,
+    NetSupportingWmCheck,
+    NetMoveResizeWindow,
+    AtomCount
+};
+
+/// The bytes of an 8-bit property; empty for anything else or no reply.
+std::string_view propertyBytes(const xcb_get_property_reply_t* reply);
+/// Whether the window has the property at all.
+bool hasProperty(const xcb_get_property_reply_t* reply);
+/// The first 32-bit item of a property of `type`, or 0.
+std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type);
+
+/// One xcb connection to the X server: the root window of its screen, its atoms, whether
+/// the X-Resource extension names client PIDs, and the replies of its requests.
+///
+/// Every request is unchecked, so the server's error for one (BadWindow for a window that
+/// has gone, the usual case) lands in the connection's event queue, which nothing else
+/// reads: each call of the window system empties it when it ends (see CallScope), or it
+/// would grow with every walk and every command for as long as the program runs.
+class Connection {
+public:
+    /// A new connection with its atoms and extension, or null when there is no server.
+    static std::unique_ptr<Connection> open(const std::string& displayName);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    xcb_connection_t* xcb() const { return m_xcb; }
+    xcb_window_t root() const { return m_root; }
+    bool broken() const { return xcb_connection_has_error(m_xcb) != 0; }
+    /// X-Resource 1.2 or later: client ids with PIDs.
+    bool knowsClientPids() const { return m_clientPids; }
+    xcb_atom_t atom(Atom which) const { return m_atoms[which]; }
+    /// Whether two resource ids belong to one client (their client bits agree).
+    bool sameClient(xcb_window_t first, xcb_window_t second) const {
+        return (first & ~m_idMask) == (second & ~m_idMask);
+    }
+
+    /// One round trip: false when the server has gone quietly.
+    bool answers() const;
+    /// Takes the waiting events (the errors of unchecked requests); returns their number.
+    std::size_t discardEvents() const;
+
+    xcb_get_property_cookie_t askProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                          std::uint32_t units) const {
+        return xcb_get_property_unchecked(m_xcb, 0, window, property, type, 0, units);
+    }
+    xcb_get_property_cookie_t askProperty(xcb_window_t window, Atom which, xcb_atom_t type,
+                                          std::uint32_t units) const {
+        return askProperty(window, m_atoms[which], type, units);
+    }
+    Reply<xcb_get_property_reply_t> property(xcb_get_property_cookie_t cookie) const {
+        return Reply<xcb_get_property_reply_t>(xcb_get_property_reply(m_xcb, cookie, nullptr));
+    }
+    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_cookie_t cookie) const {
+        return Reply<xcb_query_tree_reply_t>(xcb_query_tree_reply(m_xcb, cookie, nullptr));
+    }
+    Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_cookie_t cookie) const {
+        return Reply<xcb_get_window_attributes_reply_t>(
+            xcb_get_window_attributes_reply(m_xcb, cookie, nullptr));
+    }
+    Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_cookie_t cookie) const {
+        return Reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply(m_xcb, cookie, nullptr));
+    }
+
+    /// Sends a 32-byte event to the root, where a window manager listens.
+    void sendToRoot(const void* event, std::size_t size) const;
+
+private:
+    Connection() = default;
+
+    xcb_connection_t* m_xcb = nullptr;
+    xcb_window_t m_root = 0;
+    /// The bits of a resource id that a client chooses; the others name the client.
+    std::uint32_t m_idMask = 0;
+    std::array<xcb_atom_t, AtomCount> m_atoms{};
+    bool m_clientPids = false;
+};
+
+/// libxcb writes without MSG_NOSIGNAL: a write to a server that has gone would end the
+/// program with SIGPIPE. Blocks it for this thread while xcb talks to the server and
+/// takes away a SIGPIPE that the talk raised, leaving the process's signal handling alone.
+class SigpipeGuard {
+public:
+    SigpipeGuard();
+    ~SigpipeGuard();
+    SigpipeGuard(const SigpipeGuard&) = delete;
+    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+
+private:
+    sigset_t m_pipe{};
+    sigset_t m_previous{};
+    bool m_pendingBefore = false;
+};
+
+/// One call of the window system: SIGPIPE held off, the connection if it is usable, and
+/// the waiting events taken when the call ends, whichever way it ends.
+class CallScope {
+public:
+    explicit CallScope(const std::unique_ptr<Connection>& connection)
+        : m_connection(connection != nullptr && !connection->broken() ? connection.get()
+                                                                      : nullptr) {}
+    ~CallScope() {
+        if (m_connection != nullptr)
+            m_connection->discardEvents();
+    }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+    /// The usable connection, or null (no server, or it went away).
+    Connection* connection() const { return m_connection; }
+
+private:
+    SigpipeGuard m_guard;
+    Connection* m_connection;
+};
+
+}  // namespace pelorus::platform::x11

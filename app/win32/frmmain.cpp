@@ -205,7 +205,8 @@ void frmMain::eButton_Click(int Index) {
             SendMessageW(m_window, WM_CLOSE, 0, 0);
             break;
         default:
-            details::RunWindowCommand(command, m_TFRM, m_platform.windowSystem(), *this);
+            details::runWindowCommand(command, m_TFRM, m_platform.windowSystem(), *this,
+                                      m_platform.processSource(), m_details.openedWindows());
             break;
     }
 }

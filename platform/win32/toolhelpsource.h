@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <optional>
+
 #include "platform/processsource.h"
 
 namespace pelorus::platform::win32 {

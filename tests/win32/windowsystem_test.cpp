@@ -8,6 +8,7 @@
 
 #include "details/windowcommands.h"
 #include "details/windowtree.h"
+#include "platform/win32/toolhelpsource.h"
 #include "platform/win32/user32windowsystem.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
@@ -48,7 +49,7 @@ protected:
 
 TEST_F(Win32Windows, TreeIsBreadthFirstInZOrderWithKeysAndCaptions) {
     FakeWindowTree tree;
-    details::BuildWindowTree(m_windows, tree, ownPid(), "tests.exe");
+    details::buildWindowTree(m_windows, tree, ownPid(), "tests.exe");
     // The system may give the process windows of its own (an input-method window): only
     // the test's windows are compared, in the order the tree holds them.
     const std::vector<std::string> ours{keyOf(m_a), keyOf(m_b), keyOf(m_a1), keyOf(m_a2),
@@ -144,12 +145,17 @@ TEST_F(Win32Windows, HideThenShowAChildWindowKeepsItsPosition) {
 TEST_F(Win32Windows, HideAllAndShowAllActOnEveryWindowNode) {
     FakeWindowTree tree;
     FakeForm frmMain;
-    details::BuildWindowTree(m_windows, tree, ownPid(), "tests.exe");
+    platform::win32::ToolHelpSource processes;
+    details::OpenedWindows opened =
+        details::buildWindowTree(m_windows, tree, ownPid(), "tests.exe");
+    opened.startTime = processes.startTime(ownPid()).value_or(0);
     ShowWindow(m_b.hwnd(), SW_SHOWNOACTIVATE);
-    details::RunWindowCommand(platform::ButtonIndex::HideAll, tree, m_windows, frmMain);
+    details::runWindowCommand(platform::ButtonIndex::HideAll, tree, m_windows, frmMain, processes,
+                              opened);
     for (const HWND window : {m_a.hwnd(), m_b.hwnd(), m_a1.hwnd(), m_a2.hwnd(), m_a1a.hwnd()})
         EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
-    details::RunWindowCommand(platform::ButtonIndex::ShowAll, tree, m_windows, frmMain);
+    details::runWindowCommand(platform::ButtonIndex::ShowAll, tree, m_windows, frmMain, processes,
+                              opened);
     for (const HWND window : {m_a.hwnd(), m_b.hwnd(), m_a1.hwnd(), m_a2.hwnd(), m_a1a.hwnd()})
         EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
     // Shown from the last node up: node 2 (A) is raised last and ends above B.

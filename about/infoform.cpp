@@ -25,14 +25,14 @@ namespace {
 
 /// A control's design box in pixels; each edge is converted on its own, so that boxes
 /// that touch in twips still touch in pixels.
-QRect DesignRect(int left, int top, int width, int height) {
-    const resources::PixelRect box = resources::ToPixels({left, top, width, height});
+QRect designRect(int left, int top, int width, int height) {
+    const resources::PixelRect box = resources::toPixels({left, top, width, height});
     return {box.x, box.y, box.width, box.height};
 }
 
 enum class Weight { Regular, Bold };
 
-CaptionLabel* MakeLabel(QWidget* form, const char* name, const QRect& box, Weight weight,
+CaptionLabel* makeLabel(QWidget* form, const char* name, const QRect& box, Weight weight,
                         Qt::Alignment horizontal) {
     QFont font = form->font();
     if (weight == Weight::Bold)
@@ -44,16 +44,16 @@ CaptionLabel* MakeLabel(QWidget* form, const char* name, const QRect& box, Weigh
     return label;
 }
 
-QLabel* MakePicture(QWidget* form, const char* name, int left, int top) {
+QLabel* makePicture(QWidget* form, const char* name, int left, int top) {
     auto* picture = new QLabel(form);
     picture->setObjectName(QString::fromLatin1(name));
-    picture->move(resources::TwipsToPixels(left), resources::TwipsToPixels(top));
+    picture->move(resources::twipsToPixels(left), resources::twipsToPixels(top));
     picture->setFocusPolicy(Qt::NoFocus);
     return picture;
 }
 
 /// A picture holder takes the size of its picture; nothing is stretched.
-void SetPicture(QLabel* holder, const QPixmap& picture) {
+void setPicture(QLabel* holder, const QPixmap& picture) {
     holder->setPixmap(picture);
     holder->resize(picture.deviceIndependentSize().toSize());
 }
@@ -111,7 +111,7 @@ InfoForm::InfoForm(platform::Form& frmMain)
     setObjectName(QStringLiteral("FORM_Info"));
     // No icon of its own; the program sets no application icon to fall back on.
     setWindowIcon(QIcon());
-    setFixedSize(DesignRect(0, 0, 5010, 2400).size());
+    setFixedSize(designRect(0, 0, 5010, 2400).size());
     setSizeGripEnabled(false);
 
     QPalette colours = palette();
@@ -121,21 +121,21 @@ InfoForm::InfoForm(platform::Form& frmMain)
     setAutoFillBackground(true);
 
     // Created in tab order: the labels, then the button, the only control that takes focus.
-    m_ePic0 = MakePicture(this, "ePic(0)", 240, 210);
+    m_ePic0 = makePicture(this, "ePic(0)", 240, 210);
     m_lLabel0 =
-        MakeLabel(this, "lLabel(0)", DesignRect(840, 240, 4095, 225), Weight::Bold, Qt::AlignLeft);
-    m_lLabel1 = MakeLabel(this, "lLabel(1)", DesignRect(840, 480, 4095, 255), Weight::Regular,
+        makeLabel(this, "lLabel(0)", designRect(840, 240, 4095, 225), Weight::Bold, Qt::AlignLeft);
+    m_lLabel1 = makeLabel(this, "lLabel(1)", designRect(840, 480, 4095, 255), Weight::Regular,
                           Qt::AlignLeft);
-    m_lLabel2 = MakeLabel(this, "lLabel(2)", DesignRect(120, 840, 4815, 255), Weight::Regular,
+    m_lLabel2 = makeLabel(this, "lLabel(2)", designRect(120, 840, 4815, 255), Weight::Regular,
                           Qt::AlignHCenter);
-    m_lLabel4 = MakeLabel(this, "lLabel(4)", DesignRect(120, 1200, 4815, 555), Weight::Bold,
+    m_lLabel4 = makeLabel(this, "lLabel(4)", designRect(120, 1200, 4815, 555), Weight::Bold,
                           Qt::AlignHCenter);
     // The strip starts at the left edge and takes its own size, not its design box.
-    m_ePic1 = MakePicture(this, "ePic(1)", 0, 1740);
+    m_ePic1 = makePicture(this, "ePic(1)", 0, 1740);
 
     m_eButton = new QPushButton(this);
     m_eButton->setObjectName(QStringLiteral("eButton"));
-    m_eButton->setGeometry(DesignRect(3720, 1920, 1215, 375));
+    m_eButton->setGeometry(designRect(3720, 1920, 1215, 375));
     m_eButton->setDefault(true);
     m_eButton->setFocusPolicy(Qt::StrongFocus);
     m_eButton->setFocus();
@@ -145,22 +145,22 @@ InfoForm::InfoForm(platform::Form& frmMain)
 void InfoForm::Form_Load() {
     using resources::LoadString;
     using resources::qtText;
-    using resources::ReplaceAll;
+    using resources::replaceAll;
     using resources::StringId;
     setWindowTitle(qtText(LoadString(StringId::InfoTitle)));
-    m_lLabel0->setCaption(qtText(resources::TitleLine(resources::ProgramVersion())));
+    m_lLabel0->setCaption(qtText(resources::titleLine(resources::programVersion())));
     m_lLabel1->setCaption(qtText(LoadString(StringId::RightsNotice)));
-    m_lLabel2->setCaption(qtText(ReplaceAll(LoadString(StringId::ReadMeNote), "|", "\r")));
+    m_lLabel2->setCaption(qtText(replaceAll(LoadString(StringId::ReadMeNote), "|", "\r")));
     // The licence note marks the start of its second line with "|". Left as it is, the
     // label would show the "|" inside one long line; a single CR, as for the line above,
     // makes it the two centred lines the label is sized for.
-    m_lLabel4->setCaption(qtText(ReplaceAll(LoadString(StringId::LicenceNote), "|", "\r")));
+    m_lLabel4->setCaption(qtText(replaceAll(LoadString(StringId::LicenceNote), "|", "\r")));
     m_eButton->setText(qtText(LoadString(StringId::CloseCaption)));
     // On a screen of device pixel ratio 2, the pictures drawn at twice the resolution.
-    SetPicture(m_ePic0,
-               resources::LoadIconPicture(resources::IconId::AboutBox, devicePixelRatioF()));
-    SetPicture(m_ePic1,
-               resources::LoadBitmapResource(resources::BitmapId::AboutStrip, devicePixelRatioF()));
+    setPicture(m_ePic0,
+               resources::loadIconPicture(resources::IconId::AboutBox, devicePixelRatioF()));
+    setPicture(m_ePic1,
+               resources::loadBitmapResource(resources::BitmapId::AboutStrip, devicePixelRatioF()));
 }
 
 CaptionLabel* InfoForm::lLabel(int index) const {

@@ -17,7 +17,7 @@ namespace {
 
 // The largest size of `font`, down to the smallest caption size, in which `needed` gives
 // a size that fits `room`. A font given in pixels has no point size to step down.
-QFont FittingFont(QFont font, const QSizeF& room,
+QFont fittingFont(QFont font, const QSizeF& room,
                   const std::function<QSizeF(const QFontMetricsF&)>& needed) {
     const auto fits = [&](const QFont& candidate) {
         const QSizeF size = needed(QFontMetricsF(candidate));
@@ -30,24 +30,24 @@ QFont FittingFont(QFont font, const QSizeF& room,
 
 }  // namespace
 
-void FitCaption(QPushButton& button, QFont font) {
+void fitCaption(QPushButton& button, QFont font) {
     QStyleOptionButton option;
     option.initFrom(&button);
     option.text = button.text();
     const QRect room =
         button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
     const QString caption = button.text();
-    button.setFont(FittingFont(std::move(font), room.size(), [&caption](const QFontMetricsF& m) {
+    button.setFont(fittingFont(font, room.size(), [&caption](const QFontMetricsF& m) {
         return m.size(Qt::TextShowMnemonic, caption);
     }));
 }
 
-void FitCaption(QLabel& label, QFont font) {
+void fitCaption(QLabel& label, QFont font) {
     const QString caption = label.text();
-    label.setFont(FittingFont(std::move(font), label.contentsRect().size(),
-                              [&caption](const QFontMetricsF& m) {
-                                  return QSizeF(m.horizontalAdvance(caption), m.height());
-                              }));
+    label.setFont(
+        fittingFont(font, label.contentsRect().size(), [&caption](const QFontMetricsF& m) {
+            return QSizeF(m.horizontalAdvance(caption), m.height());
+        }));
 }
 
 }  // namespace pelorus::app

@@ -16,9 +16,9 @@ inline constexpr double kSmallestCaptionPointSize = 6.0;
 /// kSmallestCaptionPointSize) in which the caption fits the button's text area. The
 /// controls keep the design's size, so a desktop font larger than the design's would cut
 /// the caption off. Call it again whenever the button's size changes.
-void FitCaption(QPushButton& button, QFont font);
+void fitCaption(QPushButton& button, QFont font);
 
 /// The same for a label's one-line plain text, within the label's contents.
-void FitCaption(QLabel& label, QFont font);
+void fitCaption(QLabel& label, QFont font);
 
 }  // namespace pelorus::app

@@ -72,11 +72,11 @@ void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tas
 void fitCaptions(const QWidget& window, const std::array<QPushButton*, 9>& buttons,
                  const std::array<QLabel*, 3>& labels) {
     for (QPushButton* button : buttons)
-        FitCaption(*button, window.font());
+        fitCaption(*button, window.font());
     QFont bold = window.font();
     bold.setBold(true);
     for (QLabel* label : labels)
-        FitCaption(*label, bold);
+        fitCaption(*label, bold);
 }
 
 }  // namespace pelorus::app

@@ -44,8 +44,8 @@ constexpr std::array<StringId, platform::ButtonCount> ButtonCaptions{
     StringId::QuitCaption,           StringId::ShowCaption,    StringId::HideCaption,
     StringId::RefreshWindowsCaption, StringId::ShowAllCaption, StringId::HideAllCaption};
 
-QIcon imageListPicture(resources::IconId id) {
-    return ImageListPicture(resources::LoadIconPicture(id));
+QIcon treeImage(resources::IconId id) {
+    return imageListPicture(resources::loadIconPicture(id));
 }
 
 }  // namespace
@@ -150,8 +150,8 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
       m_detailRows(*m_TINF),
       m_windowNodes(*m_TFRM, m_eImgList),
       m_details(platform.processSource(), platform.windowSystem(), *m_form),
-      m_design(MainDesign()),
-      m_boxes(RoundDesign(m_design)) {
+      m_design(mainDesign()),
+      m_boxes(roundDesign(m_design)) {
     for (auto& label : m_eLabel) {
         label = new QLabel(this);
         setupHeaderLabel(*label);
@@ -215,9 +215,9 @@ QTreeWidget* frmMain::eTaskList() const {
 void frmMain::Form_Load() {
     if (m_loaded)
         return;
-    setWindowTitle(resources::qtText(resources::TitleLine(resources::ProgramVersion())));
+    setWindowTitle(resources::qtText(resources::titleLine(resources::programVersion())));
     // This window's own icon; the about box shows none, so nothing application-wide.
-    setWindowIcon(resources::LoadIconResource(resources::IconId::MainWindow));
+    setWindowIcon(resources::loadIconResource(resources::IconId::MainWindow));
     m_eLabel[0]->setText(loadQString(StringId::TasksHeader));
     for (const auto index :
          {ButtonIndex::Kill, ButtonIndex::Refresh, ButtonIndex::About, ButtonIndex::Quit}) {
@@ -236,9 +236,9 @@ void frmMain::Form_Load() {
         eButton(index)->setText(loadQString(ButtonCaptions[static_cast<size_t>(index)]));
     }
     nameForScreenReaders(m_eLabel, *m_eTaskList, *m_TINF, *m_TFRM);
-    m_measures = MeasuresFromDesign(m_design);
-    m_eImgList.push_back(imageListPicture(resources::IconId::TreeProcess));
-    m_eImgList.push_back(imageListPicture(resources::IconId::TreeWindow));
+    m_measures = measuresFromDesign(m_design);
+    m_eImgList.push_back(treeImage(resources::IconId::TreeProcess));
+    m_eImgList.push_back(treeImage(resources::IconId::TreeWindow));
     m_loaded = true;
     m_form->processEvents();
     RefreshTaskList();
@@ -249,7 +249,7 @@ void frmMain::eButton_Click(int Index) {
         return;
     switch (const auto command = static_cast<ButtonIndex>(Index)) {
         case ButtonIndex::Kill:
-            tasks::KillSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
+            tasks::killSelectedTasks(*m_tables, m_taskListRows, m_platform.processControl());
             break;
         case ButtonIndex::Refresh:
             RefreshTaskList();
@@ -324,7 +324,7 @@ void frmMain::Form_Resize() {
     // The measures exist only once the form is loaded.
     if (!m_loaded)
         return;
-    LayoutMainWindow(m_boxes, m_measures, width() * resources::TwipsPerPixel,
+    layoutMainWindow(m_boxes, m_measures, width() * resources::TwipsPerPixel,
                      height() * resources::TwipsPerPixel);
     applyGeometry();
     fitCaptions(*this, m_eButton, m_eLabel);
@@ -332,7 +332,7 @@ void frmMain::Form_Resize() {
 
 void frmMain::applyGeometry() {
     const auto place = [](QWidget* control, const TwipRect& box) {
-        const PixelRect pixels = ToPixels(box);
+        const PixelRect pixels = toPixels(box);
         control->setGeometry(pixels.x, pixels.y, pixels.width, pixels.height);
     };
     for (size_t i = 0; i < m_eLabel.size(); ++i)

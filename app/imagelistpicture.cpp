@@ -50,7 +50,7 @@ private:
 
 }  // namespace
 
-QIcon ImageListPicture(const QPixmap& picture) {
+QIcon imageListPicture(const QPixmap& picture) {
     return QIcon(new ImageListEngine(
         picture.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::FastTransformation), picture));
 }

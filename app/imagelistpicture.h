@@ -11,6 +11,6 @@ namespace pelorus::app {
 /// which keeps its 16 colours and its sharp mask. The image is 16 x 16 and has no other
 /// size; on a screen of device pixel ratio 2, where it takes 32 x 32 pixels, it draws
 /// `picture` itself rather than an enlargement of the small image.
-QIcon ImageListPicture(const QPixmap& picture);
+QIcon imageListPicture(const QPixmap& picture);
 
 }  // namespace pelorus::app

@@ -12,9 +12,9 @@
 
 int main(int argc, char** argv) {
     // Before Qt starts: with no place for the window, Qt would abort.
-    const auto session = pelorus::app::ChooseSession(
-        pelorus::app::ReadSessionEnvironment(argc, argv), [](const std::string& display) {
-            return pelorus::platform::XServerAnswers(display, pelorus::platform::kXConnectLimit);
+    const auto session = pelorus::app::chooseSession(
+        pelorus::app::readSessionEnvironment(argc, argv), [](const std::string& display) {
+            return pelorus::platform::xServerAnswers(display, pelorus::platform::kXConnectLimit);
         });
     if (!session.missing.empty()) {
         std::fputs(session.missing.c_str(), stderr);
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", session.platform.c_str());
 
     QApplication application(argc, argv);
-    const auto& version = pelorus::resources::ProgramVersionBlock();
+    const auto& version = pelorus::resources::programVersionBlock();
     QApplication::setApplicationName(QString::fromStdString(version.productName));
     QApplication::setApplicationVersion(QString::fromStdString(version.fileVersion));
     // The desktop entry of the program: its name and icon in a Wayland session's panels.

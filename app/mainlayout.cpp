@@ -8,7 +8,7 @@
 
 namespace pelorus::app {
 
-DesignGeometry MainDesign() {
+DesignGeometry mainDesign() {
     DesignGeometry design;
     design.eLabel[0] = {120, 120, 4335, 255};
     design.eTaskList = {120, 360, 4335, 2415};
@@ -28,7 +28,7 @@ DesignGeometry MainDesign() {
     return design;
 }
 
-std::int32_t RoundHalfToEven(double value) {
+std::int32_t roundHalfToEven(double value) {
     // nearbyint rounds in the current mode, which is to nearest with ties to even unless
     // someone changed it; do it by hand so that the result never depends on that.
     const double lower = std::floor(value);
@@ -45,13 +45,13 @@ std::int32_t RoundHalfToEven(double value) {
 namespace {
 
 TwipRect roundBox(const DesignRect& box) {
-    return {RoundHalfToEven(box.left), RoundHalfToEven(box.top), RoundHalfToEven(box.width),
-            RoundHalfToEven(box.height)};
+    return {roundHalfToEven(box.left), roundHalfToEven(box.top), roundHalfToEven(box.width),
+            roundHalfToEven(box.height)};
 }
 
 }  // namespace
 
-ControlGeometry RoundDesign(const DesignGeometry& design) {
+ControlGeometry roundDesign(const DesignGeometry& design) {
     ControlGeometry boxes;
     for (size_t i = 0; i < boxes.eLabel.size(); ++i)
         boxes.eLabel[i] = roundBox(design.eLabel[i]);
@@ -64,79 +64,79 @@ ControlGeometry RoundDesign(const DesignGeometry& design) {
     return boxes;
 }
 
-LayoutMeasures MeasuresFromDesign(const DesignGeometry& design) {
-    return {RoundHalfToEven(design.eLabel[0].left), RoundHalfToEven(design.eLabel[0].top),
-            RoundHalfToEven(design.eLabel[0].height), RoundHalfToEven(design.eButton[0].height)};
+LayoutMeasures measuresFromDesign(const DesignGeometry& design) {
+    return {roundHalfToEven(design.eLabel[0].left), roundHalfToEven(design.eLabel[0].top),
+            roundHalfToEven(design.eLabel[0].height), roundHalfToEven(design.eButton[0].height)};
 }
 
-void LayoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
+void layoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
                       std::int32_t height) {
-    const std::int32_t M = measures.MarginX;
-    const std::int32_t T = measures.MarginY;
-    const std::int32_t LH = measures.LabelHeight;
-    const std::int32_t BH = measures.ButtonHeight;
+    const std::int32_t m = measures.MarginX;
+    const std::int32_t t = measures.MarginY;
+    const std::int32_t lh = measures.LabelHeight;
+    const std::int32_t bh = measures.ButtonHeight;
 
     // The column width.
-    std::int32_t X = (width - 3 * M) / 2;
-    if (X < 0)
-        X = 0;
-    boxes.eLabel[0].width = X;
-    boxes.eTaskList.width = X;
+    std::int32_t x = (width - 3 * m) / 2;
+    if (x < 0)
+        x = 0;
+    boxes.eLabel[0].width = x;
+    boxes.eTaskList.width = x;
 
     // The four task buttons share the left column.
-    std::int32_t Y = X / 4;
-    boxes.eButton[0].width = Y;
+    std::int32_t y = x / 4;
+    boxes.eButton[0].width = y;
     for (int k = 1; k <= 3; ++k) {
-        boxes.eButton[k].left = M + k * Y;
-        boxes.eButton[k].width = Y;
+        boxes.eButton[k].left = m + k * y;
+        boxes.eButton[k].width = y;
     }
 
-    boxes.eLabel[1].width = X;
-    boxes.TINF.width = X;
-    boxes.eLabel[2].width = X;
-    boxes.TFRM.width = X;
+    boxes.eLabel[1].width = x;
+    boxes.TINF.width = x;
+    boxes.eLabel[2].width = x;
+    boxes.TFRM.width = x;
 
     // The right column and its five window buttons.
-    Y = X + 2 * M;
-    boxes.eLabel[2].left = Y;
-    boxes.TFRM.left = Y;
-    X = X / 5;
-    boxes.eButton[4].left = Y;
-    boxes.eButton[4].width = X;
+    y = x + 2 * m;
+    boxes.eLabel[2].left = y;
+    boxes.TFRM.left = y;
+    x = x / 5;
+    boxes.eButton[4].left = y;
+    boxes.eButton[4].width = x;
     for (int k = 5; k <= 7; ++k) {
-        Y = Y + X;
-        boxes.eButton[k].left = Y;
-        boxes.eButton[k].width = X;
+        y = y + x;
+        boxes.eButton[k].left = y;
+        boxes.eButton[k].width = x;
     }
-    boxes.eButton[8].left = Y + X;
-    boxes.eButton[8].width = X;
+    boxes.eButton[8].left = y + x;
+    boxes.eButton[8].width = x;
 
     // Heights: the window-button row sits a margin above the bottom.
-    X = height - T;
-    Y = X - BH;
+    x = height - t;
+    y = x - bh;
     for (int k = 4; k <= 8; ++k)
-        boxes.eButton[k].top = Y;
-    Y = Y - (LH + T);
-    if (Y < 0)
-        Y = 0;
-    boxes.TFRM.height = Y;
+        boxes.eButton[k].top = y;
+    y = y - (lh + t);
+    if (y < 0)
+        y = 0;
+    boxes.TFRM.height = y;
 
     // The left column's halves.
-    X = X / 2;
-    Y = X + T;
-    boxes.eLabel[1].top = Y;
-    boxes.TINF.top = Y + LH;
-    Y = X - BH;
+    x = x / 2;
+    y = x + t;
+    boxes.eLabel[1].top = y;
+    boxes.TINF.top = y + lh;
+    y = x - bh;
     for (int k = 0; k <= 3; ++k)
-        boxes.eButton[k].top = Y;
-    X = X - (LH + T);
-    if (X < 0)
-        X = 0;
-    boxes.TINF.height = X;
-    X = X - BH;
-    if (X < 0)
-        X = 0;
-    boxes.eTaskList.height = X;
+        boxes.eButton[k].top = y;
+    x = x - (lh + t);
+    if (x < 0)
+        x = 0;
+    boxes.TINF.height = x;
+    x = x - bh;
+    if (x < 0)
+        x = 0;
+    boxes.eTaskList.height = x;
 }
 
 }  // namespace pelorus::app

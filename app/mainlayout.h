@@ -13,7 +13,7 @@
 namespace pelorus::app {
 
 using resources::PixelRect;
-using resources::ToPixels;
+using resources::toPixels;
 using resources::TwipRect;
 
 /// A control's box in the form design, as the toolkit of the design holds it: single
@@ -51,21 +51,21 @@ struct LayoutMeasures {
 };
 
 /// The design geometry of the main window's controls.
-DesignGeometry MainDesign();
+DesignGeometry mainDesign();
 
 /// The design client size: 8985 x 6345 twips (599 x 423 pixels).
 inline constexpr std::int32_t DesignClientWidth = 8985;
 inline constexpr std::int32_t DesignClientHeight = 6345;
 
 /// Nearest integer, ties to the even one: 0.5 -> 0, 1.5 -> 2, -2.5 -> -2.
-std::int32_t RoundHalfToEven(double value);
+std::int32_t roundHalfToEven(double value);
 
 /// Every design box rounded to whole twips, ties to even.
-ControlGeometry RoundDesign(const DesignGeometry& design);
+ControlGeometry roundDesign(const DesignGeometry& design);
 
 /// MarginX, MarginY and LabelHeight from the left, top and height of eLabel(0),
 /// ButtonHeight from the height of eButton(0), each rounded half to even.
-LayoutMeasures MeasuresFromDesign(const DesignGeometry& design);
+LayoutMeasures measuresFromDesign(const DesignGeometry& design);
 
 /// Lays the controls out for a client area of `width` x `height` twips: two columns of
 /// equal width with a margin at the left, between them and at the right, the left one
@@ -74,7 +74,7 @@ LayoutMeasures MeasuresFromDesign(const DesignGeometry& design);
 /// the rounded design. Widths and list heights are clamped at 0; lefts and tops may be
 /// negative at small sizes. 32-bit arithmetic, division truncating toward zero. The
 /// result depends only on the size and the measures, never on an earlier run.
-void LayoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
+void layoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
                       std::int32_t height);
 
 }  // namespace pelorus::app

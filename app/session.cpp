@@ -43,7 +43,7 @@ bool waylandPluginInstalled() {
 
 }  // namespace
 
-SessionEnvironment ReadSessionEnvironment(int argc, char** argv) {
+SessionEnvironment readSessionEnvironment(int argc, char** argv) {
     SessionEnvironment session;
     session.platform = optionValue(argc, argv, "-platform", environmentText("QT_QPA_PLATFORM"));
     session.display = optionValue(argc, argv, "-display", environmentText("DISPLAY"));
@@ -52,7 +52,7 @@ SessionEnvironment ReadSessionEnvironment(int argc, char** argv) {
     return session;
 }
 
-SessionChoice ChooseSession(const SessionEnvironment& session,
+SessionChoice chooseSession(const SessionEnvironment& session,
                             const std::function<bool(const std::string&)>& xServerAnswers) {
     // A platform other than X11 named outright (offscreen, wayland, vnc...) is Qt's to
     // open; X11 is checked here.

@@ -21,7 +21,7 @@ struct SessionEnvironment {
 };
 
 /// The environment of this process with the Qt options of its command line.
-SessionEnvironment ReadSessionEnvironment(int argc, char** argv);
+SessionEnvironment readSessionEnvironment(int argc, char** argv);
 
 /// Where the window opens. Without a check here, Qt aborts when it finds no display, with
 /// a message that advises reinstalling the program.
@@ -36,7 +36,7 @@ struct SessionChoice {
 
 /// Chooses where the window opens. `xServerAnswers`(display) is asked only when the
 /// choice depends on it.
-SessionChoice ChooseSession(const SessionEnvironment& session,
+SessionChoice chooseSession(const SessionEnvironment& session,
                             const std::function<bool(const std::string&)>& xServerAnswers);
 
 }  // namespace pelorus::app

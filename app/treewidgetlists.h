@@ -25,9 +25,9 @@ namespace pelorus::app {
 /// the square of its length. Appended rows wait in the adapter, where setCell still
 /// writes them, and go to the widget together: the first row at once, then at most one
 /// batch per frame (16 ms), and every waiting row when a column is fitted or a frame has
-/// passed without another row. After a clear the first row shows at once again. The logic sees every row the moment it is appended: the
-/// count, the cells and the order are the adapter's; only the widget is told later. A
-/// waiting row is not selected.
+/// passed without another row. After a clear the first row shows at once again. The logic sees
+/// every row the moment it is appended: the count, the cells and the order are the adapter's; only
+/// the widget is told later. A waiting row is not selected.
 class TreeWidgetReportList final : public platform::ReportList {
 public:
     /// `list` must outlive the adapter; only the adapter adds or removes its rows.

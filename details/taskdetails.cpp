@@ -104,8 +104,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
         while (modules->next(module)) {
             if (module.owner != task.pid)
                 continue;
-            const tasks::PathParts parts = tasks::SplitPath(
-                tasks::PathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
+            const tasks::PathParts parts = tasks::splitPath(
+                tasks::pathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
             TINF.setCell(detailRow, 2, resources::visibleText(parts.file));
             TINF.setCell(detailRow, 3, resources::visibleText(parts.location));
@@ -120,8 +120,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     // The thread walk let events run and time pass: a process that has ended since the
     // check (its PID maybe taken again) shows no windows, since they are found by PID.
     const bool processGone = opened == nullptr || !opened->stillRunning();
-    m_openedWindows = buildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file),
-                                      processGone);
+    m_openedWindows =
+        buildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file), processGone);
     m_openedWindows.startTime = task.startTime;
 }
 

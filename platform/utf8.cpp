@@ -8,13 +8,13 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char byte) {
+bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
 }  // namespace
 
-char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
+char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = at(pos);
     if (lead < 0x80) {
@@ -51,7 +51,7 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
         return kReplacement;
     }
     for (std::size_t i = 1; i < length; ++i) {
-        if (!IsContinuation(at(pos + i))) {
+        if (!isContinuation(at(pos + i))) {
             ++pos;
             return kReplacement;
         }
@@ -61,7 +61,7 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
     return value;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -79,23 +79,23 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool IsValidUtf8(std::string_view bytes) {
+bool isValidUtf8(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         const std::size_t start = pos;
         // U+FFFD written out in the text is valid; one read from a stray byte is not.
-        if (DecodeUtf8(bytes, pos) == kReplacement && pos - start != 3)
+        if (decodeUtf8(bytes, pos) == kReplacement && pos - start != 3)
             return false;
     }
     return true;
 }
 
-std::string SanitizeUtf8(std::string_view bytes, std::size_t limit) {
+std::string sanitizeUtf8(std::string_view bytes, std::size_t limit) {
     std::string out;
     out.reserve(bytes.size());
     std::size_t pos = 0;
     for (std::size_t count = 0; count < limit && pos < bytes.size(); ++count)
-        AppendUtf8(out, DecodeUtf8(bytes, pos));
+        appendUtf8(out, decodeUtf8(bytes, pos));
     return out;
 }
 

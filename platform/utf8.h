@@ -14,16 +14,16 @@ namespace pelorus::platform {
 /// The character at `pos`, moving `pos` past it. A byte that does not start a complete,
 /// shortest-form sequence of a scalar value (overlong forms, surrogates and values above
 /// U+10FFFF are not valid) is consumed alone and reads as U+FFFD.
-char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
+char32_t decodeUtf8(std::string_view text, std::size_t& pos);
 
 /// Appends `character` (a scalar value) in UTF-8.
-void AppendUtf8(std::string& out, char32_t character);
+void appendUtf8(std::string& out, char32_t character);
 
 /// Whether `bytes` is valid UTF-8 throughout.
-bool IsValidUtf8(std::string_view bytes);
+bool isValidUtf8(std::string_view bytes);
 
 /// `bytes` as valid UTF-8 of at most `limit` characters, each invalid byte as U+FFFD; the
 /// cut never falls inside a character.
-std::string SanitizeUtf8(std::string_view bytes, std::size_t limit = std::string_view::npos);
+std::string sanitizeUtf8(std::string_view bytes, std::size_t limit = std::string_view::npos);
 
 }  // namespace pelorus::platform

@@ -13,7 +13,7 @@ namespace {
 /// `text` as valid UTF-8 of at most the window texts' length, never cut inside a
 /// character.
 std::string windowTextPart(std::string_view text) {
-    return platform::SanitizeUtf8(text, platform::MaxWindowTextLength);
+    return platform::sanitizeUtf8(text, platform::MaxWindowTextLength);
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ std::string PriorityText(std::int32_t priority) {
         case 24:
             return LoadString(StringId::PriorityRealtime);
         default:
-            return ReplaceAll(LoadString(StringId::PriorityOther), "$", std::to_string(priority));
+            return replaceAll(LoadString(StringId::PriorityOther), "$", std::to_string(priority));
     }
 }
 
@@ -98,9 +98,9 @@ std::string visibleText(std::string_view text) {
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const char32_t cp = platform::DecodeUtf8(text, pos);
+        const char32_t cp = platform::decodeUtf8(text, pos);
         if (!isHiddenCharacter(cp)) {
-            platform::AppendUtf8(out, cp);
+            platform::appendUtf8(out, cp);
             continue;
         }
         // "<U+" and at least four upper-case hexadecimal digits, as code points are written.

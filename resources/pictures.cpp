@@ -40,7 +40,7 @@ QPixmap iconImage(IconId id, int size, bool twice) {
 
 }  // namespace
 
-QIcon LoadIconResource(IconId id) {
+QIcon loadIconResource(IconId id) {
     QIcon icon;
     for (bool twice : {false, true}) {
         for (int size : {16, 32}) {
@@ -52,11 +52,11 @@ QIcon LoadIconResource(IconId id) {
     return icon;
 }
 
-QPixmap LoadIconPicture(IconId id, qreal devicePixelRatio) {
+QPixmap loadIconPicture(IconId id, qreal devicePixelRatio) {
     return iconImage(id, 32, devicePixelRatio > 1.0);
 }
 
-QPixmap LoadBitmapResource(BitmapId id, qreal devicePixelRatio) {
+QPixmap loadBitmapResource(BitmapId id, qreal devicePixelRatio) {
     return picture(QStringLiteral(":/pelorus/bitmap/%1").arg(static_cast<int>(id)),
                    devicePixelRatio > 1.0);
 }

@@ -25,14 +25,14 @@ enum class BitmapId : int {
 /// Icon resource `id` with every size it has (32 x 32; the program's icon also 16 x 16),
 /// each also drawn at twice its size for screens of device pixel ratio 2. Light grey
 /// RGB(192, 192, 192) is transparent in the icons' artwork.
-QIcon LoadIconResource(IconId id);
+QIcon loadIconResource(IconId id);
 
 /// The 32 x 32 image of icon resource `id` as a picture. At a `devicePixelRatio` above 1,
 /// the picture drawn at twice the size: 64 x 64 pixels of ratio 2, still 32 x 32 on screen.
-QPixmap LoadIconPicture(IconId id, qreal devicePixelRatio = 1.0);
+QPixmap loadIconPicture(IconId id, qreal devicePixelRatio = 1.0);
 
 /// Bitmap resource `id` at its own size; at a `devicePixelRatio` above 1, drawn at twice
 /// its size with ratio 2, so that it takes the same room on the screen.
-QPixmap LoadBitmapResource(BitmapId id, qreal devicePixelRatio = 1.0);
+QPixmap loadBitmapResource(BitmapId id, qreal devicePixelRatio = 1.0);
 
 }  // namespace pelorus::resources

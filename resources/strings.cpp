@@ -26,7 +26,7 @@ std::string LoadString(StringId id) {
     return std::string(entry->text);
 }
 
-std::string ReplaceAll(std::string text, std::string_view marker, std::string_view value) {
+std::string replaceAll(std::string text, std::string_view marker, std::string_view value) {
     // An empty marker would match everywhere without ever moving on.
     if (marker.empty())
         return text;

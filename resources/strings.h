@@ -16,6 +16,6 @@ std::string LoadString(StringId id);
 
 /// Replaces every occurrence of `marker` in `text` by `value`: plain, case-sensitive,
 /// scanning from the first character; the replaced text is not scanned again.
-std::string ReplaceAll(std::string text, std::string_view marker, std::string_view value);
+std::string replaceAll(std::string text, std::string_view marker, std::string_view value);
 
 }  // namespace pelorus::resources

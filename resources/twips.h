@@ -13,7 +13,7 @@ inline constexpr std::int32_t TwipsPerPixel = 15;
 
 /// `numerator` / `denominator` rounded to the nearest integer, ties to even, in exact
 /// integer arithmetic. `denominator` must be positive.
-constexpr std::int32_t DivideRoundHalfToEven(std::int64_t numerator, std::int32_t denominator) {
+constexpr std::int32_t divideRoundHalfToEven(std::int64_t numerator, std::int32_t denominator) {
     // Floor division first, so that negative values round like positive ones.
     std::int64_t quotient = numerator / denominator;
     std::int64_t remainder = numerator % denominator;
@@ -30,8 +30,8 @@ constexpr std::int32_t DivideRoundHalfToEven(std::int64_t numerator, std::int32_
 /// A coordinate in twips as whole pixels, rounded to the nearest, ties to even. Convert
 /// each edge of a box on its own (left, and left + width), so that boxes that touch in
 /// twips still touch in pixels.
-constexpr std::int32_t TwipsToPixels(std::int64_t twips) {
-    return DivideRoundHalfToEven(twips, TwipsPerPixel);
+constexpr std::int32_t twipsToPixels(std::int64_t twips) {
+    return divideRoundHalfToEven(twips, TwipsPerPixel);
 }
 
 /// A control's box in twips, relative to the top-left corner of the client area.
@@ -57,11 +57,11 @@ struct PixelRect {
 /// Converts a twips box to pixels edge by edge: left, top, right (left + width) and
 /// bottom (top + height) are each rounded to the nearest pixel, ties to even, so that
 /// boxes that touch in twips still touch in pixels.
-constexpr PixelRect ToPixels(const TwipRect& box) {
-    const std::int32_t left = TwipsToPixels(box.left);
-    const std::int32_t top = TwipsToPixels(box.top);
-    const std::int32_t right = TwipsToPixels(static_cast<std::int64_t>(box.left) + box.width);
-    const std::int32_t bottom = TwipsToPixels(static_cast<std::int64_t>(box.top) + box.height);
+constexpr PixelRect toPixels(const TwipRect& box) {
+    const std::int32_t left = twipsToPixels(box.left);
+    const std::int32_t top = twipsToPixels(box.top);
+    const std::int32_t right = twipsToPixels(static_cast<std::int64_t>(box.left) + box.width);
+    const std::int32_t bottom = twipsToPixels(static_cast<std::int64_t>(box.top) + box.height);
     return {left, top, right - left, bottom - top};
 }
 

@@ -12,11 +12,11 @@ namespace {
 
 }  // namespace
 
-Version ProgramVersion() {
+Version programVersion() {
     return {kVersionMajor, kVersionMinor, kVersionRevision};
 }
 
-const VersionBlock& ProgramVersionBlock() {
+const VersionBlock& programVersionBlock() {
     static const VersionBlock block{
         .fileVersion = kFileVersion,
         .productVersion = kProductVersion,
@@ -33,16 +33,16 @@ const VersionBlock& ProgramVersionBlock() {
     return block;
 }
 
-std::string VersionText(int major, int minor) {
+std::string versionText(int major, int minor) {
     const std::string padded = "00" + std::to_string(minor);
     return std::to_string(major) + "." + padded.substr(padded.size() - 2);
 }
 
-std::string TitleLine(const Version& version) {
-    const std::string shownVersion = VersionText(version.major, version.minor);
+std::string titleLine(const Version& version) {
+    const std::string shownVersion = versionText(version.major, version.minor);
     if (version.revision == 0)
-        return ReplaceAll(LoadString(StringId::TitleRelease), "$", shownVersion);
-    return ReplaceAll(ReplaceAll(LoadString(StringId::TitleBeta), "$", shownVersion), "%",
+        return replaceAll(LoadString(StringId::TitleRelease), "$", shownVersion);
+    return replaceAll(replaceAll(LoadString(StringId::TitleBeta), "$", shownVersion), "%",
                       std::to_string(version.revision));
 }
 

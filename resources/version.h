@@ -14,7 +14,7 @@ struct Version {
 };
 
 /// This build's version, from the version block (itself made from the project version).
-Version ProgramVersion();
+Version programVersion();
 
 /// The version block's text fields.
 struct VersionBlock {
@@ -30,14 +30,14 @@ struct VersionBlock {
     int translationLanguage = 0;  ///< 0x0409
     int translationCodePage = 0;  ///< 1200
 };
-const VersionBlock& ProgramVersionBlock();
+const VersionBlock& programVersionBlock();
 
 /// Major number, ".", minor number as its last two decimal digits: 2.50, 2.05, 2.23.
-std::string VersionText(int major, int minor);
+std::string versionText(int major, int minor);
 
 /// The line that names the program with its version: string 101 for revision 0,
 /// else string 102 with the revision. The main window's title and the about box's
 /// first line are both this text.
-std::string TitleLine(const Version& version);
+std::string titleLine(const Version& version);
 
 }  // namespace pelorus::resources

@@ -17,6 +17,8 @@ packages=(
     util-linux
     # the package check: the desktop entry, the AppStream metainfo, the Debian package
     desktop-file-utils appstream dpkg-dev file groff-base
+    # the checks of the code: formatting and clang-tidy
+    clang-format clang-tidy
     # the fuzz targets: clang with libFuzzer and the sanitizers' runtime
     clang-14 libclang-rt-14-dev
 )

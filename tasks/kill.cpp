@@ -4,7 +4,7 @@
 
 namespace pelorus::tasks {
 
-void KillSelectedTasks(const TaskTables& tables, const platform::ReportList& eTaskList,
+void killSelectedTasks(const TaskTables& tables, const platform::ReportList& eTaskList,
                        platform::ProcessControl& control) {
     const std::int32_t last = tables.TaskCount - 1;
     for (std::int32_t i = 0; i <= last; ++i) {

@@ -12,7 +12,7 @@ namespace pelorus::tasks {
 /// once before the loop; rows and tables stay as they are until the next refresh. A row
 /// whose PID a newer process has taken is skipped (the process control compares the
 /// start time recorded by the refresh).
-void KillSelectedTasks(const TaskTables& tables, const platform::ReportList& eTaskList,
+void killSelectedTasks(const TaskTables& tables, const platform::ReportList& eTaskList,
                        platform::ProcessControl& control);
 
 }  // namespace pelorus::tasks

@@ -12,11 +12,11 @@ namespace pelorus::tasks {
 
 namespace {
 
-bool IsScalarValue(char32_t cp) {
+bool isScalarValue(char32_t cp) {
     return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
 }
 
-char32_t LowerCodePoint(char32_t cp) {
+char32_t lowerCodePoint(char32_t cp) {
     // ASCII by its own rule, whatever the locale (a Turkish locale would turn 'I' into a
     // dotless i and break the names of ordinary files).
     if (cp < 0x80)
@@ -26,21 +26,21 @@ char32_t LowerCodePoint(char32_t cp) {
     if (cp > std::numeric_limits<std::wint_t>::max())
         return cp;
     const auto lowered = static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(cp)));
-    return IsScalarValue(lowered) ? lowered : cp;
+    return isScalarValue(lowered) ? lowered : cp;
 }
 
 }  // namespace
 
-std::string LowerCase(std::string_view utf8) {
+std::string lowerCase(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size())
-        platform::AppendUtf8(out, LowerCodePoint(platform::DecodeUtf8(utf8, pos)));
+        platform::appendUtf8(out, lowerCodePoint(platform::decodeUtf8(utf8, pos)));
     return out;
 }
 
-PathParts SplitPath(std::string_view text, const platform::PathConvention& convention) {
+PathParts splitPath(std::string_view text, const platform::PathConvention& convention) {
     // The separator is ASCII, which never occurs inside a multi-byte UTF-8 sequence, so a
     // byte search cannot cut a character in two.
     const bool isName = convention.pathsBeginWithSeparator &&
@@ -51,14 +51,14 @@ PathParts SplitPath(std::string_view text, const platform::PathConvention& conve
     return PathParts{std::string(text.substr(last + 1)), std::string(text.substr(0, last))};
 }
 
-std::string PathText(std::string_view raw, const platform::PathConvention& convention,
+std::string pathText(std::string_view raw, const platform::PathConvention& convention,
                      bool trimLeadingBlanks) {
     std::string_view text = raw.substr(0, raw.find('\0'));
     if (trimLeadingBlanks) {
         const std::size_t first = text.find_first_not_of(' ');
         text = first == std::string_view::npos ? std::string_view{} : text.substr(first);
     }
-    return convention.lowerCase ? LowerCase(text) : platform::SanitizeUtf8(text);
+    return convention.lowerCase ? lowerCase(text) : platform::sanitizeUtf8(text);
 }
 
 }  // namespace pelorus::tasks

@@ -12,11 +12,11 @@ namespace pelorus::tasks {
 
 /// `bytes` as valid UTF-8: every byte that is not part of a valid sequence becomes
 /// U+FFFD, so nothing is dropped silently.
-using platform::SanitizeUtf8;
+using platform::sanitizeUtf8;
 
 /// Lower case of a UTF-8 text, character by character, by the rules of the user's
 /// locale (the C library's towlower). Invalid sequences become U+FFFD.
-std::string LowerCase(std::string_view utf8);
+std::string lowerCase(std::string_view utf8);
 
 /// A path split into its file name and its folder.
 struct PathParts {
@@ -28,12 +28,12 @@ struct PathParts {
 /// the separator in neither. No separator: the whole text is the file name. Under a
 /// convention whose paths begin with the separator, any other text is a name and stays
 /// whole. Neither trims nor changes case.
-PathParts SplitPath(std::string_view text, const platform::PathConvention& convention);
+PathParts splitPath(std::string_view text, const platform::PathConvention& convention);
 
 /// The display text of a path as the system gave it: cut at the first NUL, made valid
 /// UTF-8, with leading blanks removed when `trimLeadingBlanks` (process paths; module
 /// paths keep them), lower-cased when the convention says so.
-std::string PathText(std::string_view raw, const platform::PathConvention& convention,
+std::string pathText(std::string_view raw, const platform::PathConvention& convention,
                      bool trimLeadingBlanks);
 
 }  // namespace pelorus::tasks

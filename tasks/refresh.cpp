@@ -21,11 +21,11 @@ void RefreshTaskList(TaskTables& tables, platform::ProcessSource& source,
     bool delivered = snapshot->next(entry);
     while (delivered && tables.TaskCount != MaxTasks) {
         const std::int32_t i = tables.TaskCount;
-        const std::string shownPath = PathText(entry.path, convention, /*trimLeadingBlanks=*/true);
+        const std::string shownPath = pathText(entry.path, convention, /*trimLeadingBlanks=*/true);
         tables.TaskPid[i] = entry.pid;
         tables.TaskPriority[i] = entry.basePriority;
         tables.TaskStartTime[i] = entry.startTime;
-        PathParts parts = SplitPath(shownPath, convention);
+        PathParts parts = splitPath(shownPath, convention);
         tables.TaskFile[i] = std::move(parts.file);
         tables.TaskLocation[i] = std::move(parts.location);
         // The tables keep what was read; the list shows it with hidden characters escaped.

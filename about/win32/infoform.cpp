@@ -124,10 +124,10 @@ void FORM_Info::setVisible(bool visible) {
 
 void FORM_Info::Form_Load() {
     setText(m_window, LoadString(StringId::InfoTitle));
-    setText(m_lLabel[0], resources::TitleLine(resources::ProgramVersion()));
+    setText(m_lLabel[0], resources::titleLine(resources::programVersion()));
     setText(m_lLabel[1], LoadString(StringId::RightsNotice));
-    setText(m_lLabel[2], resources::ReplaceAll(LoadString(StringId::ReadMeNote), "|", "\r"));
-    setText(m_lLabel[3], resources::ReplaceAll(LoadString(StringId::LicenceNote), "|", "\r"));
+    setText(m_lLabel[2], resources::replaceAll(LoadString(StringId::ReadMeNote), "|", "\r"));
+    setText(m_lLabel[3], resources::replaceAll(LoadString(StringId::LicenceNote), "|", "\r"));
     setText(m_eButton, LoadString(StringId::CloseCaption));
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     SendMessageW(m_ePic[0], STM_SETIMAGE, IMAGE_ICON,

@@ -84,7 +84,7 @@ frmMain::frmMain(platform::Platform& platform)
     (void)registered;
     m_dpi = resources::win32::SystemDpi();
     m_captionBrush = GetSysColorBrush(COLOR_ACTIVECAPTION);
-    m_boxes = RoundDesign(MainDesign());
+    m_boxes = roundDesign(mainDesign());
 
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -152,7 +152,7 @@ void frmMain::createControls() {
 }
 
 void frmMain::Form_Load() {
-    setText(m_window, resources::TitleLine(resources::ProgramVersion()));
+    setText(m_window, resources::titleLine(resources::programVersion()));
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadIcon(110, 32)));
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadIcon(110, 16)));
     setText(m_eLabel[0], LoadString(StringId::TasksHeader));
@@ -173,7 +173,7 @@ void frmMain::Form_Load() {
                                       StringId::HideAllCaption};
     for (int i = 0; i < 5; ++i)
         setText(eButton(4 + i), LoadString(windowButtons[i]));
-    m_measures = MeasuresFromDesign(MainDesign());
+    m_measures = measuresFromDesign(mainDesign());
     m_eImgList = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 2, 0);
     ImageList_AddIcon(m_eImgList, loadIcon(200, 16));
     ImageList_AddIcon(m_eImgList, loadIcon(210, 16));
@@ -190,7 +190,7 @@ void frmMain::eButton_Click(int Index) {
         return;
     switch (const auto command = static_cast<ButtonIndex>(Index)) {
         case ButtonIndex::Kill:
-            tasks::KillSelectedTasks(*m_tables, m_eTaskList, m_platform.processControl());
+            tasks::killSelectedTasks(*m_tables, m_eTaskList, m_platform.processControl());
             break;
         case ButtonIndex::Refresh:
             RefreshTaskList();
@@ -237,7 +237,7 @@ void frmMain::Form_Resize() {
     RECT client{};
     GetClientRect(m_window, &client);
     using resources::win32::DeviceToTwips;
-    LayoutMainWindow(m_boxes, m_measures, DeviceToTwips(client.right, m_dpi),
+    layoutMainWindow(m_boxes, m_measures, DeviceToTwips(client.right, m_dpi),
                      DeviceToTwips(client.bottom, m_dpi));
     const auto place = [&](HWND control, const TwipRect& box) {
         const int left = TwipsToDevice(box.left, m_dpi);

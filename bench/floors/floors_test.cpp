@@ -22,8 +22,8 @@
 #include "bench/floors/procfloor.h"
 #include "details/windowtree.h"
 #include "platform/platform.h"
-#include "tests/support/xserver.h"
 #include "tests/fakes/fakelists.h"
+#include "tests/support/xserver.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ long entries(Source&& snapshot) {
 
 /// Opens process `pid` as an opening of its row does: with the start time a snapshot
 /// read for it.
-std::unique_ptr<pelorus::platform::OpenedProcess> openNow(
-    pelorus::platform::ProcessSource& source, pelorus::platform::Pid pid) {
+std::unique_ptr<pelorus::platform::OpenedProcess> openNow(pelorus::platform::ProcessSource& source,
+                                                          pelorus::platform::Pid pid) {
     auto snapshot = source.processes();
     pelorus::platform::ProcessEntry entry;
     while (snapshot->next(entry)) {

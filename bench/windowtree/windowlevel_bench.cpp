@@ -25,8 +25,8 @@
 #include "platform/linux/procfssource.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "tests/fakes/fakelists.h"
-#include "tests/support/xserver.h"
 #include "tests/support/starttime.h"
+#include "tests/support/xserver.h"
 
 namespace {
 

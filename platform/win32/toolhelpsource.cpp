@@ -135,9 +135,8 @@ public:
     std::unique_ptr<Snapshot<ModuleEntry>> modules() override {
         return makeWalk<ModuleEntry, MODULEENTRY32, Module32First, Module32Next>(
             TH32CS_SNAPMODULE, static_cast<DWORD>(m_pid), [](const MODULEENTRY32& record) {
-                return ModuleEntry{
-                    static_cast<Pid>(record.th32ProcessID),
-                    AnsiToUtf8(UntilNul(record.szExePath, sizeof record.szExePath))};
+                return ModuleEntry{static_cast<Pid>(record.th32ProcessID),
+                                   AnsiToUtf8(UntilNul(record.szExePath, sizeof record.szExePath))};
             });
     }
 

@@ -13,7 +13,7 @@
 
 namespace pelorus::platform {
 
-bool XServerAnswers(const std::string& display, std::chrono::milliseconds limit) {
+bool xServerAnswers(const std::string& display, std::chrono::milliseconds limit) {
     // The connection is tried on a thread of its own, left behind if the server never
     // answers; the state it reports to outlives both sides.
     struct Attempt {

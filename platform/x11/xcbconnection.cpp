@@ -50,7 +50,7 @@ std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t ty
 
 std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
     // A server that takes no new connections would hold the connect below for ever.
-    if (!XServerAnswers(displayName, kXConnectLimit))
+    if (!xServerAnswers(displayName, kXConnectLimit))
         return nullptr;
     std::unique_ptr<Connection> connection(new Connection);
     int screenNumber = 0;

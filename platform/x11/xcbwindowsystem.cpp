@@ -198,16 +198,16 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
             WindowText& text = result[i];
             if (x11::hasProperty(netName.get()) &&
                 netName->type == connection->atom(x11::Utf8String)) {
-                text.title = x11::Utf8Text(x11::propertyBytes(netName.get()));
+                text.title = x11::utf8Text(x11::propertyBytes(netName.get()));
             } else if (x11::hasProperty(name.get())) {
                 text.title = name->type == XCB_ATOM_STRING
-                                 ? x11::StringText(x11::propertyBytes(name.get()))
-                                 : x11::Utf8Text(x11::propertyBytes(name.get()));
+                                 ? x11::stringText(x11::propertyBytes(name.get()))
+                                 : x11::utf8Text(x11::propertyBytes(name.get()));
             }
             if (x11::hasProperty(wmClass.get())) {
-                const std::string_view part = x11::ClassPart(x11::propertyBytes(wmClass.get()));
+                const std::string_view part = x11::classPart(x11::propertyBytes(wmClass.get()));
                 text.className =
-                    wmClass->type == XCB_ATOM_STRING ? x11::StringText(part) : x11::Utf8Text(part);
+                    wmClass->type == XCB_ATOM_STRING ? x11::stringText(part) : x11::utf8Text(part);
             }
         }
     }

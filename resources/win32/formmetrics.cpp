@@ -9,11 +9,11 @@
 namespace pelorus::resources::win32 {
 
 int TwipsToDevice(std::int64_t twips, int dpi) {
-    return resources::DivideRoundHalfToEven(twips * dpi, 1440);
+    return resources::divideRoundHalfToEven(twips * dpi, 1440);
 }
 
 int DeviceToTwips(std::int64_t pixels, int dpi) {
-    return resources::DivideRoundHalfToEven(pixels * 1440, dpi);
+    return resources::divideRoundHalfToEven(pixels * 1440, dpi);
 }
 
 int SystemDpi() {

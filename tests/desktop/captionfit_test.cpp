@@ -83,7 +83,7 @@ TEST(FitCaption, ACaptionThatCannotFitStopsAtTheSmallestSize) {
     button.resize(20, 25);
     QFont font = button.font();
     font.setPointSizeF(12);
-    FitCaption(button, font);
+    fitCaption(button, font);
     EXPECT_EQ(button.font().pointSizeF(), kSmallestCaptionPointSize);
 }
 

@@ -34,10 +34,10 @@ namespace {
 
 using platform::ButtonIndex;
 using resources::IconId;
-using resources::ToPixels;
+using resources::toPixels;
 
 QRect Box(const resources::TwipRect& twips) {
-    const resources::PixelRect pixels = ToPixels(twips);
+    const resources::PixelRect pixels = toPixels(twips);
     return {pixels.x, pixels.y, pixels.width, pixels.height};
 }
 
@@ -61,8 +61,8 @@ TEST_F(ScaleTwoTest, TheLayoutHoldsInDeviceIndependentPixels) {
     EXPECT_EQ(form->size(), QSize(599, 423));
     EXPECT_EQ(form->grab().size(), QSize(1198, 846));
     // What the layout gives the design's client size, at any ratio.
-    ControlGeometry boxes = RoundDesign(MainDesign());
-    LayoutMainWindow(boxes, MeasuresFromDesign(MainDesign()), 599 * resources::TwipsPerPixel,
+    ControlGeometry boxes = roundDesign(mainDesign());
+    layoutMainWindow(boxes, measuresFromDesign(mainDesign()), 599 * resources::TwipsPerPixel,
                      423 * resources::TwipsPerPixel);
     EXPECT_EQ(form->controlGeometry(), boxes);
     EXPECT_EQ(form->TFRM()->geometry(), Box(boxes.TFRM));
@@ -81,9 +81,9 @@ TEST_F(ScaleTwoTest, TheLayoutHoldsInDeviceIndependentPixels) {
 TEST_F(ScaleTwoTest, ThePicturesAreDrawnAtTwiceTheirResolution) {
     ASSERT_EQ(form->eImgList().size(), 2u);
     EXPECT_EQ(form->eImgList()[0].pixmap(QSize(16, 16), 2.0).toImage(),
-              resources::LoadIconPicture(IconId::TreeProcess).toImage());
+              resources::loadIconPicture(IconId::TreeProcess).toImage());
     EXPECT_EQ(form->windowIcon().pixmap(QSize(32, 32), 2.0).toImage(),
-              resources::LoadIconPicture(IconId::MainWindow, 2.0).toImage());
+              resources::loadIconPicture(IconId::MainWindow, 2.0).toImage());
 
     form->eButton_Click(static_cast<int>(ButtonIndex::About));
     auto* box = qobject_cast<about::InfoForm*>(form->aboutBox()->window());

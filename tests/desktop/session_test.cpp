@@ -15,9 +15,9 @@
 
 namespace {
 
-using pelorus::app::ChooseSession;
+using pelorus::app::chooseSession;
 using pelorus::app::SessionEnvironment;
-using pelorus::platform::XServerAnswers;
+using pelorus::platform::xServerAnswers;
 using pelorus::testing::ChildProcess;
 using pelorus::testing::XServer;
 
@@ -50,7 +50,7 @@ bool Contains(const std::string& text, const std::string& part) {
 TEST(ChooseSession, APlatformOtherThanX11NamedOutrightIsLeftToQt) {
     XAnswer x;
     for (const char* platform : {"offscreen", "wayland;xcb", "xcb;vnc"}) {
-        const auto choice = ChooseSession(Session(platform, ""), x.check());
+        const auto choice = chooseSession(Session(platform, ""), x.check());
         EXPECT_TRUE(choice.missing.empty()) << platform;
         EXPECT_TRUE(choice.platform.empty()) << platform;
     }
@@ -61,7 +61,7 @@ TEST(ChooseSession, AnXServerThatAnswersOpensTheWindow) {
     XAnswer x;
     x.answers = true;
     for (const char* platform : {"", "xcb"}) {
-        const auto choice = ChooseSession(Session(platform, ":5"), x.check());
+        const auto choice = chooseSession(Session(platform, ":5"), x.check());
         EXPECT_TRUE(choice.missing.empty());
         EXPECT_TRUE(choice.platform.empty());
     }
@@ -70,7 +70,7 @@ TEST(ChooseSession, AnXServerThatAnswersOpensTheWindow) {
 
 TEST(ChooseSession, WithNoDisplayAtAllTheMessageSaysHowToGetOne) {
     XAnswer x;
-    const std::string message = ChooseSession({}, x.check()).missing;
+    const std::string message = chooseSession({}, x.check()).missing;
     EXPECT_TRUE(message.starts_with("pelmarin: Pelorus Viewer needs a graphical session"));
     EXPECT_TRUE(Contains(message, "DISPLAY is not set, and WAYLAND_DISPLAY is not set"));
     EXPECT_TRUE(Contains(message, "Xvfb :99"));
@@ -80,23 +80,23 @@ TEST(ChooseSession, WithNoDisplayAtAllTheMessageSaysHowToGetOne) {
 
 TEST(ChooseSession, ADisplayWhoseServerIsGoneIsNamed) {
     XAnswer x;
-    const auto choice = ChooseSession(Session("", ":7"), x.check());
+    const auto choice = chooseSession(Session("", ":7"), x.check());
     EXPECT_TRUE(Contains(choice.missing, "the X server of DISPLAY=:7 does not answer"));
 }
 
 TEST(ChooseSession, WaylandWithoutAnXServerIsAskedForWhenQtCanDrawThere) {
     XAnswer x;
     SessionEnvironment wayland = Session("", "", "wayland-0", true);
-    const auto choice = ChooseSession(wayland, x.check());
+    const auto choice = chooseSession(wayland, x.check());
     EXPECT_EQ(choice.platform, "wayland");
     EXPECT_TRUE(choice.missing.empty());
 
     wayland.waylandPlatformInstalled = false;
-    EXPECT_TRUE(Contains(ChooseSession(wayland, x.check()).missing, "qt6-wayland"));
+    EXPECT_TRUE(Contains(chooseSession(wayland, x.check()).missing, "qt6-wayland"));
     // X11 asked for outright is not traded for Wayland.
     wayland.waylandPlatformInstalled = true;
     wayland.platform = "xcb";
-    EXPECT_FALSE(ChooseSession(wayland, x.check()).missing.empty());
+    EXPECT_FALSE(chooseSession(wayland, x.check()).missing.empty());
 }
 
 TEST(ReadSessionEnvironment, TheCommandLineWinsOverTheEnvironment) {
@@ -108,12 +108,12 @@ TEST(ReadSessionEnvironment, TheCommandLineWinsOverTheEnvironment) {
     for (auto& word : words)
         argv.push_back(word.data());
     const auto session =
-        pelorus::app::ReadSessionEnvironment(static_cast<int>(argv.size()), argv.data());
+        pelorus::app::readSessionEnvironment(static_cast<int>(argv.size()), argv.data());
     EXPECT_EQ(session.platform, "offscreen");
     EXPECT_EQ(session.display, ":2");
     EXPECT_EQ(session.waylandDisplay, "wayland-1");
 
-    const auto plain = pelorus::app::ReadSessionEnvironment(1, argv.data());
+    const auto plain = pelorus::app::readSessionEnvironment(1, argv.data());
     EXPECT_EQ(plain.platform, "xcb");
     EXPECT_EQ(plain.display, ":1");
     unsetenv("QT_QPA_PLATFORM");
@@ -125,12 +125,12 @@ TEST(ReadSessionEnvironment, TheCommandLineWinsOverTheEnvironment) {
 TEST(XServerAnswers, OnlyALiveServerAnswers) {
     auto server = XServer::start(false);
     ASSERT_NE(server, nullptr);
-    EXPECT_TRUE(XServerAnswers(server->display(), std::chrono::seconds(30)));
+    EXPECT_TRUE(xServerAnswers(server->display(), std::chrono::seconds(30)));
     ASSERT_EQ(::kill(server->serverPid(), SIGSTOP), 0);
-    EXPECT_FALSE(XServerAnswers(server->display(), std::chrono::milliseconds(300)));
+    EXPECT_FALSE(xServerAnswers(server->display(), std::chrono::milliseconds(300)));
     ::kill(server->serverPid(), SIGCONT);
     ASSERT_TRUE(server->kill());
-    EXPECT_FALSE(XServerAnswers(server->display(), std::chrono::seconds(30)));
+    EXPECT_FALSE(xServerAnswers(server->display(), std::chrono::seconds(30)));
 }
 
 // The program itself, started as a new user would start it with no display: a message

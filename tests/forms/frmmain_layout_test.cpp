@@ -46,11 +46,11 @@ TEST(FrmMainLayout, ControlsAtTheDesignClientSizeInPixels) {
 
 /// Where the layout puts every control for a client area of `size` pixels.
 std::vector<QRect> expectedAt(QSize size) {
-    app::ControlGeometry boxes = app::RoundDesign(app::MainDesign());
-    app::LayoutMainWindow(boxes, {120, 120, 255, 375}, size.width() * 15, size.height() * 15);
+    app::ControlGeometry boxes = app::roundDesign(app::mainDesign());
+    app::layoutMainWindow(boxes, {120, 120, 255, 375}, size.width() * 15, size.height() * 15);
     std::vector<QRect> rects;
     const auto add = [&](const app::TwipRect& box) {
-        const app::PixelRect p = app::ToPixels(box);
+        const app::PixelRect p = app::toPixels(box);
         rects.emplace_back(p.x, p.y, p.width, p.height);
     };
     for (const auto& box : boxes.eLabel)

@@ -35,9 +35,9 @@ TEST(FrmMainLoad, TitleIconCaptionsAndHeaders) {
 
     EXPECT_EQ(form.windowTitle().toStdString(), "Pelorus Viewer 2.50 [beta 1]");
     EXPECT_EQ(iconImage(form.windowIcon()),
-              iconImage(resources::LoadIconResource(resources::IconId::MainWindow)));
+              iconImage(resources::loadIconResource(resources::IconId::MainWindow)));
     EXPECT_NE(iconImage(form.windowIcon()),
-              iconImage(resources::LoadIconResource(resources::IconId::Program)));
+              iconImage(resources::loadIconResource(resources::IconId::Program)));
     // The icon is this window's alone: the about box shows none.
     EXPECT_TRUE(QApplication::windowIcon().isNull());
 

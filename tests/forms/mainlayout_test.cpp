@@ -11,44 +11,44 @@ namespace {
 const LayoutMeasures kDesignMeasures{120, 120, 255, 375};
 
 ControlGeometry layoutAt(std::int32_t width, std::int32_t height) {
-    ControlGeometry boxes = RoundDesign(MainDesign());
-    LayoutMainWindow(boxes, MeasuresFromDesign(MainDesign()), width, height);
+    ControlGeometry boxes = roundDesign(mainDesign());
+    layoutMainWindow(boxes, measuresFromDesign(mainDesign()), width, height);
     return boxes;
 }
 
 TEST(MainLayout, MeasuresComeFromTheDesignOfTheFirstLabelAndButton) {
-    EXPECT_EQ(MeasuresFromDesign(MainDesign()), kDesignMeasures);
+    EXPECT_EQ(measuresFromDesign(mainDesign()), kDesignMeasures);
 
-    DesignGeometry moved = MainDesign();
+    DesignGeometry moved = mainDesign();
     moved.eLabel[0] = {240.5F, 121.5F, 4335, 254.5F};
     moved.eButton[0].height = 400.4F;
-    EXPECT_EQ(MeasuresFromDesign(moved), (LayoutMeasures{240, 122, 254, 400}));
+    EXPECT_EQ(measuresFromDesign(moved), (LayoutMeasures{240, 122, 254, 400}));
 
     // Other margins and heights carry through the whole arrangement.
-    ControlGeometry boxes = RoundDesign(moved);
-    LayoutMainWindow(boxes, MeasuresFromDesign(moved), 8985, 6345);
+    ControlGeometry boxes = roundDesign(moved);
+    layoutMainWindow(boxes, measuresFromDesign(moved), 8985, 6345);
     EXPECT_EQ(boxes.eLabel[0].width, (8985 - 3 * 240) / 2);
     EXPECT_EQ(boxes.eButton[4].top, 6345 - 122 - 400);
 }
 
 TEST(MainLayout, RoundingIsHalfToEven) {
-    EXPECT_EQ(RoundHalfToEven(0.5), 0);
-    EXPECT_EQ(RoundHalfToEven(1.5), 2);
-    EXPECT_EQ(RoundHalfToEven(2.5), 2);
-    EXPECT_EQ(RoundHalfToEven(-0.5), 0);
-    EXPECT_EQ(RoundHalfToEven(-1.5), -2);
-    EXPECT_EQ(RoundHalfToEven(-2.5), -2);
-    EXPECT_EQ(RoundHalfToEven(2.4999), 2);
-    EXPECT_EQ(RoundHalfToEven(-2.5001), -3);
+    EXPECT_EQ(roundHalfToEven(0.5), 0);
+    EXPECT_EQ(roundHalfToEven(1.5), 2);
+    EXPECT_EQ(roundHalfToEven(2.5), 2);
+    EXPECT_EQ(roundHalfToEven(-0.5), 0);
+    EXPECT_EQ(roundHalfToEven(-1.5), -2);
+    EXPECT_EQ(roundHalfToEven(-2.5), -2);
+    EXPECT_EQ(roundHalfToEven(2.4999), 2);
+    EXPECT_EQ(roundHalfToEven(-2.5001), -3);
 
-    EXPECT_EQ(resources::DivideRoundHalfToEven(1, 2), 0);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(3, 2), 2);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(5, 2), 2);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(-5, 2), -2);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(-7, 2), -4);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(-285, 15), -19);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(-292, 15), -19);
-    EXPECT_EQ(resources::DivideRoundHalfToEven(-293, 15), -20);
+    EXPECT_EQ(resources::divideRoundHalfToEven(1, 2), 0);
+    EXPECT_EQ(resources::divideRoundHalfToEven(3, 2), 2);
+    EXPECT_EQ(resources::divideRoundHalfToEven(5, 2), 2);
+    EXPECT_EQ(resources::divideRoundHalfToEven(-5, 2), -2);
+    EXPECT_EQ(resources::divideRoundHalfToEven(-7, 2), -4);
+    EXPECT_EQ(resources::divideRoundHalfToEven(-285, 15), -19);
+    EXPECT_EQ(resources::divideRoundHalfToEven(-292, 15), -19);
+    EXPECT_EQ(resources::divideRoundHalfToEven(-293, 15), -20);
 }
 
 TEST(MainLayout, DesignClientSize) {
@@ -136,17 +136,17 @@ TEST(MainLayout, OneTwipWiderWidensColumnsButNotButtons) {
 }
 
 TEST(MainLayout, ShrinkingAndGrowingBackGivesTheFreshLayout) {
-    ControlGeometry boxes = RoundDesign(MainDesign());
+    ControlGeometry boxes = roundDesign(mainDesign());
     for (auto [w, h] : {std::pair{15000, 10000}, {0, 0}, {300, 300}, {-45, 7}, {8985, 6345}}) {
-        LayoutMainWindow(boxes, kDesignMeasures, w, h);
+        layoutMainWindow(boxes, kDesignMeasures, w, h);
     }
-    LayoutMainWindow(boxes, kDesignMeasures, 15000, 10000);
+    layoutMainWindow(boxes, kDesignMeasures, 15000, 10000);
     EXPECT_EQ(boxes, layoutAt(15000, 10000));
 }
 
 TEST(MainLayout, UntouchedGeometryKeepsItsDesignValue) {
     const ControlGeometry b = layoutAt(20000, 3000);
-    const ControlGeometry design = RoundDesign(MainDesign());
+    const ControlGeometry design = roundDesign(mainDesign());
     EXPECT_EQ(b.eLabel[0].left, design.eLabel[0].left);
     EXPECT_EQ(b.eTaskList.top, design.eTaskList.top);
     EXPECT_EQ(b.TFRM.top, design.TFRM.top);
@@ -162,20 +162,20 @@ TEST(MainLayout, PixelEdgesOfTouchingBoxesStillTouch) {
     for (std::int32_t width = 8985; width < 8985 + 15 * 8; width += 1) {
         const ControlGeometry b = layoutAt(width, 6345);
         for (int k = 0; k < 3; ++k) {
-            const PixelRect left = ToPixels(b.eButton[k]);
-            const PixelRect right = ToPixels(b.eButton[k + 1]);
+            const PixelRect left = toPixels(b.eButton[k]);
+            const PixelRect right = toPixels(b.eButton[k + 1]);
             ASSERT_EQ(left.x + left.width, right.x) << "width " << width << " button " << k;
         }
         for (int k = 4; k < 8; ++k) {
-            const PixelRect left = ToPixels(b.eButton[k]);
-            const PixelRect right = ToPixels(b.eButton[k + 1]);
+            const PixelRect left = toPixels(b.eButton[k]);
+            const PixelRect right = toPixels(b.eButton[k + 1]);
             ASSERT_EQ(left.x + left.width, right.x) << "width " << width << " button " << k;
         }
     }
     // Each edge rounds on its own: 1198..2276 twips are 79.87..151.73 pixels.
-    EXPECT_EQ(ToPixels({1198, 2737, 1078, 375}), (PixelRect{80, 182, 72, 25}));
+    EXPECT_EQ(toPixels({1198, 2737, 1078, 375}), (PixelRect{80, 182, 72, 25}));
     // Negative edges round like positive ones.
-    EXPECT_EQ(ToPixels({-285, -435, 0, 375}), (PixelRect{-19, -29, 0, 25}));
+    EXPECT_EQ(toPixels({-285, -435, 0, 375}), (PixelRect{-19, -29, 0, 25}));
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 #include "platform/linux/procfssource.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
-#include "tests/linux/procfstestsupport.h"
 #include "tests/fakes/fakewindowsystem.h"
+#include "tests/linux/procfstestsupport.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::details {

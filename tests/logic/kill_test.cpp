@@ -27,7 +27,7 @@ protected:
             source.add(100 * i, 8, "/bin/p", 1000 + i);
         RefreshTaskList(*tables, source, list, form);
     }
-    void Kill() { KillSelectedTasks(*tables, list, control); }
+    void Kill() { killSelectedTasks(*tables, list, control); }
 
     std::unique_ptr<TaskTables> tables = std::make_unique<TaskTables>();
     FakeProcessSource source;

@@ -23,7 +23,7 @@ struct SplitCase {
 
 // The path as the system gives it, through the process path text and the split.
 PathParts ProcessPath(std::string_view raw, const platform::PathConvention& convention) {
-    return SplitPath(PathText(raw, convention, /*trimLeadingBlanks=*/true), convention);
+    return splitPath(pathText(raw, convention, /*trimLeadingBlanks=*/true), convention);
 }
 
 TEST(SplitPath, WindowsConventionLowerCasesAndSplitsAtTheLastBackslash) {
@@ -73,13 +73,13 @@ TEST(SplitPath, LinuxConventionKeepsCaseAndTreatsNamesAsWhole) {
 
 TEST(PathText, CutsAtTheFirstNulAndTrimsLeadingBlanksOnlyWhenAsked) {
     using namespace std::string_literals;
-    EXPECT_EQ(PathText("C:\\X.EXE\0C:\\JUNK"s, kWindowsPaths, true), "c:\\x.exe");
-    EXPECT_EQ(PathText("\0/usr/bin/x"s, kLinuxPaths, true), "");
-    EXPECT_EQ(PathText("   /usr/sbin/sshd  ", kLinuxPaths, true), "/usr/sbin/sshd  ");
-    EXPECT_EQ(PathText("   ", kLinuxPaths, true), "");
+    EXPECT_EQ(pathText("C:\\X.EXE\0C:\\JUNK"s, kWindowsPaths, true), "c:\\x.exe");
+    EXPECT_EQ(pathText("\0/usr/bin/x"s, kLinuxPaths, true), "");
+    EXPECT_EQ(pathText("   /usr/sbin/sshd  ", kLinuxPaths, true), "/usr/sbin/sshd  ");
+    EXPECT_EQ(pathText("   ", kLinuxPaths, true), "");
     // Module paths keep their leading blanks; only blanks are trimmed, not tabs.
-    EXPECT_EQ(PathText("  C:\\A.DLL", kWindowsPaths, false), "  c:\\a.dll");
-    EXPECT_EQ(PathText("\t/x", kLinuxPaths, true), "\t/x");
+    EXPECT_EQ(pathText("  C:\\A.DLL", kWindowsPaths, false), "  c:\\a.dll");
+    EXPECT_EQ(pathText("\t/x", kLinuxPaths, true), "\t/x");
 
     const PathParts trimmedName = ProcessPath("  sshd: alice@pts/0", kLinuxPaths);
     EXPECT_EQ(trimmedName.file, "sshd: alice@pts/0");
@@ -90,11 +90,11 @@ TEST(PathText, CutsAtTheFirstNulAndTrimsLeadingBlanksOnlyWhenAsked) {
 }
 
 TEST(PathText, InvalidBytesShowAsReplacementInBothConventions) {
-    EXPECT_EQ(PathText("/tmp/\xFF"
+    EXPECT_EQ(pathText("/tmp/\xFF"
                        "a",
                        kLinuxPaths, true),
               "/tmp/" + kFFFD + "a");
-    EXPECT_EQ(PathText("C:\\\xC3", kWindowsPaths, true), "c:\\" + kFFFD);
+    EXPECT_EQ(pathText("C:\\\xC3", kWindowsPaths, true), "c:\\" + kFFFD);
     const PathParts parts = ProcessPath("/srv/b\xE9te/x", kLinuxPaths);
     EXPECT_EQ(parts.location, "/srv/b" + kFFFD + "te");
     EXPECT_EQ(parts.file, "x");
@@ -103,8 +103,8 @@ TEST(PathText, InvalidBytesShowAsReplacementInBothConventions) {
 TEST(SanitizeUtf8, KeepsValidTextUnchanged) {
     const std::string valid =
         "plain /usr/lib \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF";
-    EXPECT_EQ(SanitizeUtf8(valid), valid);
-    EXPECT_EQ(SanitizeUtf8(""), "");
+    EXPECT_EQ(sanitizeUtf8(valid), valid);
+    EXPECT_EQ(sanitizeUtf8(""), "");
 }
 
 TEST(SanitizeUtf8, ReplacesEveryInvalidByteAndDropsNothing) {
@@ -130,7 +130,7 @@ TEST(SanitizeUtf8, ReplacesEveryInvalidByteAndDropsNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(SanitizeUtf8(c.in), c.out);
+        EXPECT_EQ(sanitizeUtf8(c.in), c.out);
     }
 }
 
@@ -147,7 +147,7 @@ private:
 
 TEST_F(LowerCaseTest, AsciiIsExactInAnyLocale) {
     ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
-    EXPECT_EQ(LowerCase("ABCXYZ abc 0123 @[`{ \\/ C:\\WINDOWS"),
+    EXPECT_EQ(lowerCase("ABCXYZ abc 0123 @[`{ \\/ C:\\WINDOWS"),
               "abcxyz abc 0123 @[`{ \\/ c:\\windows");
 }
 
@@ -158,11 +158,11 @@ TEST_F(LowerCaseTest, FollowsTheLocaleBeyondAsciiAndReplacesInvalidBytes) {
     if (!locale)
         locale = std::setlocale(LC_CTYPE, "English_United States.1252");
     ASSERT_NE(locale, nullptr);
-    EXPECT_EQ(LowerCase("\xC3\x84PFEL \xCE\xA3\xCE\xA9"), "\xC3\xA4pfel \xCF\x83\xCF\x89");
-    EXPECT_EQ(LowerCase("X\xFF"
+    EXPECT_EQ(lowerCase("\xC3\x84PFEL \xCE\xA3\xCE\xA9"), "\xC3\xA4pfel \xCF\x83\xCF\x89");
+    EXPECT_EQ(lowerCase("X\xFF"
                         "Y"),
               "x" + kFFFD + "y");
-    EXPECT_EQ(LowerCase("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(lowerCase("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
 }
 
 }  // namespace

@@ -261,7 +261,7 @@ TEST_F(TaskDetailsTest, KillOrClearedTaskListDuringTheThreadWalk) {
     form.onProcessEvents = [&] {
         if (!control.calls.empty())
             return;
-        tasks::KillSelectedTasks(*tables, eTaskList, control);
+        tasks::killSelectedTasks(*tables, eTaskList, control);
     };
     Open();
     EXPECT_EQ(control.calls, (std::vector<FakeProcessControl::Call>{{kEditor, 70}}));

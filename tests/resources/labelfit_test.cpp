@@ -34,7 +34,7 @@ int LineHeight(bool bold) {
 }
 
 TEST(LabelFit, TitleLineFitsItsBoldLabel) {  // 4095 x 225 twips
-    const std::string title = pelorus::resources::TitleLine(pelorus::resources::ProgramVersion());
+    const std::string title = pelorus::resources::titleLine(pelorus::resources::programVersion());
     EXPECT_LE(Width(title, true), 273) << title;
     EXPECT_LE(LineHeight(true), 15);
 }

@@ -18,13 +18,13 @@ using pelorus::resources::IconId;
 
 // The pictures by the numbers of the resources, unknown numbers included.
 QIcon LoadIconResource(int id) {
-    return pelorus::resources::LoadIconResource(static_cast<IconId>(id));
+    return pelorus::resources::loadIconResource(static_cast<IconId>(id));
 }
 QPixmap LoadIconPicture(int id) {
-    return pelorus::resources::LoadIconPicture(static_cast<IconId>(id));
+    return pelorus::resources::loadIconPicture(static_cast<IconId>(id));
 }
 QPixmap LoadBitmapResource(int id) {
-    return pelorus::resources::LoadBitmapResource(static_cast<BitmapId>(id));
+    return pelorus::resources::loadBitmapResource(static_cast<BitmapId>(id));
 }
 
 const int kIconIds[] = {1, 100, 110, 200, 210};
@@ -63,7 +63,7 @@ std::vector<QImage> AllIconImages() {
         images.push_back(Argb(LoadIconPicture(id)));
     images.push_back(Argb(LoadIconResource(1).pixmap(QSize(16, 16))));
     for (int id : kIconIds)
-        images.push_back(Argb(pelorus::resources::LoadIconPicture(static_cast<IconId>(id), 2.0)));
+        images.push_back(Argb(pelorus::resources::loadIconPicture(static_cast<IconId>(id), 2.0)));
     images.push_back(Argb(LoadIconResource(1).pixmap(QSize(16, 16), 2.0)));
     return images;
 }
@@ -88,14 +88,14 @@ TEST(Pictures, BitmapSize) {
 // resolution rather than enlarged.
 TEST(Pictures, TwiceTheResolutionForDevicePixelRatioTwo) {
     for (int id : kIconIds) {
-        const QPixmap sharp = pelorus::resources::LoadIconPicture(static_cast<IconId>(id), 2.0);
+        const QPixmap sharp = pelorus::resources::loadIconPicture(static_cast<IconId>(id), 2.0);
         EXPECT_EQ(sharp.size(), QSize(64, 64)) << id;
         EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(32, 32)) << id;
         EXPECT_EQ(Argb(LoadIconResource(id).pixmap(QSize(32, 32), 2.0)), Argb(sharp)) << id;
         EXPECT_EQ(Argb(LoadIconResource(id).pixmap(QSize(32, 32), 1.0)), Argb(LoadIconPicture(id)))
             << id;
     }
-    const QPixmap strip = pelorus::resources::LoadBitmapResource(BitmapId::AboutStrip, 2.0);
+    const QPixmap strip = pelorus::resources::loadBitmapResource(BitmapId::AboutStrip, 2.0);
     EXPECT_EQ(strip.size(), QSize(668, 10));
     EXPECT_EQ(strip.deviceIndependentSize(), QSizeF(334, 5));
     // The strip's 16 bands keep their colours, each twice as wide.

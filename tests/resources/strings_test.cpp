@@ -12,7 +12,7 @@
 
 namespace {
 
-using pelorus::resources::ReplaceAll;
+using pelorus::resources::replaceAll;
 using pelorus::resources::StringId;
 
 // The table by its numbers, which are its data.
@@ -107,21 +107,21 @@ TEST(StringTable, NamesStandForTheTablesNumbers) {
 }
 
 TEST(StringMarkers, PriorityNumberFillsTheDollar) {
-    EXPECT_EQ(ReplaceAll(load(334), "$", "7"), "7 (\?\?\?)");
-    EXPECT_EQ(ReplaceAll(load(334), "$", "31"), "31 (\?\?\?)");
-    EXPECT_EQ(ReplaceAll(load(334), "$", "65535"), "65535 (\?\?\?)");
+    EXPECT_EQ(replaceAll(load(334), "$", "7"), "7 (\?\?\?)");
+    EXPECT_EQ(replaceAll(load(334), "$", "31"), "31 (\?\?\?)");
+    EXPECT_EQ(replaceAll(load(334), "$", "65535"), "65535 (\?\?\?)");
 }
 
 TEST(StringMarkers, BetaTitleFillsEachPlaceholderOnItsOwn) {
     const std::string beta = load(102);
-    EXPECT_EQ(ReplaceAll(beta, "$", "2.50"), "Pelorus Viewer 2.50 [beta %]");
-    EXPECT_EQ(ReplaceAll(beta, "%", "1"), "Pelorus Viewer $ [beta 1]");
-    EXPECT_EQ(ReplaceAll(ReplaceAll(beta, "$", "2.50"), "%", "12"),
+    EXPECT_EQ(replaceAll(beta, "$", "2.50"), "Pelorus Viewer 2.50 [beta %]");
+    EXPECT_EQ(replaceAll(beta, "%", "1"), "Pelorus Viewer $ [beta 1]");
+    EXPECT_EQ(replaceAll(replaceAll(beta, "$", "2.50"), "%", "12"),
               "Pelorus Viewer 2.50 [beta 12]");
 }
 
 TEST(StringMarkers, LicenceNoteBecomesTwoLinesJoinedByALoneCarriageReturn) {
-    const std::string note = ReplaceAll(load(105), "|", "\r");
+    const std::string note = replaceAll(load(105), "|", "\r");
     const auto cr = note.find('\r');
     ASSERT_NE(cr, std::string::npos);
     EXPECT_EQ(note.find('\r', cr + 1), std::string::npos);
@@ -144,18 +144,18 @@ TEST(StringTable, ButtonAccessKeys) {
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceWithoutScanningTheReplacement) {
-    EXPECT_EQ(ReplaceAll("a$b$$c", "$", "x"), "axbxxc");
-    EXPECT_EQ(ReplaceAll("$$", "$", "$$"), "$$$$");
-    EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
-    EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
-    EXPECT_EQ(ReplaceAll("x$", "$", ""), "x");
+    EXPECT_EQ(replaceAll("a$b$$c", "$", "x"), "axbxxc");
+    EXPECT_EQ(replaceAll("$$", "$", "$$"), "$$$$");
+    EXPECT_EQ(replaceAll("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_EQ(replaceAll("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(replaceAll("x$", "$", ""), "x");
 }
 
 TEST(ReplaceAll, LeavesTextWithoutTheMarkerAlone) {
-    EXPECT_EQ(ReplaceAll("Pelorus", "p", "X"), "Pelorus");  // case-sensitive
-    EXPECT_EQ(ReplaceAll("", "$", "7"), "");
-    EXPECT_EQ(ReplaceAll("abc", "", "7"), "abc");
-    EXPECT_EQ(ReplaceAll("ab", "abc", "7"), "ab");
+    EXPECT_EQ(replaceAll("Pelorus", "p", "X"), "Pelorus");  // case-sensitive
+    EXPECT_EQ(replaceAll("", "$", "7"), "");
+    EXPECT_EQ(replaceAll("abc", "", "7"), "abc");
+    EXPECT_EQ(replaceAll("ab", "abc", "7"), "ab");
 }
 
 }  // namespace

@@ -239,9 +239,18 @@ TEST_P(XWindowCommandsManaged, ShowRestoresAMinimisedWindowInItsPlace) {
     ASSERT_TRUE(XFixture::waitFor(
         [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMINIMIZED; }));
     command(platform::ButtonIndex::Show, "T1");
+    // Fluxbox now and then gives a window it de-iconifies the height of its title bar more
+    // (150 -> 172 here); its place and width stay. Under the others the whole box stays.
+    const auto kept = [&] {
+        std::vector<int> now = x.placeOf(id("T1"));
+        if (GetParam() == WindowManager::Fluxbox && now.size() == 4 && before.size() == 4)
+            now[3] = before[3];
+        return now == before;
+    };
     EXPECT_TRUE(XFixture::waitFor([&] {
-        return x.mapState(id("T1")) == XCB_MAP_STATE_VIEWABLE && x.placeOf(id("T1")) == before;
-    }));
+        return x.mapState(id("T1")) == XCB_MAP_STATE_VIEWABLE && kept();
+    })) << ::testing::PrintToString(x.placeOf(id("T1")))
+        << " was " << ::testing::PrintToString(before);
 }
 
 TEST_P(XWindowCommandsManaged, ShowKeepsAMaximisedWindowMaximised) {

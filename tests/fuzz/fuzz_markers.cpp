@@ -12,7 +12,7 @@
 #include "resources/strings.h"
 #include "tests/fuzz/fuzzcheck.h"
 
-using pelorus::resources::ReplaceAll;
+using pelorus::resources::replaceAll;
 
 namespace {
 
@@ -41,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string marker = input.ConsumeRandomLengthString(8);
     const std::string value = input.ConsumeRandomLengthString(64);
     const std::string text = input.ConsumeRemainingBytesAsString();
-    FUZZ_CHECK(ReplaceAll(text, marker, value) == reference(text, marker, value));
+    FUZZ_CHECK(replaceAll(text, marker, value) == reference(text, marker, value));
     return 0;
 }

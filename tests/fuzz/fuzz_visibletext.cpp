@@ -17,15 +17,15 @@ using namespace pelorus;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
     const std::string shown = resources::visibleText(raw);
-    FUZZ_CHECK(platform::IsValidUtf8(shown));
+    FUZZ_CHECK(platform::isValidUtf8(shown));
     bool escaped = false;
     for (std::size_t pos = 0; pos < shown.size();) {
-        const char32_t cp = platform::DecodeUtf8(shown, pos);
+        const char32_t cp = platform::decodeUtf8(shown, pos);
         FUZZ_CHECK(!resources::isHiddenCharacter(cp));
         escaped = escaped || cp == '<';
     }
     // Valid text that needed no escape is shown as it is.
-    if (platform::IsValidUtf8(raw) && !escaped)
+    if (platform::isValidUtf8(raw) && !escaped)
         FUZZ_CHECK(shown == raw);
     // Shown again, it stays the same: the escape is made of visible characters only.
     FUZZ_CHECK(resources::visibleText(shown) == shown);

@@ -19,12 +19,12 @@ namespace {
 std::size_t codePoints(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); ++count)
-        DecodeUtf8(text, pos);
+        decodeUtf8(text, pos);
     return count;
 }
 
 void checkShown(const std::string& text, std::size_t limit) {
-    FUZZ_CHECK(IsValidUtf8(text));
+    FUZZ_CHECK(isValidUtf8(text));
     FUZZ_CHECK(codePoints(text) <= limit);
     FUZZ_CHECK(text.find('\0') == std::string::npos);
 }
@@ -37,15 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t limit = size == 0          ? x11::MaxTextLength
                               : data[0] % 8 == 0 ? data[0] / 8
                                                  : x11::MaxTextLength;
-    checkShown(x11::Utf8Text(bytes, limit), limit);
-    checkShown(x11::StringText(bytes, limit), limit);
-    const std::string_view className = x11::ClassPart(bytes);
+    checkShown(x11::utf8Text(bytes, limit), limit);
+    checkShown(x11::stringText(bytes, limit), limit);
+    const std::string_view className = x11::classPart(bytes);
     FUZZ_CHECK(className.find('\0') == std::string_view::npos);
     if (!className.empty()) {
         FUZZ_CHECK(className.data() > bytes.data());
         FUZZ_CHECK(className.data() + className.size() <= bytes.data() + bytes.size());
         FUZZ_CHECK(className.data()[-1] == '\0');
     }
-    checkShown(x11::StringText(className, limit), limit);
+    checkShown(x11::stringText(className, limit), limit);
     return 0;
 }

@@ -28,24 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ChildProcess;
+using testing::commOf;
+using testing::rowOf;
 using testing::TempDir;
-
-/// The row that a refresh over `source` gives process `pid`; a row with PID 0 if none.
-ProcessEntry rowOf(ProcfsSource& source, Pid pid) {
-    ProcessEntry entry;
-    for (auto walk = source.processes(); walk->next(entry);) {
-        if (entry.pid == pid)
-            return entry;
-    }
-    return {};
-}
-
-std::string commOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
-    std::string comm;
-    std::getline(in, comm);
-    return comm;
-}
 
 /// Field 22 of /proc/PID/stat, in clock ticks since boot.
 StartTime startTimeOf(pid_t pid) {

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <utility>
@@ -38,6 +39,22 @@ std::vector<std::string> words(const std::string& line) {
 
 std::string helperPath(const char* name) {
     return std::string(PELORUS_LINUX_HELPER_DIR) + "/" + name;
+}
+
+platform::ProcessEntry rowOf(platform::ProcessSource& source, platform::Pid pid) {
+    platform::ProcessEntry entry;
+    for (auto walk = source.processes(); walk->next(entry);) {
+        if (entry.pid == pid)
+            return entry;
+    }
+    return {};
+}
+
+std::string commOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+    std::string comm;
+    std::getline(in, comm);
+    return comm;
 }
 
 }  // namespace pelorus::testing

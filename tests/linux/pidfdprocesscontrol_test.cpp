@@ -42,6 +42,27 @@ ChildProcess startSleeper() {
     return ChildProcess::start({"sleep", "60"});
 }
 
+/// Runs a helper program that plays a scene and prints "name value" lines; `values`
+/// gets them. A helper that cannot play its scene here prints "skip <why>": `skip` then
+/// gets the reason.
+void runScene(const char* helper, std::map<std::string, int>& values, std::string& skip) {
+    std::string output;
+    auto scene = ChildProcess::startPiped({testing::helperPath(helper)});
+    ASSERT_GT(scene.pid(), 0);
+    const int status = scene.finish(output);
+    if (output.starts_with("skip ")) {
+        skip = output.substr(5);
+        return;
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto w = testing::words(line);
+        ASSERT_EQ(w.size(), 2U) << line;
+        values[w[0]] = std::stoi(w[1]);
+    }
+}
+
 TEST(PidfdProcessControl, PidsOfZeroAndBelowAreNeverLookedUpOrSignalled) {
     // Not even looked up: a root that does not exist would answer NoSuchProcess.
     PidfdProcessControl control("/nonexistent");
@@ -117,21 +138,11 @@ TEST(PidfdProcessControl, AnotherUsersProcessIsNotPermitted) {
 }
 
 TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
-    std::string output;
-    auto scene = ChildProcess::startPiped({testing::helperPath("pelorus_test_pidreuse")});
-    ASSERT_GT(scene.pid(), 0);
-    const int status = scene.finish(output);
-    if (output.starts_with("skip "))
-        GTEST_SKIP() << output.substr(5);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-
     std::map<std::string, int> values;
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        const auto w = testing::words(line);
-        ASSERT_EQ(w.size(), 2U) << line;
-        values[w[0]] = std::stoi(w[1]);
-    }
+    std::string skip;
+    ASSERT_NO_FATAL_FAILURE(runScene("pelorus_test_pidreuse", values, skip));
+    if (!skip.empty())
+        GTEST_SKIP() << skip;
     EXPECT_GT(values["reused"], 0);
     EXPECT_EQ(values["stale"], static_cast<int>(TerminateResult::Replaced));
     EXPECT_EQ(values["alive"], 1);
@@ -141,20 +152,11 @@ TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
 
 // The viewer in a PID namespace of its own, reading the /proc of the one above.
 TEST(PidfdProcessControl, KillReachesTheListedProcessOrNoneFromAnotherPidNamespace) {
-    std::string output;
-    auto scene = ChildProcess::startPiped({testing::helperPath("pelorus_test_pidnskill")});
-    ASSERT_GT(scene.pid(), 0);
-    const int status = scene.finish(output);
-    if (output.starts_with("skip "))
-        GTEST_SKIP() << output;
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
     std::map<std::string, int> values;
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        const auto w = testing::words(line);
-        ASSERT_EQ(w.size(), 2U) << line;
-        values[w[0]] = std::stoi(w[1]);
-    }
+    std::string skip;
+    ASSERT_NO_FATAL_FAILURE(runScene("pelorus_test_pidnskill", values, skip));
+    if (!skip.empty())
+        GTEST_SKIP() << skip;
     EXPECT_EQ(values["twin"], 1) << "the PID number names a process down there too";
     EXPECT_EQ(values["outside"], static_cast<int>(TerminateResult::OutOfReach));
     EXPECT_EQ(values["twinalive"], 1);

@@ -3,9 +3,12 @@
 #include "app/treewidgetlists.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
+#include <array>
+#include <vector>
 
 namespace pelorus::app {
 
@@ -13,6 +16,13 @@ namespace {
 
 /// How long appended rows may wait before the widget is told: about one frame.
 constexpr int kBatchMilliseconds = 16;
+
+/// The characters whose advances are added up in place of a layout: printable Latin.
+constexpr char16_t kLatinBegin = 0x20;
+constexpr char16_t kLatinEnd = 0x250;
+/// A Latin text whose summed advances fall below this share of the longest sum is not
+/// laid out: kerning and ligatures move a width by a few per cent, never by this much.
+constexpr double kLatinSlack = 0.85;
 
 }  // namespace
 
@@ -104,17 +114,7 @@ void TreeWidgetReportList::fitColumn(int index) {
         return;
     // The view would ask its delegate to lay out the text of every row; the widest text
     // by its advance is the row whose hint decides, so only that row is laid out.
-    const QFontMetrics metrics(m_list.font());
-    int widestRow = -1;
-    int widest = -1;
-    const int rows = m_list.topLevelItemCount();
-    for (int row = 0; row < rows; ++row) {
-        const int advance = metrics.horizontalAdvance(m_list.topLevelItem(row)->text(index));
-        if (advance > widest) {
-            widest = advance;
-            widestRow = row;
-        }
-    }
+    const int widestRow = widestText(index);
     const QHeaderView* header = m_list.header();
     int width = header->isHidden() ? 0 : header->sectionSizeHint(index);
     if (widestRow >= 0) {
@@ -122,6 +122,58 @@ void TreeWidgetReportList::fitColumn(int index) {
         width = std::max(width, m_list.sizeHintForIndex(cell).width());
     }
     m_list.setColumnWidth(index, width);
+}
+
+int TreeWidgetReportList::widestText(int column) const {
+    // Laying out a text (itemising and shaping it) costs far more than adding up the
+    // advances of its characters. For Latin text the two differ only by kerning and
+    // ligatures, a few per cent, so the sum rules out every text well short of the
+    // longest sum, and only the rest are laid out, each distinct text once. Any other
+    // text (marks, joiners, other scripts, surrogates) is always laid out.
+    const QFontMetrics metrics(m_list.font());
+    std::array<int, kLatinEnd> advances;
+    advances.fill(-1);
+    const auto latinSum = [&](const QString& text) {
+        int sum = 0;
+        for (const QChar character : text) {
+            const char16_t code = character.unicode();
+            if (code < kLatinBegin || code >= kLatinEnd || (code >= 0x7f && code < 0xa0))
+                return -1;
+            int& advance = advances[code];
+            if (advance < 0)
+                advance = metrics.horizontalAdvance(character);
+            sum += advance;
+        }
+        return sum;
+    };
+
+    const int rows = m_list.topLevelItemCount();
+    std::vector<int> sums(static_cast<std::size_t>(rows));
+    int longestSum = 0;
+    for (int row = 0; row < rows; ++row) {
+        const int sum = latinSum(m_list.topLevelItem(row)->text(column));
+        sums[static_cast<std::size_t>(row)] = sum;
+        longestSum = std::max(longestSum, sum);
+    }
+    const double cutoff = longestSum * kLatinSlack;
+
+    QHash<QString, int> laidOut;
+    int widestRow = -1;
+    int widest = -1;
+    for (int row = 0; row < rows; ++row) {
+        const int sum = sums[static_cast<std::size_t>(row)];
+        if (sum >= 0 && sum < cutoff)
+            continue;
+        const QString text = m_list.topLevelItem(row)->text(column);
+        auto found = laidOut.constFind(text);
+        if (found == laidOut.cend())
+            found = laidOut.insert(text, metrics.horizontalAdvance(text));
+        if (found.value() > widest) {
+            widest = found.value();
+            widestRow = row;
+        }
+    }
+    return widestRow;
 }
 
 void TreeWidgetWindowTree::clear() {

@@ -52,6 +52,8 @@ public:
 private:
     /// The item of 1-based row `row`, shown or waiting; null when there is none.
     QTreeWidgetItem* item(int row) const;
+    /// The shown row whose text in `column` has the widest advance; -1 when none.
+    int widestText(int column) const;
 
     QTreeWidget& m_list;
     QList<QTreeWidgetItem*> m_waiting;

@@ -89,6 +89,7 @@ TEST_F(ReportListTest, TheSelectedRowIsTheCurrentOneWhenSelectedElseTheFirstSele
 }
 
 TEST_F(ReportListTest, FittingAColumnGivesTheWidthTheViewWouldMeasure) {
+    list.setRootIsDecorated(false);  // as in the forms: no indent before the first column
     list.header()->setStretchLastSection(false);
     list.header()->setResizeContentsPrecision(-1);
     rows.setCell(1, 2, "iiiiiiiiiiiiiiiiiiii");
@@ -99,6 +100,21 @@ TEST_F(ReportListTest, FittingAColumnGivesTheWidthTheViewWouldMeasure) {
     list.setColumnWidth(1, 3);
     list.resizeColumnToContents(1);
     EXPECT_EQ(fitted, list.columnWidth(1));
+
+    // Many repeated and near-equal Latin texts, and a short text of another script that
+    // may well be the widest: the fit still matches the view's own measure.
+    for (int row = 5; row <= 300; ++row) {
+        rows.appendRow("Modul");
+        rows.setCell(row, 2, "libfile" + std::to_string(row % 7 == 0 ? row * 1000 : row) + ".so");
+    }
+    rows.setCell(4, 2, "\u6f22\u5b57\u6f22\u5b57\u6f22\u5b57\u6f22\u5b57\u2764\ufe0f");
+    for (const int column : {0, 1}) {
+        rows.fitColumn(column);
+        const int ours = list.columnWidth(column);
+        list.setColumnWidth(column, 3);
+        list.resizeColumnToContents(column);
+        EXPECT_EQ(ours, list.columnWidth(column)) << "column " << column;
+    }
 }
 
 TEST_F(ReportListTest, FittingAColumnTakesItsHeaderIntoAccount) {

@@ -55,7 +55,7 @@ TerminateResult PidfdProcessControl::terminate(Pid pid, StartTime startTime) {
         procfs::openDirectoryAt(root.get(), std::to_string(pid).c_str());
     if (!process.valid())
         return failure(errno);
-    const auto statText = procfs::readFileAt(process.get(), "stat");
+    const auto statText = procfs::readRecordAt(process.get(), "stat");
     if (!statText)
         return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
                                                  : TerminateResult::Replaced;

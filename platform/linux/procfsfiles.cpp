@@ -49,8 +49,12 @@ DirStream openDirStreamAt(int dirFd, const char* name) {
     return DirStream(dir);
 }
 
-std::optional<std::string> readFileAt(int dirFd, const char* name, std::size_t limit) {
-    UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+namespace {
+
+/// Reads `fd` to its end or to `limit` bytes. With `shortReadEnds`, a read that gives
+/// less than it was asked for is the last one.
+std::optional<std::string> readOpenedFile(const UniqueFd& fd, std::size_t limit,
+                                          bool shortReadEnds) {
     if (!fd.valid())
         return std::nullopt;
     std::string content;
@@ -66,8 +70,22 @@ std::optional<std::string> readFileAt(int dirFd, const char* name, std::size_t l
         if (count == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(count));
+        if (shortReadEnds && static_cast<std::size_t>(count) < wanted)
+            break;
     }
     return content;
+}
+
+}  // namespace
+
+std::optional<std::string> readFileAt(int dirFd, const char* name, std::size_t limit) {
+    const UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    return readOpenedFile(fd, limit, /*shortReadEnds=*/false);
+}
+
+std::optional<std::string> readRecordAt(int dirFd, const char* name) {
+    const UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    return readOpenedFile(fd, std::string::npos, /*shortReadEnds=*/true);
 }
 
 std::optional<std::string> readLinkAt(int dirFd, const char* name) {

@@ -51,6 +51,11 @@ DirStream openDirStreamAt(int dirFd, const char* name);
 std::optional<std::string> readFileAt(int dirFd, const char* name,
                                       std::size_t limit = std::string::npos);
 
+/// The content of a /proc file that the kernel writes as one record at the first read
+/// (a stat file): a read that gives less than it was asked for holds all of it, so its
+/// end is not asked for again. A longer record is read on to its end.
+std::optional<std::string> readRecordAt(int dirFd, const char* name);
+
 /// The target of symbolic link `name` relative to `dirFd`, whatever its length and
 /// bytes. nullopt with errno set when it is not a link or cannot be read.
 std::optional<std::string> readLinkAt(int dirFd, const char* name);

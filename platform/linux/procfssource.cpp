@@ -23,7 +23,7 @@ using procfs::UniqueFd;
 
 /// Reads one process through the descriptor of its directory; nullopt drops it.
 std::optional<ProcessEntry> readProcess(int pidDirFd, Pid pid) {
-    const auto statText = procfs::readFileAt(pidDirFd, "stat");
+    const auto statText = procfs::readRecordAt(pidDirFd, "stat");
     if (!statText)
         return std::nullopt;
     const auto stat = procfs::parseStat(*statText);
@@ -90,7 +90,7 @@ public:
             if (!tid || m_seen.contains(*tid))
                 continue;
             const std::string statName = std::string(item->d_name) + "/stat";
-            const auto statText = procfs::readFileAt(::dirfd(m_tasks.get()), statName.c_str());
+            const auto statText = procfs::readRecordAt(::dirfd(m_tasks.get()), statName.c_str());
             if (!statText)
                 continue;
             const auto stat = procfs::parseStat(*statText);
@@ -151,7 +151,7 @@ public:
     StartTime startTime() const override { return m_startTime; }
 
     bool stillRunning() override {
-        const auto statText = procfs::readFileAt(m_directory.get(), "stat");
+        const auto statText = procfs::readRecordAt(m_directory.get(), "stat");
         const auto stat = statText ? procfs::parseStat(*statText) : std::nullopt;
         return stat && stat->startTime == m_startTime;
     }
@@ -198,7 +198,7 @@ std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) 
     UniqueFd pidDir = procfs::openDirectoryAt(rootDir.get(), std::to_string(pid).c_str());
     if (!pidDir.valid())
         return nullptr;
-    const auto statText = procfs::readFileAt(pidDir.get(), "stat");
+    const auto statText = procfs::readRecordAt(pidDir.get(), "stat");
     if (!statText)
         return nullptr;
     const auto stat = procfs::parseStat(*statText);

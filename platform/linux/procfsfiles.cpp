@@ -38,6 +38,10 @@ UniqueFd openDirectoryAt(int dirFd, const char* name) {
     return UniqueFd(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
+UniqueFd openPlaceAt(int dirFd, const char* name) {
+    return UniqueFd(::openat(dirFd, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
 DirStream openDirStreamAt(int dirFd, const char* name) {
     UniqueFd fd = openDirectoryAt(dirFd, name);
     if (!fd.valid())

@@ -42,6 +42,10 @@ using DirStream = std::unique_ptr<DIR, DirCloser>;
 /// Invalid, with errno set, on failure.
 UniqueFd openDirectoryAt(int dirFd, const char* name);
 
+/// Opens directory `name` relative to `dirFd` only as a place to name files from
+/// (O_PATH): cheaper than a full open, but no handle for signals. Invalid on failure.
+UniqueFd openPlaceAt(int dirFd, const char* name);
+
 /// A stream over the entries of directory `name` relative to `dirFd`; null on failure.
 DirStream openDirStreamAt(int dirFd, const char* name);
 

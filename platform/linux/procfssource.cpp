@@ -60,7 +60,7 @@ public:
             const auto pid = procfs::parseId(item->d_name);
             if (!pid)
                 continue;
-            const UniqueFd pidDir = procfs::openDirectoryAt(::dirfd(m_root.get()), item->d_name);
+            const UniqueFd pidDir = procfs::openPlaceAt(::dirfd(m_root.get()), item->d_name);
             if (!pidDir.valid())
                 continue;
             if (auto entry = readProcess(pidDir.get(), *pid)) {

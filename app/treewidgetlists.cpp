@@ -3,11 +3,13 @@
 #include "app/treewidgetlists.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace pelorus::app {
@@ -20,9 +22,9 @@ constexpr int kBatchMilliseconds = 16;
 /// The characters whose advances are added up in place of a layout: printable Latin.
 constexpr char16_t kLatinBegin = 0x20;
 constexpr char16_t kLatinEnd = 0x250;
-/// A Latin text whose summed advances fall below this share of the longest sum is not
-/// laid out: kerning and ligatures move a width by a few per cent, never by this much.
-constexpr double kLatinSlack = 0.85;
+/// How much wider than the sum of its advances kerning may lay out a Latin text: a
+/// few per cent at most, so this bound is generous.
+constexpr qreal kLatinWidening = 1.1;
 
 }  // namespace
 
@@ -126,52 +128,59 @@ void TreeWidgetReportList::fitColumn(int index) {
 
 int TreeWidgetReportList::widestText(int column) const {
     // Laying out a text (itemising and shaping it) costs far more than adding up the
-    // advances of its characters. For Latin text the two differ only by kerning and
-    // ligatures, a few per cent, so the sum rules out every text well short of the
-    // longest sum, and only the rest are laid out, each distinct text once. Any other
-    // text (marks, joiners, other scripts, surrogates) is always laid out.
+    // advances of its characters. For Latin text, ligatures and kerning make the layout
+    // narrower than the sum, or wider by a few per cent at most. So the texts are laid
+    // out longest sum first, each distinct text once, until no sum left could beat the
+    // widest layout. Any other text (marks, joiners, other scripts, surrogates) is always
+    // laid out.
     const QFontMetrics metrics(m_list.font());
-    std::array<int, kLatinEnd> advances;
+    const QFontMetricsF exactMetrics(m_list.font());
+    std::array<qreal, kLatinEnd> advances;
     advances.fill(-1);
-    const auto latinSum = [&](const QString& text) {
-        int sum = 0;
+    const auto latinSum = [&](const QString& text) -> qreal {
+        qreal sum = 0;
         for (const QChar character : text) {
             const char16_t code = character.unicode();
             if (code < kLatinBegin || code >= kLatinEnd || (code >= 0x7f && code < 0xa0))
                 return -1;
-            int& advance = advances[code];
+            qreal& advance = advances[code];
             if (advance < 0)
-                advance = metrics.horizontalAdvance(character);
+                advance = exactMetrics.horizontalAdvance(character);
             sum += advance;
         }
         return sum;
     };
 
-    const int rows = m_list.topLevelItemCount();
-    std::vector<int> sums(static_cast<std::size_t>(rows));
-    int longestSum = 0;
-    for (int row = 0; row < rows; ++row) {
-        const int sum = latinSum(m_list.topLevelItem(row)->text(column));
-        sums[static_cast<std::size_t>(row)] = sum;
-        longestSum = std::max(longestSum, sum);
-    }
-    const double cutoff = longestSum * kLatinSlack;
-
     QHash<QString, int> laidOut;
     int widestRow = -1;
     int widest = -1;
-    for (int row = 0; row < rows; ++row) {
-        const int sum = sums[static_cast<std::size_t>(row)];
-        if (sum >= 0 && sum < cutoff)
-            continue;
-        const QString text = m_list.topLevelItem(row)->text(column);
+    const auto layOut = [&](int row, const QString& text) {
         auto found = laidOut.constFind(text);
         if (found == laidOut.cend())
             found = laidOut.insert(text, metrics.horizontalAdvance(text));
-        if (found.value() > widest) {
+        if (found.value() > widest || (found.value() == widest && row < widestRow)) {
             widest = found.value();
             widestRow = row;
         }
+    };
+
+    const int rows = m_list.topLevelItemCount();
+    std::vector<std::pair<qreal, int>> latin;
+    latin.reserve(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row) {
+        const QString text = m_list.topLevelItem(row)->text(column);
+        const qreal sum = latinSum(text);
+        if (sum < 0)
+            layOut(row, text);
+        else
+            latin.emplace_back(sum, row);
+    }
+    std::sort(latin.begin(), latin.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [sum, row] : latin) {
+        if (sum * kLatinWidening + 1 < widest)
+            break;
+        layOut(row, m_list.topLevelItem(row)->text(column));
     }
     return widestRow;
 }

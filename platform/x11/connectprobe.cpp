@@ -13,14 +13,18 @@
 
 namespace pelorus::platform {
 
-bool xServerAnswers(const std::string& display, std::chrono::milliseconds limit) {
-    // The connection is tried on a thread of its own, left behind if the server never
-    // answers; the state it reports to outlives both sides.
+xcb_connection_t* connectWithin(const std::string& display, std::chrono::milliseconds limit,
+                                int* screen) {
+    // The state the attempt reports to outlives both sides. Whichever side comes second
+    // owns the connection: the caller takes it, or the attempt closes it when the caller
+    // has given up.
     struct Attempt {
         std::mutex mutex;
         std::condition_variable done;
         bool finished = false;
-        bool answered = false;
+        bool abandoned = false;
+        xcb_connection_t* connection = nullptr;
+        int screen = 0;
     };
     auto attempt = std::make_shared<Attempt>();
     std::thread([attempt, display] {
@@ -30,18 +34,39 @@ bool xServerAnswers(const std::string& display, std::chrono::milliseconds limit)
         sigemptyset(&pipe);
         sigaddset(&pipe, SIGPIPE);
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        int screenNumber = 0;
         xcb_connection_t* connection =
-            xcb_connect(display.empty() ? nullptr : display.c_str(), nullptr);
-        const bool answered = xcb_connection_has_error(connection) == 0;
-        xcb_disconnect(connection);
-        const std::lock_guard lock(attempt->mutex);
+            xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
+        if (xcb_connection_has_error(connection) != 0) {
+            xcb_disconnect(connection);
+            connection = nullptr;
+        }
+        std::unique_lock lock(attempt->mutex);
         attempt->finished = true;
-        attempt->answered = answered;
+        if (attempt->abandoned) {
+            lock.unlock();
+            xcb_disconnect(connection);
+            return;
+        }
+        attempt->connection = connection;
+        attempt->screen = screenNumber;
         attempt->done.notify_all();
     }).detach();
     std::unique_lock lock(attempt->mutex);
-    attempt->done.wait_for(lock, limit, [&attempt] { return attempt->finished; });
-    return attempt->answered;
+    if (!attempt->done.wait_for(lock, limit, [&attempt] { return attempt->finished; })) {
+        attempt->abandoned = true;
+        return nullptr;
+    }
+    if (screen != nullptr)
+        *screen = attempt->screen;
+    return attempt->connection;
+}
+
+bool xServerAnswers(const std::string& display, std::chrono::milliseconds limit) {
+    xcb_connection_t* connection = connectWithin(display, limit);
+    // Closing a connection writes nothing: it cannot block on a server that has stopped.
+    xcb_disconnect(connection);
+    return connection != nullptr;
 }
 
 }  // namespace pelorus::platform

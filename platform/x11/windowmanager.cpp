@@ -19,6 +19,10 @@ constexpr std::uint32_t kMoveResizeAll = (1U << 8) | (1U << 9) | (1U << 10) | (1
 /// Searches run in batches of this many root children, so that the replies waiting at
 /// once stay few whatever the number of top-levels.
 constexpr std::size_t kSearchBatch = 1024;
+/// The windows whose state and children one trip asks about (see kRequestBatchBytes).
+constexpr std::size_t kTripWindows =
+    batchOf(sizeof(xcb_get_property_request_t) + sizeof(xcb_query_tree_request_t));
+static_assert(kTripWindows >= kClientSearchWindows);
 
 }  // namespace
 
@@ -142,42 +146,54 @@ std::vector<xcb_window_t> clientWindows(const Connection& connection,
         for (std::size_t i = first; i < std::min(tops.size(), first + kSearchBatch); ++i)
             searches.push_back({i, {tops[i]}});
         for (int depth = 0; depth <= kClientSearchDepth && !searches.empty(); ++depth) {
-            std::vector<xcb_get_property_cookie_t> states;
-            std::vector<xcb_query_tree_cookie_t> trees;
-            for (const auto& search : searches) {
-                for (const xcb_window_t window : search.frontier) {
-                    states.push_back(
-                        connection.askProperty(window, WmState, XCB_GET_PROPERTY_TYPE_ANY, 0));
-                    trees.push_back(xcb_query_tree_unchecked(xcb, window));
-                }
-            }
-            std::size_t next = 0;
             std::vector<Search> remaining;
-            for (auto& search : searches) {
-                xcb_window_t client = XCB_WINDOW_NONE;
-                std::vector<xcb_window_t> below;
-                for (std::size_t k = 0; k < search.frontier.size(); ++k, ++next) {
-                    const auto state = connection.property(states[next]);
-                    const auto tree = connection.tree(trees[next]);
-                    if (client == XCB_WINDOW_NONE && hasProperty(state.get()))
-                        client = search.frontier[k];
-                    if (tree == nullptr)
-                        continue;
-                    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
-                    const int count = xcb_query_tree_children_length(tree.get());
-                    for (int j = count - 1; j >= 0; --j) {
-                        if (search.examined + below.size() >= kClientSearchWindows)
-                            break;
-                        below.push_back(kids[j]);
+            // The searches of one trip together ask about kTripWindows windows at most
+            // (one search alone asks about kClientSearchWindows at most, which fits).
+            for (std::size_t begin = 0; begin < searches.size() && !connection.broken();) {
+                std::size_t end = begin;
+                std::size_t asked = 0;
+                while (end < searches.size() &&
+                       (end == begin || asked + searches[end].frontier.size() <= kTripWindows)) {
+                    asked += searches[end++].frontier.size();
+                }
+                std::vector<xcb_get_property_cookie_t> states;
+                std::vector<xcb_query_tree_cookie_t> trees;
+                for (std::size_t s = begin; s < end; ++s) {
+                    for (const xcb_window_t window : searches[s].frontier) {
+                        states.push_back(
+                            connection.askProperty(window, WmState, XCB_GET_PROPERTY_TYPE_ANY, 0));
+                        trees.push_back(xcb_query_tree_unchecked(xcb, window));
                     }
                 }
-                search.examined += below.size();
-                if (client != XCB_WINDOW_NONE) {
-                    tops[search.index] = client;
-                } else if (!below.empty()) {
-                    search.frontier = std::move(below);
-                    remaining.push_back(std::move(search));
+                std::size_t next = 0;
+                for (std::size_t s = begin; s < end; ++s) {
+                    Search& search = searches[s];
+                    xcb_window_t client = XCB_WINDOW_NONE;
+                    std::vector<xcb_window_t> below;
+                    for (std::size_t k = 0; k < search.frontier.size(); ++k, ++next) {
+                        const auto state = connection.property(states[next]);
+                        const auto tree = connection.tree(trees[next]);
+                        if (client == XCB_WINDOW_NONE && hasProperty(state.get()))
+                            client = search.frontier[k];
+                        if (tree == nullptr)
+                            continue;
+                        const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+                        const int count = xcb_query_tree_children_length(tree.get());
+                        for (int j = count - 1; j >= 0; --j) {
+                            if (search.examined + below.size() >= kClientSearchWindows)
+                                break;
+                            below.push_back(kids[j]);
+                        }
+                    }
+                    search.examined += below.size();
+                    if (client != XCB_WINDOW_NONE) {
+                        tops[search.index] = client;
+                    } else if (!below.empty()) {
+                        search.frontier = std::move(below);
+                        remaining.push_back(std::move(search));
+                    }
                 }
+                begin = end;
             }
             searches = std::move(remaining);
         }

@@ -80,7 +80,7 @@ inline constexpr std::size_t kClientSearchWindows = 256;
 /// For each child of the root, the client window it stands for: the child itself if it
 /// carries WM_STATE, else its first descendant (breadth-first, siblings topmost first,
 /// within the caps above) that does, else the child itself. Each level of all the
-/// searches together costs one round trip.
+/// searches together costs one round trip per batch of requests (kRequestBatchBytes).
 std::vector<xcb_window_t> clientWindows(const Connection& connection,
                                         std::vector<xcb_window_t> tops);
 

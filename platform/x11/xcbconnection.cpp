@@ -2,8 +2,11 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "platform/x11/xcbconnection.h"
 
+#include <poll.h>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <xcb/res.h>
+#include <xcb/xcbext.h>
 
 #include <cstring>
 #include <ctime>
@@ -49,16 +52,23 @@ std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t ty
 }
 
 std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
-    // A server that takes no new connections would hold the connect below for ever.
-    if (!xServerAnswers(displayName, kXConnectLimit))
+    // A server that takes no new connections would hold a plain connect for ever.
+    int screenNumber = 0;
+    xcb_connection_t* xcb = connectWithin(displayName, kXConnectLimit, &screenNumber);
+    if (xcb == nullptr)
         return nullptr;
     std::unique_ptr<Connection> connection(new Connection);
-    int screenNumber = 0;
-    connection->m_xcb =
-        xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
-    if (connection->broken())
-        return nullptr;
-    xcb_connection_t* xcb = connection->m_xcb;
+    connection->m_xcb = xcb;
+
+    // Room for a few batches of requests, whatever the system's default (see
+    // kRequestBatchBytes); Linux gives a Unix socket 208 KiB unless told otherwise.
+    const int fd = xcb_get_file_descriptor(xcb);
+    int sendBuffer = 0;
+    socklen_t size = sizeof sendBuffer;
+    if (getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, &size) == 0 &&
+        sendBuffer < kSendBuffer) {
+        setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
+    }
 
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(xcb));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
@@ -68,13 +78,16 @@ std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
     connection->m_root = screens.data->root;
     connection->m_idMask = xcb_get_setup(xcb)->resource_id_mask;
 
+    // The extension's query goes out first; xcb would wait for its answer without a limit
+    // when the first X-Resource request is made. Once the atoms have come it is there.
+    xcb_prefetch_extension_data(xcb, &xcb_res_id);
     std::array<xcb_intern_atom_cookie_t, AtomCount> cookies{};
     for (std::size_t i = 0; i < AtomCount; ++i) {
         cookies[i] = xcb_intern_atom(xcb, 0, static_cast<std::uint16_t>(kAtomNames[i].size()),
                                      kAtomNames[i].data());
     }
     for (std::size_t i = 0; i < AtomCount; ++i) {
-        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(xcb, cookies[i], nullptr));
+        const auto reply = connection->await<xcb_intern_atom_reply_t>(cookies[i]);
         if (reply == nullptr)
             return nullptr;
         connection->m_atoms[i] = reply->atom;
@@ -82,8 +95,8 @@ std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
 
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(xcb, &xcb_res_id);
     if (extension != nullptr && extension->present != 0) {
-        const Reply<xcb_res_query_version_reply_t> version(
-            xcb_res_query_version_reply(xcb, xcb_res_query_version(xcb, 1, 2), nullptr));
+        const auto version =
+            connection->await<xcb_res_query_version_reply_t>(xcb_res_query_version(xcb, 1, 2));
         connection->m_clientPids =
             version != nullptr && (version->server_major > 1 ||
                                    (version->server_major == 1 && version->server_minor >= 2));
@@ -99,9 +112,34 @@ Connection::~Connection() {
 }
 
 bool Connection::answers() const {
-    const Reply<xcb_get_input_focus_reply_t> focus(
-        xcb_get_input_focus_reply(m_xcb, xcb_get_input_focus(m_xcb), nullptr));
-    return focus != nullptr;
+    return await<xcb_get_input_focus_reply_t>(xcb_get_input_focus(m_xcb)) != nullptr;
+}
+
+void* Connection::awaitReply(unsigned int sequence) const {
+    if (broken()) {
+        xcb_discard_reply(m_xcb, sequence);
+        return nullptr;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + kXReplyLimit;
+    // Nothing waits in xcb's own queue once this has returned; the requests of one batch
+    // fit into the socket's buffer, so it does not block (see kRequestBatchBytes).
+    xcb_flush(m_xcb);
+    for (;;) {
+        // Reads what has come without blocking; a connection that has broken answers at
+        // once, with no reply.
+        void* reply = nullptr;
+        if (xcb_poll_for_reply(m_xcb, sequence, &reply, nullptr) != 0)
+            return reply;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            m_stalled = true;
+            xcb_discard_reply(m_xcb, sequence);
+            return nullptr;
+        }
+        pollfd readable{xcb_get_file_descriptor(m_xcb), POLLIN, 0};
+        poll(&readable, 1, static_cast<int>(left.count()));
+    }
 }
 
 std::size_t Connection::discardEvents() const {

@@ -6,6 +6,7 @@
 #include <xcb/xcb.h>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +22,28 @@ struct FreeDeleter {
 /// Every reply is owned; a null one means the window (or the server) has gone.
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
+
+/// How long the server may take to answer one request before it counts as hung. A local
+/// server answers a round trip in well under a millisecond, and a loaded one in tens of
+/// milliseconds; what holds it for seconds is a suspended or hung server, or a client that
+/// keeps the server grabbed. Five seconds is far beyond what a busy server takes, short
+/// enough for the viewer not to seem dead, and the bound on connecting (kXConnectLimit)
+/// too: a walk on a server that has stopped waits for one reply and at most one connection.
+inline constexpr std::chrono::seconds kXReplyLimit{5};
+
+/// The most request bytes a call sends before it reads their replies. xcb blocks without
+/// any limit in a write that does not fit into the socket's send buffer, and a server that
+/// has stopped reading never empties it. A call sends its next batch only once the server
+/// has answered the last one (so it has read everything before it), and one batch fits
+/// into the empty buffer many times over (Connection::open makes sure of kSendBuffer),
+/// so no write waits for a server that has stopped.
+inline constexpr std::size_t kRequestBatchBytes = 32 * 1024;
+inline constexpr int kSendBuffer = 4 * static_cast<int>(kRequestBatchBytes);
+
+/// How many windows one batch asks about when each costs `bytes` of requests.
+constexpr std::size_t batchOf(std::size_t bytes) {
+    return kRequestBatchBytes / bytes;
+}
 
 /// The atoms the window system uses, interned once per connection.
 enum Atom : std::size_t {
@@ -48,6 +71,12 @@ std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t ty
 /// One xcb connection to the X server: the root window of its screen, its atoms, whether
 /// the X-Resource extension names client PIDs, and the replies of its requests.
 ///
+/// Every reply is awaited for kXReplyLimit at most. A server that lets that pass has
+/// stalled the connection: from then on it is broken(), every reply comes back null at
+/// once (the call ends as far as it got) and the window system opens a new connection
+/// on its next call to desktop(). A server that has gone breaks it too (xcb reads the end
+/// of the connection).
+///
 /// Every request is unchecked, so the server's error for one (BadWindow for a window that
 /// has gone, the usual case) lands in the connection's event queue, which nothing else
 /// reads: each call of the window system empties it when it ends (see CallScope), or it
@@ -62,7 +91,8 @@ public:
 
     xcb_connection_t* xcb() const { return m_xcb; }
     xcb_window_t root() const { return m_root; }
-    bool broken() const { return xcb_connection_has_error(m_xcb) != 0; }
+    /// The server has gone or let a reply wait for longer than kXReplyLimit.
+    bool broken() const { return m_stalled || xcb_connection_has_error(m_xcb) != 0; }
     /// X-Resource 1.2 or later: client ids with PIDs.
     bool knowsClientPids() const { return m_clientPids; }
     xcb_atom_t atom(Atom which) const { return m_atoms[which]; }
@@ -84,19 +114,25 @@ public:
                                           std::uint32_t units) const {
         return askProperty(window, m_atoms[which], type, units);
     }
+
+    /// The reply to the request of `cookie` (its xcb reply type T), waited for within
+    /// kXReplyLimit; null for an error, a server gone or stalled.
+    template <typename T, typename Cookie>
+    Reply<T> await(Cookie cookie) const {
+        return Reply<T>(static_cast<T*>(awaitReply(cookie.sequence)));
+    }
     Reply<xcb_get_property_reply_t> property(xcb_get_property_cookie_t cookie) const {
-        return Reply<xcb_get_property_reply_t>(xcb_get_property_reply(m_xcb, cookie, nullptr));
+        return await<xcb_get_property_reply_t>(cookie);
     }
     Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_cookie_t cookie) const {
-        return Reply<xcb_query_tree_reply_t>(xcb_query_tree_reply(m_xcb, cookie, nullptr));
+        return await<xcb_query_tree_reply_t>(cookie);
     }
     Reply<xcb_get_window_attributes_reply_t> attributes(
         xcb_get_window_attributes_cookie_t cookie) const {
-        return Reply<xcb_get_window_attributes_reply_t>(
-            xcb_get_window_attributes_reply(m_xcb, cookie, nullptr));
+        return await<xcb_get_window_attributes_reply_t>(cookie);
     }
     Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_cookie_t cookie) const {
-        return Reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply(m_xcb, cookie, nullptr));
+        return await<xcb_get_geometry_reply_t>(cookie);
     }
 
     /// Sends a 32-byte event to the root, where a window manager listens.
@@ -104,8 +140,13 @@ public:
 
 private:
     Connection() = default;
+    /// The reply (or null) to request `sequence`: flushes what is queued, then reads what
+    /// the server sends, without blocking, until the reply is there or kXReplyLimit has
+    /// passed, which stalls the connection. A reply not taken is discarded.
+    void* awaitReply(unsigned int sequence) const;
 
     xcb_connection_t* m_xcb = nullptr;
+    mutable bool m_stalled = false;
     xcb_window_t m_root = 0;
     /// The bits of a resource id that a client chooses; the others name the client.
     std::uint32_t m_idMask = 0;

@@ -31,10 +31,17 @@ constexpr std::uint32_t kClassUnits = 1024;
 constexpr std::uint32_t kStateUnits = 64;
 constexpr std::uint32_t kHostUnits = 64;
 
+/// The requests asked per window, in bytes, for the batches of kRequestBatchBytes.
+constexpr std::size_t kPropertyRequest = sizeof(xcb_get_property_request_t);
+constexpr std::size_t kTreeBatch = x11::batchOf(sizeof(xcb_query_tree_request_t));
+constexpr std::size_t kOwnerBatch = x11::batchOf(
+    sizeof(xcb_get_window_attributes_request_t) + sizeof(xcb_res_query_client_ids_request_t) +
+    sizeof(xcb_res_client_id_spec_t) + 2 * kPropertyRequest);
+constexpr std::size_t kTextBatch = x11::batchOf(3 * kPropertyRequest);
+
 /// The PID X-Resource names for the client of a window, or 0.
 Pid resourcePid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie) {
-    const Reply<xcb_res_query_client_ids_reply_t> reply(
-        xcb_res_query_client_ids_reply(connection.xcb(), cookie, nullptr));
+    const auto reply = connection.await<xcb_res_query_client_ids_reply_t>(cookie);
     if (reply == nullptr)
         return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
@@ -95,24 +102,28 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
     if (connection == nullptr)
         return result;
     std::vector<xcb_query_tree_cookie_t> cookies;
-    cookies.reserve(parents.size());
-    for (const WindowHandle parent : parents)
-        cookies.push_back(xcb_query_tree_unchecked(connection->xcb(), parent));
-    for (std::size_t i = 0; i < parents.size(); ++i) {
-        const auto tree = connection->tree(cookies[i]);
-        if (tree == nullptr || parents[i] == XCB_WINDOW_NONE)
-            continue;
-        const xcb_window_t* kids = xcb_query_tree_children(tree.get());
-        const int count = xcb_query_tree_children_length(tree.get());
-        // The server lists children bottom to top; the viewer wants topmost first.
-        result[i].assign(std::make_reverse_iterator(kids + count),
-                         std::make_reverse_iterator(kids));
+    for (std::size_t first = 0; first < parents.size() && !connection->broken();
+         first += kTreeBatch) {
+        const std::size_t end = std::min(parents.size(), first + kTreeBatch);
+        cookies.clear();
+        for (std::size_t i = first; i < end; ++i)
+            cookies.push_back(xcb_query_tree_unchecked(connection->xcb(), parents[i]));
+        for (std::size_t i = first; i < end; ++i) {
+            const auto tree = connection->tree(cookies[i - first]);
+            if (tree == nullptr || parents[i] == XCB_WINDOW_NONE)
+                continue;
+            const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+            const int count = xcb_query_tree_children_length(tree.get());
+            // The server lists children bottom to top; the viewer wants topmost first.
+            result[i].assign(std::make_reverse_iterator(kids + count),
+                             std::make_reverse_iterator(kids));
+        }
     }
     // Without a window manager there are no frames: every child of the root is itself,
     // and a search of all their descendants for WM_STATE would find nothing.
     const bool rootAsked =
         std::find(parents.begin(), parents.end(), connection->root()) != parents.end();
-    if (rootAsked && x11::managerRuns(*connection)) {
+    if (rootAsked && !connection->broken() && x11::managerRuns(*connection)) {
         for (std::size_t i = 0; i < parents.size(); ++i) {
             if (parents[i] == connection->root() && !result[i].empty())
                 result[i] = x11::clientWindows(*connection, std::move(result[i]));
@@ -128,7 +139,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
     if (connection == nullptr)
         return result;
     xcb_connection_t* xcb = connection->xcb();
-    // All the questions go out at once: one round trip. The claim and the machine are
+    // The questions go out in batches: one round trip each. The claim and the machine are
     // used only where the server names no PID.
     struct Cookies {
         xcb_get_window_attributes_cookie_t exists;
@@ -137,28 +148,35 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
         xcb_get_property_cookie_t machine;
     };
     std::vector<Cookies> cookies;
-    cookies.reserve(windows.size());
-    for (const WindowHandle window : windows) {
-        Cookies asked{};
-        asked.exists = xcb_get_window_attributes_unchecked(xcb, window);
-        if (connection->knowsClientPids()) {
-            const xcb_res_client_id_spec_t query{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            asked.ids = xcb_res_query_client_ids_unchecked(xcb, 1, &query);
-        }
-        asked.claim = connection->askProperty(window, x11::NetWmPid, XCB_ATOM_CARDINAL, 1);
-        asked.machine = connection->askProperty(window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING,
-                                                kHostUnits);
-        cookies.push_back(asked);
-    }
     const std::string host = hostName();
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        const bool exists = connection->attributes(cookies[i].exists) != nullptr;
-        Pid pid = connection->knowsClientPids() ? resourcePid(*connection, cookies[i].ids) : 0;
-        const auto claim = connection->property(cookies[i].claim);
-        const auto machine = connection->property(cookies[i].machine);
-        if (pid == 0 && !host.empty() && x11::propertyBytes(machine.get()) == host)
-            pid = static_cast<Pid>(x11::firstCardinal(claim.get(), XCB_ATOM_CARDINAL));
-        result[i] = exists && windows[i] != XCB_WINDOW_NONE ? pid : 0;
+    for (std::size_t first = 0; first < windows.size() && !connection->broken();
+         first += kOwnerBatch) {
+        const std::size_t end = std::min(windows.size(), first + kOwnerBatch);
+        cookies.clear();
+        for (std::size_t i = first; i < end; ++i) {
+            const WindowHandle window = windows[i];
+            Cookies asked{};
+            asked.exists = xcb_get_window_attributes_unchecked(xcb, window);
+            if (connection->knowsClientPids()) {
+                const xcb_res_client_id_spec_t query{window,
+                                                     XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+                asked.ids = xcb_res_query_client_ids_unchecked(xcb, 1, &query);
+            }
+            asked.claim = connection->askProperty(window, x11::NetWmPid, XCB_ATOM_CARDINAL, 1);
+            asked.machine = connection->askProperty(window, XCB_ATOM_WM_CLIENT_MACHINE,
+                                                    XCB_ATOM_STRING, kHostUnits);
+            cookies.push_back(asked);
+        }
+        for (std::size_t i = first; i < end; ++i) {
+            const Cookies& asked = cookies[i - first];
+            const bool exists = connection->attributes(asked.exists) != nullptr;
+            Pid pid = connection->knowsClientPids() ? resourcePid(*connection, asked.ids) : 0;
+            const auto claim = connection->property(asked.claim);
+            const auto machine = connection->property(asked.machine);
+            if (pid == 0 && !host.empty() && x11::propertyBytes(machine.get()) == host)
+                pid = static_cast<Pid>(x11::firstCardinal(claim.get(), XCB_ATOM_CARDINAL));
+            result[i] = exists && windows[i] != XCB_WINDOW_NONE ? pid : 0;
+        }
     }
     return result;
 }
@@ -175,8 +193,9 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
         xcb_get_property_cookie_t wmClass;
     };
     std::vector<Cookies> cookies;
-    for (std::size_t first = 0; first < windows.size(); first += kTextChunk) {
-        const std::size_t end = std::min(windows.size(), first + kTextChunk);
+    for (std::size_t first = 0; first < windows.size() && !connection->broken();
+         first += kTextBatch) {
+        const std::size_t end = std::min(windows.size(), first + kTextBatch);
         cookies.clear();
         for (std::size_t i = first; i < end; ++i) {
             const WindowHandle window = windows[i];

@@ -30,10 +30,20 @@ struct FramePlace;
 /// A window lists at most 65,535 children: the protocol counts them in 16 bits, so the
 /// children of a window that has more are not all seen.
 ///
-/// Questions about many windows are sent together and their replies read afterwards, so
-/// one tree level costs a few round trips, not one per window. Texts are read in chunks
-/// of kTextChunk windows, so that the replies buffered at once stay bounded (a title
-/// and a class of maximal length take about 6 KiB of replies per window).
+/// Questions about many windows are sent together and their replies read afterwards, in
+/// batches of at most x11::kRequestBatchBytes of requests (4,096 windows for children,
+/// 455 for owners and texts), so one tree level costs a few round trips, not one per
+/// window; the replies buffered at once stay bounded (a title and a class of maximal
+/// length take about 6 KiB per window), and no write can block on a server that has
+/// stopped reading.
+///
+/// A server that misbehaves: each reply is awaited for x11::kXReplyLimit at most. A
+/// server that lets that pass (suspended, hung, grabbed by another client for that long)
+/// counts as stalled: the call ends as far as it got, the other questions answer as if
+/// there were no server, and the next desktop() drops that connection and opens a new
+/// one, bounded by kXConnectLimit. A server that has gone answers the same at once. So no
+/// call waits for the server much longer than those limits, and a walk or a command that
+/// meets either ends early with what it had.
 ///
 /// Top-level windows: children(desktop()) lists the client top-levels topmost first (see
 /// x11::clientWindows: under a reparenting manager the application's own windows, not the
@@ -81,7 +91,6 @@ struct FramePlace;
 /// reuses its id for a new one is the same process: that newer window is reached.
 class XcbWindowSystem final : public WindowSystem {
 public:
-    static constexpr std::size_t kTextChunk = 1024;
     static constexpr std::size_t kRememberedPlaces = 65536;
 
     explicit XcbWindowSystem(std::string displayName = {});

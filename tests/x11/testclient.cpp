@@ -8,17 +8,25 @@
 //   testclient child FILE PARENT            a child at the bottom of PARENT, and a
 //                                           top-level of its own
 //   testclient toplevels FILE COUNT         T1..TCOUNT, mapped, the last one topmost
-//   testclient churn FILE                   creates and destroys windows without end
+//   testclient tree FILE TOPS KIDS          T1..TTOPS, mapped, each with KIDS children that
+//                                           have one child each
+//   testclient churn FILE                   the mapped top-level S (children S1 over S2; S1
+//                                           has S1a), then creates and destroys top-levels
+//                                           and their children without end (each round's
+//                                           live until the next has made its own), counting
+//                                           the windows made in S's PELORUS_CHURN_COUNT
 //   testclient claim FILE PID MACHINE       a mapped top-level C whose _NET_WM_PID says
 //                                           PID and whose WM_CLIENT_MACHINE says MACHINE
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -144,10 +152,40 @@ public:
         return 0;
     }
 
+    int Tree(const std::string& file, int tops, int kids) {
+        std::vector<std::pair<std::string, xcb_window_t>> ids;
+        for (int i = 1; i <= tops; ++i) {
+            const xcb_window_t top = Create(m_screen->root, 20 * i, 20 * i, 300, 200);
+            SetNetName(top, "T" + std::to_string(i));
+            for (int k = 0; k < kids; ++k) {
+                const xcb_window_t kid = Create(top, k % 100, k / 100, 2, 2);
+                Create(kid, 0, 0, 1, 1);
+                xcb_map_subwindows(m_x, kid);
+            }
+            xcb_map_subwindows(m_x, top);
+            xcb_map_window(m_x, top);
+            ids.emplace_back("T" + std::to_string(i), top);
+        }
+        Publish(file, ids);
+        return 0;
+    }
+
     int Churn(const std::string& file) {
-        Publish(file, {});
+        const xcb_window_t stable = Create(m_screen->root, 500, 500, 100, 100);
+        const xcb_window_t second = Create(stable, 0, 0, 50, 50);
+        const xcb_window_t first = Create(stable, 10, 10, 50, 50);
+        const xcb_window_t inner = Create(first, 0, 0, 5, 5);
+        xcb_map_subwindows(m_x, first);
+        xcb_map_subwindows(m_x, stable);
+        xcb_map_window(m_x, stable);
+        const xcb_atom_t counter = Atom("PELORUS_CHURN_COUNT");
+        Publish(file, {{"S", stable}, {"S1", first}, {"S2", second}, {"S1a", inner}});
+        std::uint32_t windowsMade = 0;
+        // Each round's windows live until the next round has made its own.
+        std::vector<xcb_window_t> made;
         for (unsigned round = 0;; ++round) {
-            std::vector<xcb_window_t> made;
+            std::vector<xcb_window_t> previous = std::move(made);
+            made.clear();
             for (int i = 0; i < 20; ++i) {
                 const xcb_window_t top = Create(m_screen->root, i, i, 40, 40);
                 for (int k = 0; k < 5; ++k)
@@ -158,8 +196,10 @@ public:
                 const uint32_t mode = round % 2 != 0 ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE;
                 xcb_configure_window(m_x, top, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
             }
-            xcb_flush(m_x);
-            for (const xcb_window_t window : made)
+            windowsMade += static_cast<std::uint32_t>(made.size());
+            xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, stable, counter, XCB_ATOM_CARDINAL, 32,
+                                1, &windowsMade);
+            for (const xcb_window_t window : previous)
                 xcb_destroy_window(m_x, window);
             Sync();
             if (xcb_connection_has_error(m_x) != 0)
@@ -198,6 +238,8 @@ int main(int argc, char** argv) {
     } else if (mode == "claim" && argc == 5) {
         result =
             client.Claim(file, static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 0)), argv[4]);
+    } else if (mode == "tree" && argc == 5) {
+        result = client.Tree(file, std::atoi(argv[3]), std::atoi(argv[4]));
     } else if (mode == "churn") {
         result = client.Churn(file);
     }

@@ -7,6 +7,7 @@
 #include <xcb/xcb.h>
 
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -15,6 +16,11 @@ namespace pelorus::platform {
 
 xcb_connection_t* connectWithin(const std::string& display, std::chrono::milliseconds limit,
                                 int* screen) {
+    // Where no display is named at all (a session without X) there is no server to wait
+    // for: no thread is started for an attempt that cannot connect.
+    const char* named = std::getenv("DISPLAY");
+    if (display.empty() && (named == nullptr || *named == '\0'))
+        return nullptr;
     // The state the attempt reports to outlives both sides. Whichever side comes second
     // owns the connection: the caller takes it, or the attempt closes it when the caller
     // has given up.

@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakewindowsystem.h"
+#include "tests/linux/procfstestsupport.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::testing {
@@ -38,20 +39,26 @@ public:
     FakeWindowSystem windows;
 };
 
-/// The name the task list gives the storm helper and each of its children.
-inline constexpr const char* kStormName = "pelorus_test_procstorm";
-
 /// The storm helper, running: it starts and reaps short-lived processes until stop().
+/// It runs from a copy named after this test process, so that the rows of a storm that
+/// another test runs at the same time are never taken for this one's.
 class ProcessStorm {
 public:
     /// `pidFile` gets the PID of every child ("/dev/null": not kept).
     explicit ProcessStorm(const std::string& pidFile)
-        : m_child(ChildProcess::startPiped(
-              {std::string(PELORUS_CHURN_HELPER_DIR "/") + kStormName, pidFile})) {
+        : m_name("pelorus_storm_" + std::to_string(::getpid())) {
+        const std::filesystem::path copy = m_folder.path() / m_name;
+        std::error_code error;
+        std::filesystem::copy_file(PELORUS_CHURN_HELPER_DIR "/pelorus_test_procstorm", copy, error);
+        if (error)
+            return;
+        m_child = ChildProcess::startPiped({copy.string(), pidFile});
         const auto line = m_child.readLine();
         m_ready = m_child.pid() > 0 && line == "ready";
     }
 
+    /// The name the task list gives the helper and each of its children.
+    const std::string& name() const { return m_name; }
     bool ready() const { return m_ready; }
     platform::Pid pid() const { return m_child.pid(); }
 
@@ -70,6 +77,8 @@ public:
     }
 
 private:
+    TempDir m_folder;
+    std::string m_name;
     ChildProcess m_child;
     bool m_ready = false;
 };
@@ -92,13 +101,15 @@ inline void expectSoundRefresh(const app::frmMain& form, platform::Pid stormPid)
 }
 
 /// The slot of the last storm child listed, else the storm helper's own; -1 if neither.
-inline int stormSlot(const tasks::TaskTables& tables, platform::Pid stormPid, bool childWanted) {
+inline int stormSlot(const tasks::TaskTables& tables, const ProcessStorm& storm, bool childWanted) {
+    const platform::Pid stormPid = storm.pid();
     int found = -1;
     for (std::int32_t i = 0; i < tables.TaskCount; ++i) {
         const auto slot = static_cast<size_t>(i);
         if (tables.TaskPid[slot] == stormPid && found < 0)
             found = i;
-        if (childWanted && tables.TaskFile[slot] == kStormName && tables.TaskPid[slot] != stormPid)
+        if (childWanted && tables.TaskFile[slot] == storm.name() &&
+            tables.TaskPid[slot] != stormPid)
             found = i;
     }
     return found;
@@ -108,7 +119,7 @@ inline int stormSlot(const tasks::TaskTables& tables, platform::Pid stormPid, bo
 /// or, once it has ended, nothing. Storm processes are single-threaded, so a listed thread
 /// is the process itself, and their modules include the helper's file. True when the
 /// process was still there to show its thread.
-inline bool openAndCheck(app::frmMain& form, int slot) {
+inline bool openAndCheck(app::frmMain& form, int slot, const std::string& stormName) {
     const tasks::TaskTables& tables = form.taskTables();
     const platform::Pid pid = tables.TaskPid[static_cast<size_t>(slot)];
     const std::string file = tables.TaskFile[static_cast<size_t>(slot)];
@@ -135,7 +146,7 @@ inline bool openAndCheck(app::frmMain& form, int slot) {
             EXPECT_EQ(cell(row, 1), resources::HexHandle(pid)) << "a thread of another process";
         } else if (cell(row, 0) == "Modul:") {
             ++modules;
-            ownFile = ownFile || cell(row, 1) == kStormName;
+            ownFile = ownFile || cell(row, 1) == stormName;
         }
     }
     EXPECT_LE(threads, 1);
@@ -155,20 +166,20 @@ struct ChurnTally {
 /// `refreshes` refreshes, each checked, with `openings` openings of storm processes spread
 /// evenly among them (one in four opens the helper itself, the others its last listed
 /// child). `afterRefresh` sees the tables of each refresh. Stops at the first failure.
-inline void runChurn(app::frmMain& form, platform::Pid stormPid, long refreshes, long openings,
+inline void runChurn(app::frmMain& form, const ProcessStorm& storm, long refreshes, long openings,
                      ChurnTally& tally,
                      const std::function<void(const tasks::TaskTables&)>& afterRefresh = {}) {
     long opened = 0;
     for (long i = 0; i < refreshes; ++i) {
         form.eButton_Click(1);
         ++tally.refreshes;
-        ASSERT_NO_FATAL_FAILURE(expectSoundRefresh(form, stormPid));
+        ASSERT_NO_FATAL_FAILURE(expectSoundRefresh(form, storm.pid()));
         if (afterRefresh)
             afterRefresh(form.taskTables());
         if ((i + 1) * openings / refreshes > opened) {
-            const int slot = stormSlot(form.taskTables(), stormPid, opened % 4 != 3);
+            const int slot = stormSlot(form.taskTables(), storm, opened % 4 != 3);
             ASSERT_GE(slot, 0);
-            tally.shownAlive += openAndCheck(form, slot) ? 1 : 0;
+            tally.shownAlive += openAndCheck(form, slot, storm.name()) ? 1 : 0;
             ++tally.openings;
             ++opened;
         }

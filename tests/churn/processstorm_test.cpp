@@ -28,9 +28,9 @@ TEST(ProcessStorm, RefreshesAndOpeningsShowOnlyWhatWasThere) {
     // Every PID the task list gave the storm's name, to hold against what it started.
     std::set<platform::Pid> listedAsStorm;
     ChurnTally tally;
-    runChurn(*form, storm.pid(), refreshes, openings, tally, [&](const tasks::TaskTables& tables) {
+    runChurn(*form, storm, refreshes, openings, tally, [&](const tasks::TaskTables& tables) {
         for (std::int32_t slot = 0; slot < tables.TaskCount; ++slot) {
-            if (tables.TaskFile[static_cast<size_t>(slot)] == kStormName)
+            if (tables.TaskFile[static_cast<size_t>(slot)] == storm.name())
                 listedAsStorm.insert(tables.TaskPid[static_cast<size_t>(slot)]);
         }
     });

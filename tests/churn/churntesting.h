@@ -44,15 +44,16 @@ public:
 /// another test runs at the same time are never taken for this one's.
 class ProcessStorm {
 public:
-    /// `pidFile` gets the PID of every child ("/dev/null": not kept).
-    explicit ProcessStorm(const std::string& pidFile)
+    /// `pidFile` gets the PID of every child ("/dev/null": not kept); `perSecond` caps
+    /// how many it starts a second (0: as many as it can).
+    explicit ProcessStorm(const std::string& pidFile, int perSecond = 0)
         : m_name("pelorus_storm_" + std::to_string(::getpid())) {
         const std::filesystem::path copy = m_folder.path() / m_name;
         std::error_code error;
         std::filesystem::copy_file(PELORUS_CHURN_HELPER_DIR "/pelorus_test_procstorm", copy, error);
         if (error)
             return;
-        m_child = ChildProcess::startPiped({copy.string(), pidFile});
+        m_child = ChildProcess::startPiped({copy.string(), pidFile, std::to_string(perSecond)});
         const auto line = m_child.readLine();
         m_ready = m_child.pid() > 0 && line == "ready";
     }

@@ -4,7 +4,8 @@
 // Many refreshes and openings in one process, while processes come and go: memory and
 // open descriptors stay flat. On Qt's offscreen platform.
 //
-// PELORUS_SOAK_REFRESHES and PELORUS_SOAK_OPENINGS set the counts; PELORUS_SOAK_SECONDS,
+// PELORUS_SOAK_REFRESHES and PELORUS_SOAK_OPENINGS set the counts, PELORUS_SOAK_STORM_RATE
+// how many processes the helper starts a second (default 200); PELORUS_SOAK_SECONDS,
 // when set, keeps the run going in rounds until that many seconds have passed (see
 // scripts/soak.sh). A tenth of the counts warms up before the first measure.
 #include <gtest/gtest.h>
@@ -43,7 +44,10 @@ TEST(Soak, RefreshesAndOpeningsKeepMemoryAndDescriptorsFlat) {
     const long seconds = countFromEnvironment("PELORUS_SOAK_SECONDS", 0);
     ChurnPlatform platform;
     auto form = showLoadedForm(platform);
-    ProcessStorm storm("/dev/null");
+    // Processes keep coming and going, by default at a pace that leaves the machine to
+    // the test.
+    ProcessStorm storm("/dev/null",
+                       static_cast<int>(countFromEnvironment("PELORUS_SOAK_STORM_RATE", 200)));
     ASSERT_TRUE(storm.ready());
 
     ChurnTally tally;

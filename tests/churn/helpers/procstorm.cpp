@@ -3,9 +3,10 @@
 //
 // Starts and reaps short-lived processes as fast as it can until it gets SIGTERM.
 //
-//   procstorm PIDFILE
+//   procstorm PIDFILE [PERSECOND]
 //
-// Keeps up to eight children alive at once; each lives 0 to 4 ms, then exits. Writes the
+// Starts at most PERSECOND children a second when given, else as many as it can. Keeps
+// up to 16 children alive at once; most live up to 2 ms, one in sixteen 20 ms. Writes the
 // PID of every child to PIDFILE, one a line. Prints "ready" once the first child has
 // been started; on SIGTERM stops starting, reaps every child and prints
 // "spawned COUNT ms MILLISECONDS". The children stay single-threaded.
@@ -16,6 +17,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -34,8 +36,9 @@ long long nowMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
+    const long long perSecond = argc == 3 ? std::atoll(argv[2]) : 0;
     std::FILE* pids = std::fopen(argv[1], "w");
     if (pids == nullptr)
         return 2;
@@ -44,13 +47,22 @@ int main(int argc, char** argv) {
     action.sa_handler = onTerm;
     ::sigaction(SIGTERM, &action, nullptr);
 
-    constexpr int kMaxAlive = 8;
+    constexpr int kMaxAlive = 16;
     int alive = 0;
     long long spawned = 0;
     const long long start = nowMs();
     while (g_stop == 0) {
         while (alive < kMaxAlive && g_stop == 0) {
-            const timespec life{0, (spawned % 5) * 1000000L};
+            if (perSecond > 0 && spawned * 1000 > perSecond * (nowMs() - start)) {
+                // Ahead of the pace: reap what has ended meanwhile and wait a little.
+                while (alive > 0 && ::waitpid(-1, nullptr, WNOHANG) > 0)
+                    --alive;
+                const timespec pause{0, 1000000L};
+                ::nanosleep(&pause, nullptr);
+                continue;
+            }
+            // Most live a millisecond or two, one in sixteen twenty.
+            const timespec life{0, (spawned % 16 == 0 ? 20 : spawned % 3) * 1000000L};
             const pid_t child = ::fork();
             if (child == 0) {
                 ::nanosleep(&life, nullptr);

@@ -21,10 +21,10 @@
 
 namespace {
 
-volatile sig_atomic_t g_stop = 0;
+volatile sig_atomic_t stopRequested = 0;
 
 void onTerm(int) {
-    g_stop = 1;
+    stopRequested = 1;
 }
 
 long long nowMs() {
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
     int alive = 0;
     long long spawned = 0;
     const long long start = nowMs();
-    while (g_stop == 0) {
-        while (alive < kMaxAlive && g_stop == 0) {
+    while (stopRequested == 0) {
+        while (alive < kMaxAlive && stopRequested == 0) {
             if (perSecond > 0 && spawned * 1000 > perSecond * (nowMs() - start)) {
                 // Ahead of the pace: reap what has ended meanwhile and wait a little.
                 while (alive > 0 && ::waitpid(-1, nullptr, WNOHANG) > 0)

@@ -61,9 +61,9 @@ TEST(ProcfsEndings, ProcessesEndedAfterTheDirectoryReadAreLeftOutAndTheWalkGoesO
 
 /// Starts a process with the PID `pid` that a reaped process left, steering the kernel's
 /// next PID through ns_last_pid (root only, and another process on the system may take
-/// the number first: tried a few times). A process with pid() <= 0 when it did not work.
+/// the number first: tried up to a hundred times). A process with pid() <= 0 when it did not work.
 ChildProcess takePid(Pid pid) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
         {
             std::ofstream last("/proc/sys/kernel/ns_last_pid");
             last << pid - 1;

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -84,6 +86,25 @@ private:
     bool m_ready = false;
 };
 
+/// What is known of a process that a refresh left out: whether it still exists, whether
+/// a walk of /proc of its own finds it, and the listed PIDs beside its number.
+inline std::string missingRow(const std::set<platform::Pid>& listed, platform::Pid pid) {
+    std::string text =
+        "PID " + std::to_string(pid) + " not listed; it " +
+        (::kill(pid, 0) == 0 ? "exists" : "does not exist") + "; a walk of its own " +
+        (rowOf(*std::make_unique<platform::ProcfsSource>(), pid).pid == pid ? "finds it"
+                                                                            : "does not find it") +
+        "; " + std::to_string(listed.size()) + " listed";
+    const auto after = listed.upper_bound(pid);
+    if (after != listed.begin())
+        text += ", below it " + std::to_string(*std::prev(after));
+    if (after != listed.end())
+        text += ", above it " + std::to_string(*after);
+    if (!listed.empty())
+        text += ", highest " + std::to_string(*listed.rbegin());
+    return text;
+}
+
 /// What one refresh left in the task tables is sound: as many rows as slots, no PID twice,
 /// and both the test and the storm helper, which run throughout, listed.
 inline void expectSoundRefresh(const app::frmMain& form, platform::Pid stormPid) {
@@ -97,8 +118,9 @@ inline void expectSoundRefresh(const app::frmMain& form, platform::Pid stormPid)
         ASSERT_EQ(form.eTaskList()->topLevelItem(i)->text(1).toStdString(),
                   resources::HexHandle(tables.TaskPid[slot]));
     }
-    ASSERT_TRUE(seen.count(::getpid()) == 1);
-    ASSERT_TRUE(seen.count(stormPid) == 1);
+    ASSERT_TRUE(seen.count(::getpid()) == 1) << missingRow(seen, ::getpid());
+    // The helper is not reaped before the end: even ended, it stays listed as a zombie.
+    ASSERT_TRUE(seen.count(stormPid) == 1) << missingRow(seen, stormPid);
 }
 
 /// The slot of the last storm child listed, else the storm helper's own; -1 if neither.

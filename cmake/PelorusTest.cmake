@@ -2,14 +2,16 @@
 # SPDX-FileCopyrightText: Pelorus Viewer authors
 #
 # pelorus_add_gtest(<name> SOURCES <files...> LIBS <targets...> [QT|QT_XVFB|QT_OPENBOX]
-#                   [LABELS <labels...>])
+#                   [LABELS <labels...>] [RUN_SERIAL])
 # One GoogleTest executable, its cases registered with CTest one by one (under Wine for
 # the Windows build). QT links the
 # shared main that creates a QApplication on Qt's offscreen platform; QT_XVFB and
 # QT_OPENBOX start a private Xvfb (with openbox) for the whole executable; QT_MANAGER
-# <icewm|fluxbox> the same with another window manager.
+# <icewm|fluxbox> the same with another window manager. RUN_SERIAL: CTest runs no other
+# test beside these cases (they load the whole machine).
 function(pelorus_add_gtest name)
-    cmake_parse_arguments(ARG "QT;QT_XVFB;QT_OPENBOX" "QT_MANAGER" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT;QT_XVFB;QT_OPENBOX;RUN_SERIAL" "QT_MANAGER"
+                          "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     if(NOT WIN32)
@@ -32,6 +34,9 @@ function(pelorus_add_gtest name)
     set(properties TIMEOUT 240)
     if(ARG_LABELS)
         list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
+    if(ARG_RUN_SERIAL)
+        list(APPEND properties RUN_SERIAL TRUE)
     endif()
     if(CMAKE_CROSSCOMPILING)
         # Under the emulator (Wine), list the cases when ctest runs, not when building.

@@ -2,44 +2,32 @@
 # SPDX-License-Identifier: MIT
 # SPDX-FileCopyrightText: Pelorus Viewer authors
 #
-# Sets up, cross-builds and tests the native 32-bit Windows build (pelmarin.exe) under
-# Wine. Installs what is missing (the i386 architecture, Wine, MinGW-w64, Xvfb, GoogleTest's
-# sources), builds into build/windows, then runs ctest under a Wine of its own: a fresh
-# WINEPREFIX, its own Xvfb, a persistent wineserver and an initialised prefix (without
-# them every test waits for Wine to start), all ended again at the end.
+# Sets up, cross-builds and tests the Windows build under Wine. pelmarin.exe, the 32-bit
+# program, is built on every host with warnings as errors (build/windows); the tests run
+# where this host can run them: the i686 build under 32-bit Wine where the host runs 32-bit
+# programs, else the x86_64 build of the same sources (build/windows64) under 64-bit Wine
+# (scripts/windows-host.sh tries the host and says which). Installs what is missing (Wine,
+# MinGW-w64, Xvfb, GoogleTest's sources), then runs ctest under a Wine of its own: a fresh
+# WINEPREFIX, its own Xvfb, a persistent wineserver and an initialised prefix, all ended
+# again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/windows-host.sh
 
-packages=(wine wine32:i386 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
-          xvfb xauth cmake ninja-build ccache)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -ne 0 ]; then
-    as_root=()
-    [ "$(id -u)" -ne 0 ] && as_root=(sudo)
-    echo "Installing: ${missing[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${as_root[@]}" dpkg --add-architecture i386
-    fi
-    "${as_root[@]}" apt-get update -qq
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+windows_choose_wine
+echo "Windows tests: $WINE_BUILD under ${WINE_ARCH} Wine ($WINE_REASON)"
+windows_install_packages
+
+windows_build build/windows cmake/mingw-w64-i686.cmake
+if [ "$WINE_BUILD" != build/windows ]; then
+    windows_build "$WINE_BUILD" "$WINE_TOOLCHAIN"
 fi
-
-build=build/windows
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DPELORUS_WERROR=ON >/dev/null
-cmake --build "$build" -j2
 
 work=$(mktemp -d)
 xvfb=""
 cleanup() {
     # The wineserver of our prefix, then our X server, each by what we started.
-    WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+    windows_stop_wine
     if [ -n "$xvfb" ]; then
         kill "$xvfb" 2>/dev/null || true
         wait "$xvfb" 2>/dev/null || true
@@ -58,10 +46,6 @@ done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 
 export DISPLAY=":$(cat "$work/display")"
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all
-# No Mono or Gecko installer prompts in a fresh prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-wineserver -p
-wineboot -i
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
+windows_start_wine "$work"
+ctest --test-dir "$WINE_BUILD" --output-on-failure -j2 --timeout 300
+echo "Windows tests ran as $WINE_BUILD under ${WINE_ARCH} Wine ($WINE_REASON)"

@@ -6,15 +6,26 @@
 // windows.h first: Tool Help needs its types.
 #include <tlhelp32.h>
 
+#include <string>
+#include <utility>
+
 #include "platform/win32/ansitext.h"
 
 namespace pelorus::platform::win32 {
 namespace {
 
-// The record sizes the walks set in dwSize: the 8-bit-character forms of the records.
+// The record sizes the walks set in dwSize: the 8-bit-character forms of the records. The
+// 64-bit forms are larger where a field holds a pointer-sized value (the default heap of a
+// process, the module's base address and handle) and by the padding that aligns it.
+#ifdef _WIN64
+static_assert(sizeof(PROCESSENTRY32) == 304);
+static_assert(sizeof(THREADENTRY32) == 28);
+static_assert(sizeof(MODULEENTRY32) == 568);
+#else
 static_assert(sizeof(PROCESSENTRY32) == 296);
 static_assert(sizeof(THREADENTRY32) == 28);
 static_assert(sizeof(MODULEENTRY32) == 548);
+#endif
 
 // Query access to a process, on systems before Vista the full query right.
 constexpr DWORD kQueryLimitedInformation = 0x1000;

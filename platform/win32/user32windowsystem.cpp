@@ -12,7 +12,6 @@ namespace pelorus::platform::win32 {
 namespace {
 
 static_assert(sizeof(WINDOWPLACEMENT) == 44);
-static_assert(sizeof(HWND) == sizeof(WindowHandle), "a 32-bit build");
 
 // The title and class buffers: 255 characters, at most 254 of them text.
 constexpr int kTextBuffer = 255;
@@ -36,12 +35,16 @@ bool readPlacement(HWND window, WINDOWPLACEMENT& record) {
 
 }  // namespace
 
+// A window handle carries 32 significant bits on 64-bit Windows too, so that 32-bit and
+// 64-bit programs can pass them to each other: the upper half is the sign extension of the
+// lower, which the way back restores.
 WindowHandle ToWindowHandle(void* hwnd) {
     return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd));
 }
 
 void* ToHwnd(WindowHandle handle) {
-    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(handle));
+    const auto value = static_cast<std::intptr_t>(static_cast<std::int32_t>(handle));
+    return reinterpret_cast<void*>(value);
 }
 
 WindowHandle User32WindowSystem::desktop() {

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     CreateWindowA("STATIC", "inner", WS_CHILD, 0, 0, 50, 20, top, nullptr, windowClass.hInstance,
                   nullptr);
     if (argc > 1)
-        SetEvent(reinterpret_cast<HANDLE>(std::strtoul(argv[1], nullptr, 10)));
+        SetEvent(
+            reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::strtoull(argv[1], nullptr, 10))));
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

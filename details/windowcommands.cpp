@@ -61,9 +61,10 @@ std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
     if (opened.pid <= 0 || handles.empty())
         return result;
     // The process must still be the one the opening checked: opened afresh by its PID
-    // and the start time of the opening.
+    // and the start time of the opening. One whose start time the system does not tell
+    // cannot be told from a newer process under its PID, so none of its windows is acted on.
     const auto process = processes.open(opened.pid, opened.startTime);
-    if (process == nullptr || !process->stillRunning())
+    if (process == nullptr || !process->identityChecked() || !process->stillRunning())
         return result;
 
     // The nodes to judge: those asked about and every node above them, in node order

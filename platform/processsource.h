@@ -27,6 +27,12 @@ public:
     /// open, still equals the one checked at opening. False once it has ended.
     virtual bool stillRunning() = 0;
 
+    /// Whether the process was checked by its start time. False where the system refuses
+    /// to tell it (on Windows a service or another user's process): the opening still
+    /// shows what the system-wide snapshots give under its PID, stillRunning() then only
+    /// says that a process of that PID and name is still listed, and nothing acts on it.
+    virtual bool identityChecked() const { return true; }
+
     /// Its threads in the system's order, each with its own base priority, each thread
     /// once. A thread that ends while it is read is skipped. The walk ends by itself
     /// however fast the process starts new threads: it delivers at most twice the

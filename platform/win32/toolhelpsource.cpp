@@ -73,16 +73,58 @@ std::unique_ptr<Snapshot<Entry>> makeWalk(DWORD flags, DWORD pid, Convert conver
     return std::make_unique<ToolHelpWalk<Entry, Record, First, Next, Convert>>(flags, pid, convert);
 }
 
-std::optional<StartTime> startTimeOf(DWORD pid) {
+/// A query handle on the process that now has `pid`, able to tell whether it has ended:
+/// the limited query right where the system knows it, the full one on systems before
+/// Vista. Null when there is none; `refused` then says whether the system refused it (the
+/// process exists) rather than finding no such process.
+HANDLE openForQuery(DWORD pid, bool& refused) {
     HANDLE process = OpenProcess(kQueryLimitedInformation | SYNCHRONIZE, FALSE, pid);
     if (!process)
         process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+    refused = !process && GetLastError() == ERROR_ACCESS_DENIED;
+    return process;
+}
+
+/// The system's clock now, as process creation times are written.
+StartTime now() {
+    FILETIME time{};
+    GetSystemTimeAsFileTime(&time);
+    return (static_cast<StartTime>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+/// The creation time of the process that had `pid` when a snapshot was taken at `moment`.
+/// The handle is opened after the snapshot: a process created after `moment` has taken
+/// the PID of the one the snapshot saw, which has ended, and is not that process. One
+/// created before it is: while its handle is open it has held the PID ever since, so no
+/// other process can have had it at the snapshot.
+std::optional<StartTime> startTimeAt(DWORD pid, StartTime moment) {
+    bool refused = false;
+    HANDLE process = openForQuery(pid, refused);
     if (!process)
         return std::nullopt;
-    const std::optional<StartTime> created =
-        HasEnded(process) ? std::nullopt : CreationTime(process);
+    std::optional<StartTime> created = HasEnded(process) ? std::nullopt : CreationTime(process);
+    if (created && *created > moment)
+        created = std::nullopt;
     CloseHandle(process);
     return created;
+}
+
+/// The file name under which a process snapshot lists `pid` now; nullopt when it is not
+/// listed.
+std::optional<std::string> listedName(DWORD pid) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    PROCESSENTRY32 record{};
+    record.dwSize = sizeof record;
+    std::optional<std::string> name;
+    for (BOOL more = Process32First(snapshot, &record); more && !name;
+         more = Process32Next(snapshot, &record)) {
+        if (record.th32ProcessID == pid)
+            name = std::string(UntilNul(record.szExeFile, sizeof record.szExeFile));
+    }
+    CloseHandle(snapshot);
+    return name;
 }
 
 }  // namespace
@@ -99,43 +141,32 @@ std::optional<StartTime> CreationTime(void* process) {
 }
 
 std::unique_ptr<Snapshot<ProcessEntry>> ToolHelpSource::processes() {
+    // Taken before the snapshot, so that every process the snapshot lists was created
+    // before it.
+    const StartTime moment = now();
     return makeWalk<ProcessEntry, PROCESSENTRY32, Process32First, Process32Next>(
-        TH32CS_SNAPPROCESS, 0, [](const PROCESSENTRY32& record) {
+        TH32CS_SNAPPROCESS, 0, [moment](const PROCESSENTRY32& record) {
             ProcessEntry entry;
             entry.pid = static_cast<Pid>(record.th32ProcessID);
             entry.basePriority = record.pcPriClassBase;
             entry.path = AnsiToUtf8(UntilNul(record.szExeFile, sizeof record.szExeFile));
-            entry.startTime = startTimeOf(record.th32ProcessID).value_or(0);
+            entry.startTime = startTimeAt(record.th32ProcessID, moment).value_or(0);
             return entry;
         });
 }
 
 std::optional<StartTime> ToolHelpSource::startTime(Pid pid) {
-    return startTimeOf(static_cast<DWORD>(pid));
+    return startTimeAt(static_cast<DWORD>(pid), now());
 }
 
 namespace {
 
-/// A process held by a query handle for the length of an opening. The idle process
-/// (PID 0) cannot be opened and never ends: it is held without a handle.
-class ToolHelpProcess final : public OpenedProcess {
+/// A process whose threads and modules come from the system-wide snapshots by its PID.
+class SnapshotProcess : public OpenedProcess {
 public:
-    ToolHelpProcess(HANDLE process, Pid pid, StartTime startTime)
-        : m_process(process), m_pid(pid), m_startTime(startTime) {}
-    ~ToolHelpProcess() override {
-        if (m_process != nullptr)
-            CloseHandle(m_process);
-    }
-    ToolHelpProcess(const ToolHelpProcess&) = delete;
-    ToolHelpProcess& operator=(const ToolHelpProcess&) = delete;
+    explicit SnapshotProcess(Pid pid) : m_pid(pid) {}
 
     Pid pid() const override { return m_pid; }
-    StartTime startTime() const override { return m_startTime; }
-    bool stillRunning() override {
-        if (m_process == nullptr)
-            return true;
-        return !HasEnded(m_process) && CreationTime(m_process) == m_startTime;
-    }
     std::unique_ptr<Snapshot<ThreadEntry>> threads() override {
         return makeWalk<ThreadEntry, THREADENTRY32, Thread32First, Thread32Next>(
             TH32CS_SNAPTHREAD, static_cast<DWORD>(m_pid), [](const THREADENTRY32& record) {
@@ -152,9 +183,48 @@ public:
     }
 
 private:
-    HANDLE m_process;
     Pid m_pid;
+};
+
+/// A process held by a query handle for the length of an opening. The idle process
+/// (PID 0) cannot be opened and never ends: it is held without a handle.
+class ToolHelpProcess final : public SnapshotProcess {
+public:
+    ToolHelpProcess(HANDLE process, Pid pid, StartTime startTime)
+        : SnapshotProcess(pid), m_process(process), m_startTime(startTime) {}
+    ~ToolHelpProcess() override {
+        if (m_process != nullptr)
+            CloseHandle(m_process);
+    }
+    ToolHelpProcess(const ToolHelpProcess&) = delete;
+    ToolHelpProcess& operator=(const ToolHelpProcess&) = delete;
+
+    StartTime startTime() const override { return m_startTime; }
+    bool stillRunning() override {
+        if (m_process == nullptr)
+            return true;
+        return !HasEnded(m_process) && CreationTime(m_process) == m_startTime;
+    }
+
+private:
+    HANDLE m_process;
     StartTime m_startTime;
+};
+
+/// A process the system lists but refuses to open for a query (a service, another user's
+/// process): there is no handle to hold and no creation time to check. It is known by its
+/// PID and by the name the snapshot lists under it.
+class UnqueryableProcess final : public SnapshotProcess {
+public:
+    UnqueryableProcess(Pid pid, std::string listedName)
+        : SnapshotProcess(pid), m_listedName(std::move(listedName)) {}
+
+    StartTime startTime() const override { return 0; }
+    bool stillRunning() override { return listedName(static_cast<DWORD>(pid())) == m_listedName; }
+    bool identityChecked() const override { return false; }
+
+private:
+    std::string m_listedName;
 };
 
 }  // namespace
@@ -166,11 +236,19 @@ std::unique_ptr<OpenedProcess> ToolHelpSource::open(Pid pid, StartTime startTime
     if (pid == 0)
         return startTime == 0 ? std::make_unique<ToolHelpProcess>(nullptr, 0, 0) : nullptr;
     const auto id = static_cast<DWORD>(pid);
-    HANDLE process = OpenProcess(kQueryLimitedInformation | SYNCHRONIZE, FALSE, id);
-    if (!process)
-        process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, id);
-    if (!process)
-        return nullptr;
+    bool refused = false;
+    HANDLE process = openForQuery(id, refused);
+    if (!process) {
+        // A row whose start time could not be read at the refresh either: the system lists
+        // the process but will not let it be queried. What the snapshots give under its PID
+        // is shown; Kill and the window commands, which need its identity, pass it over.
+        if (!refused || startTime != 0)
+            return nullptr;
+        auto name = listedName(id);
+        if (!name)
+            return nullptr;
+        return std::make_unique<UnqueryableProcess>(pid, std::move(*name));
+    }
     if (HasEnded(process) || CreationTime(process) != startTime) {
         CloseHandle(process);
         return nullptr;

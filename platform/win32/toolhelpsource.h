@@ -18,20 +18,26 @@ namespace pelorus::platform::win32 {
 /// or one that has ended, never a newer one under its number.
 class ToolHelpSource final : public ProcessSource {
 public:
-    /// CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), PROCESSENTRY32 of 296 bytes; each
-    /// entry's start time is the process's creation time (0 when it cannot be read).
+    /// CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), PROCESSENTRY32 of 296 bytes (304
+    /// in the 64-bit build). Each entry's start time is the creation time that a handle
+    /// opened while the walk reads the entry tells, if that process was created before the
+    /// snapshot was taken; else 0 (the process refuses the query, has ended, or a newer
+    /// process has taken its PID since the snapshot).
     std::unique_ptr<Snapshot<ProcessEntry>> processes() override;
-    /// Opens the process with a query handle when its creation time is `startTime`.
+    /// Opens the process with a query handle when its creation time is `startTime`. A
+    /// process that refuses the query and whose start time was unknown at the refresh is
+    /// opened unchecked (identityChecked() false) while the snapshot lists its PID.
     /// Its threads: CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, pid), THREADENTRY32 of 28
     /// bytes, the threads of the whole system each with its owner (the opening keeps
     /// those of the process); a snapshot is a fixed list, so the walk ends by itself. Its
     /// modules: CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid), MODULEENTRY32 of 548
-    /// bytes.
+    /// bytes (568 in the 64-bit build).
     std::unique_ptr<OpenedProcess> open(Pid pid, StartTime startTime) override;
     /// Backslash and lower case.
     PathConvention pathConvention() const override { return kWindowsPaths; }
 
-    /// The creation time (GetProcessTimes) of the process that now has `pid`.
+    /// The creation time (GetProcessTimes) of the process that now has `pid`; nullopt when
+    /// it cannot be read or the process has ended.
     std::optional<StartTime> startTime(Pid pid);
 };
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,9 +97,14 @@ public:
                                                   platform::StartTime startTime) override {
         // Every opening checks the start time.
         startTimeQueries.push_back(pid);
+        if (uncheckedPids.contains(pid)) {
+            if (!currentStartTime(pid))
+                return nullptr;
+            return std::make_unique<Opened>(*this, pid, startTime, false);
+        }
         if (currentStartTime(pid) != startTime)
             return nullptr;
-        return std::make_unique<Opened>(*this, pid, startTime);
+        return std::make_unique<Opened>(*this, pid, startTime, true);
     }
     platform::PathConvention pathConvention() const override { return convention; }
 
@@ -117,6 +123,9 @@ public:
     std::vector<platform::Pid> startTimeQueries;
     FakeThreadSource* threadSource = nullptr;
     FakeModuleSource* moduleSource = nullptr;
+    /// PIDs the system lists but tells no start time of: while listed (in `startTimes`),
+    /// their openings succeed whatever start time is asked for, unchecked.
+    std::set<platform::Pid> uncheckedPids;
 
 private:
     std::optional<platform::StartTime> currentStartTime(platform::Pid pid) const {
@@ -128,11 +137,17 @@ private:
 
     class Opened final : public platform::OpenedProcess {
     public:
-        Opened(FakeProcessSource& source, platform::Pid pid, platform::StartTime startTime)
-            : m_source(source), m_pid(pid), m_startTime(startTime) {}
+        Opened(FakeProcessSource& source, platform::Pid pid, platform::StartTime startTime,
+               bool checked)
+            : m_source(source), m_pid(pid), m_startTime(startTime), m_checked(checked) {}
         platform::Pid pid() const override { return m_pid; }
         platform::StartTime startTime() const override { return m_startTime; }
-        bool stillRunning() override { return m_source.currentStartTime(m_pid) == m_startTime; }
+        bool stillRunning() override {
+            if (!m_checked)
+                return m_source.currentStartTime(m_pid).has_value();
+            return m_source.currentStartTime(m_pid) == m_startTime;
+        }
+        bool identityChecked() const override { return m_checked; }
         std::unique_ptr<platform::Snapshot<platform::ThreadEntry>> threads() override {
             if (m_source.threadSource == nullptr)
                 return platform::makeEmptySnapshot<platform::ThreadEntry>();
@@ -148,6 +163,7 @@ private:
         FakeProcessSource& m_source;
         platform::Pid m_pid;
         platform::StartTime m_startTime;
+        bool m_checked;
     };
 };
 

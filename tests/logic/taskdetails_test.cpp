@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "details/windowcommands.h"
 #include "tasks/kill.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
@@ -207,6 +208,29 @@ TEST_F(TaskDetailsTest, EndedOrReplacedProcessShowsFourRowsAndABareRoot) {
     EXPECT_EQ(Shown(), EndedRows("editor", "/usr/bin", "000004d2"));
     EXPECT_EQ(TFRM.keys(), std::vector<std::string>{"M4D2"});
     EXPECT_TRUE(threads.requested.empty());
+}
+
+TEST_F(TaskDetailsTest, AProcessThatTellsNoStartTimeShowsItsSnapshotsAndIsActedOnByNothing) {
+    // The system lists it but will not tell its start time (another user's process on
+    // Windows): the opening shows what the snapshots and the walk find under its PID.
+    processes.uncheckedPids = {kEditor};
+    windows.windows[600].showCmd = platform::SW_SHOWNORMAL;
+    Select(2);
+    Open();
+    EXPECT_EQ(Shown(), EditorRows());
+    EXPECT_EQ(TFRM.keys(), (std::vector<std::string>{"M4D2", "S258"}));
+
+    // Its identity cannot be checked, so no command acts on its windows.
+    for (const auto command : {platform::ButtonIndex::HideAll, platform::ButtonIndex::ShowAll}) {
+        runWindowCommand(command, TFRM, windows, form, processes, details.openedWindows());
+    }
+    EXPECT_TRUE(windows.calls.empty());
+    EXPECT_EQ(windows.windows[600].showCmd, platform::SW_SHOWNORMAL);
+
+    // Once the system no longer lists it, the tree is its root alone.
+    processes.startTimes.erase(kEditor);
+    Open();
+    EXPECT_EQ(TFRM.keys(), std::vector<std::string>{"M4D2"});
 }
 
 TEST_F(TaskDetailsTest, SecondOpeningDuringTheThreadWalkIsIgnored) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/win32/user32windowsystem.h"
 #include "platform/win32/win32processcontrol.h"
 #include "resources/formatting.h"
+#include "tasks/kill.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/win32/win32testing.h"
@@ -183,6 +185,65 @@ TEST(ToolHelpSource, AnEndedProcessHasNoStartTimeAndCannotBeOpened) {
     opened.reset();
     EXPECT_EQ(source.startTime(pid), std::nullopt);
     EXPECT_EQ(source.open(pid, started), nullptr);
+}
+
+TEST(ToolHelpSource, AProcessThatRefusesQueriesShowsItsThreadsAndIsLeftAloneByKill) {
+    GrantingEveryone nothing(0);
+    ChildProcess child(0, nullptr, nothing.get());
+    ASSERT_TRUE(child.started());
+    if (MayOpen(child.pid(), PROCESS_QUERY_INFORMATION))
+        GTEST_SKIP() << "this system lets the process be queried whatever its security says";
+    ToolHelpSource source;
+    tasks::TaskTables tables;
+    FakeReportList eTaskList, TINF;
+    FakeWindowTree TFRM;
+    FakeForm frmMain;
+    tasks::RefreshTaskList(tables, source, eTaskList, frmMain);
+    const auto found =
+        std::find(tables.TaskPid.begin(), tables.TaskPid.begin() + tables.TaskCount, child.pid());
+    ASSERT_NE(found, tables.TaskPid.begin() + tables.TaskCount);
+    const auto slot = static_cast<std::size_t>(found - tables.TaskPid.begin());
+    EXPECT_EQ(tables.TaskStartTime[slot], 0u) << "no creation time to be read";
+
+    platform::win32::User32WindowSystem windows;
+    details::TaskDetails details(source, windows, frmMain);
+    eTaskList.selected = {static_cast<int>(slot) + 1};
+    details.ShowTaskDetails(tables, eTaskList, TINF, TFRM);
+    const auto threadRows = std::count_if(TINF.rows.begin(), TINF.rows.end(),
+                                          [](const auto& row) { return row.text == "Thread:"; });
+    EXPECT_EQ(threadRows, 3) << "the system-wide thread snapshot lists them by owner";
+    ASSERT_NE(details.openedProcess(), nullptr);
+    EXPECT_FALSE(details.openedProcess()->identityChecked());
+
+    platform::win32::Win32ProcessControl control;
+    tasks::killSelectedTasks(tables, eTaskList, control);
+    EXPECT_FALSE(child.ended(0)) << "Kill needs the identity it cannot check";
+}
+
+TEST(ToolHelpSource, AnEntryWhosePidANewerProcessTookAfterTheSnapshotHasNoStartTime) {
+    ToolHelpSource source;
+    auto listed = std::make_unique<ChildProcess>();
+    ASSERT_TRUE(listed->started());
+    const platform::Pid pid = listed->pid();
+    // The snapshot is taken here; the entries' handles are opened as the walk reads them.
+    const auto snapshot = source.processes();
+    listed.reset();
+    // Windows soon gives a freed PID to a later process; try a few (Wine gives none back
+    // until hundreds are free).
+    std::vector<std::unique_ptr<ChildProcess>> later;
+    for (int i = 0; i < 16 && (later.empty() || later.back()->pid() != pid); ++i) {
+        later.push_back(std::make_unique<ChildProcess>());
+        ASSERT_TRUE(later.back()->started());
+    }
+    if (later.back()->pid() != pid)
+        GTEST_SKIP() << "no later process got PID " << pid << " within 16";
+
+    const auto entries = walk(*snapshot);
+    const auto entry =
+        std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.pid == pid; });
+    ASSERT_NE(entry, entries.end());
+    EXPECT_EQ(entry->startTime, 0u) << "the newer process's creation time is not this entry's";
+    EXPECT_NE(source.startTime(pid), std::nullopt);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/win32/toolhelpsource.h"
 #include "platform/win32/win32processcontrol.h"
 #include "tests/win32/win32testing.h"
@@ -33,6 +35,22 @@ TEST(Win32ProcessControl, LeavesAProcessAloneWhoseCreationTimeDiffers) {
     EXPECT_EQ(Win32ProcessControl().terminate(child.pid(), *started + 1),
               TerminateResult::Replaced);
     EXPECT_FALSE(child.ended(0));
+}
+
+TEST(Win32ProcessControl, EndsAProcessThatGrantsOnlyWhatKillNeeds) {
+    // Ending, waiting and the limited query: no right to read its memory or change it.
+    GrantingEveryone kill(PROCESS_TERMINATE | SYNCHRONIZE | 0x1000);
+    ChildProcess child(0, nullptr, kill.get());
+    ASSERT_TRUE(child.started());
+    if (MayOpen(child.pid(), PROCESS_VM_WRITE)) {
+        std::printf(
+            "This system grants more than the process's security says: the request "
+            "for fewer rights is not put to the test here.\n");
+    }
+    const auto started = ToolHelpSource().startTime(child.pid());
+    ASSERT_TRUE(started);
+    EXPECT_EQ(Win32ProcessControl().terminate(child.pid(), *started), TerminateResult::Terminated);
+    EXPECT_TRUE(child.ended(30000));
 }
 
 TEST(Win32ProcessControl, AnEndedOrInvalidProcessIsPassedOver) {

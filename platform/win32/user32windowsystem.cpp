@@ -27,6 +27,12 @@ std::string readText(int(WINAPI* read)(HWND, LPSTR, int), HWND window) {
     return AnsiToUtf8(std::string_view(buffer, static_cast<std::size_t>(copied)));
 }
 
+/// Whether the calling thread handles the window's messages; calls that change another
+/// thread's window wait for that thread.
+bool ownedByThisThread(HWND window) {
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
 bool readPlacement(HWND window, WINDOWPLACEMENT& record) {
     record = WINDOWPLACEMENT{};
     record.length = sizeof(WINDOWPLACEMENT);
@@ -98,15 +104,25 @@ void User32WindowSystem::setPlacement(WindowHandle window, const WindowPlacement
     WINDOWPLACEMENT record;
     if (!readPlacement(hwnd, record))
         return;
+    // Writing another thread's record waits until that thread has handled the change, and
+    // a program that has hung never does: there the same show state is posted
+    // (ShowWindowAsync), which changes no position either.
+    if (!ownedByThisThread(hwnd)) {
+        ShowWindowAsync(hwnd, placement.showCmd);
+        return;
+    }
     record.showCmd = static_cast<UINT>(placement.showCmd);
-    // Where the record of another process's window cannot be written (Wine refuses it),
-    // the same show state goes through ShowWindow; the positions stay as they are there too.
-    if (!SetWindowPlacement(hwnd, &record) && IsWindow(hwnd))
-        ShowWindow(hwnd, placement.showCmd);
+    SetWindowPlacement(hwnd, &record);
 }
 
 void User32WindowSystem::raise(WindowHandle window) {
-    BringWindowToTop(static_cast<HWND>(ToHwnd(window)));
+    const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+    if (ownedByThisThread(hwnd)) {
+        BringWindowToTop(hwnd);
+        return;
+    }
+    // As BringWindowToTop does it, but posted to the window's thread: never waits for it.
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
 }
 
 }  // namespace pelorus::platform::win32

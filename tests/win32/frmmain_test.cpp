@@ -168,11 +168,12 @@ TEST_F(Win32FrmMain, EnterOpensTheRowAndTheTreeShowsAndHidesItsWindow) {
     SendMessageW(tree.hwnd(), TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(tree.item(node)));
 
+    // The child handles the request in its own time: the viewer does not wait for it.
     click(ButtonIndex::Show);
-    EXPECT_TRUE(IsWindowVisible(childWindow));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(childWindow) != FALSE; }));
     EXPECT_TRUE(IsWindowVisible(m_form->hwnd())) << "the main window is back";
     click(ButtonIndex::Hide);
-    EXPECT_FALSE(IsWindowVisible(childWindow));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(childWindow); }));
 }
 
 TEST_F(Win32FrmMain, KillEndsTheSelectedProcessAndRefreshDropsItsRow) {

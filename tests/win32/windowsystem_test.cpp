@@ -166,5 +166,34 @@ TEST_F(Win32Windows, HideAllAndShowAllActOnEveryWindowNode) {
     EXPECT_EQ(frmMain.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
 }
 
+/// Show, Hide and a raise of the window of `key`, as the commands do them.
+DWORD WINAPI showHideAndRaise(void* key) {
+    User32WindowSystem windows;
+    const std::string& text = *static_cast<const std::string*>(key);
+    details::SetWindowShown(windows, text, true);
+    details::SetWindowShown(windows, text, false);
+    windows.raise(details::handleFromKey(text));
+    return 0;
+}
+
+TEST(Win32HungProgram, ShowHideAndRaiseOfItsWindowDoNotWaitForIt) {
+    ChildProcess child(0, "hang");
+    ASSERT_TRUE(child.started());
+    const HWND window = FindWindowA("PelorusChild", "pelorus child");
+    ASSERT_NE(window, nullptr);
+    std::string key = "S" + resources::keyHex(platform::win32::ToWindowHandle(window));
+    // On a thread of its own, so that a call that waits for the child fails the test
+    // instead of holding the suite.
+    const HANDLE thread = CreateThread(nullptr, 0, showHideAndRaise, &key, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    const bool returned = WaitForSingleObject(thread, 60000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(returned) << "a command waited for the hung program";
+    if (!returned) {
+        TerminateProcess(child.handle(), 1);  // lets the waiting call return
+        WaitForSingleObject(thread, INFINITE);
+    }
+    CloseHandle(thread);
+}
+
 }  // namespace
 }  // namespace pelorus::testing::win32

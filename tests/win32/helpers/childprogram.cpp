@@ -4,10 +4,12 @@
 // A process for the Windows tests: two extra threads that wait, one hidden top-level
 // window of class "PelorusChild" titled "pelorus child" with one child window, then a
 // message loop until it is closed or ended. The event whose handle value is the first
-// argument is set once the windows exist.
+// argument is set once the windows exist. A second argument "hang" leaves out the message
+// loop: the program then hangs as far as its windows are concerned.
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -39,6 +41,9 @@ int main(int argc, char** argv) {
     if (argc > 1)
         SetEvent(
             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::strtoull(argv[1], nullptr, 10))));
+    // A program that has hung: its windows exist, but nothing handles their messages.
+    if (argc > 2 && std::strcmp(argv[2], "hang") == 0)
+        Sleep(INFINITE);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -138,7 +138,7 @@ void frmMain::createControls() {
     button(ButtonIndex::RefreshWindows);
     button(ButtonIndex::Hide);
     button(ButtonIndex::Show);
-    m_TINF.attach(make(WC_LISTVIEWW, listStyle | LVS_SINGLESEL, 0, kDetailListId, false));
+    m_TINF.attach(make(WC_LISTVIEWW, listStyle, 0, kDetailListId, false));
     button(ButtonIndex::HideAll);
     EnableWindow(eButton(static_cast<int>(ButtonIndex::RefreshWindows)), FALSE);
 
@@ -255,12 +255,15 @@ void frmMain::Form_Resize() {
         place(m_eButton[i], m_boxes.eButton[i]);
 }
 
+void frmMain::rememberFocus() {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(m_window, focus))
+        m_focus = focus;
+}
+
 void frmMain::setEnabled(bool enabled) {
-    if (!enabled) {
-        const HWND focus = GetFocus();
-        if (focus && IsChild(m_window, focus))
-            m_focus = focus;
-    }
+    if (!enabled)
+        rememberFocus();
     EnableWindow(m_window, enabled ? TRUE : FALSE);
     if (enabled && m_focus && GetActiveWindow() == m_window)
         SetFocus(m_focus);
@@ -271,6 +274,9 @@ void frmMain::setEnabled(bool enabled) {
 }
 
 void frmMain::setVisible(bool visible) {
+    // The control in use when a command hides the window gets the keyboard back.
+    if (!visible)
+        rememberFocus();
     ShowWindow(m_window, visible ? SW_SHOW : SW_HIDE);
     if (visible) {
         SetForegroundWindow(m_window);
@@ -327,7 +333,8 @@ LRESULT CALLBACK frmMain::taskListProcedure(HWND window, UINT message, WPARAM wP
                                             UINT_PTR, DWORD_PTR data) {
     if (message == WM_GETDLGCODE && wParam == VK_RETURN)
         return DLGC_WANTALLKEYS;  // Enter belongs to the list, not to a default button
-    if (message == WM_KEYUP) {
+    // With Alt held the release comes as a system key: Enter opens whatever is held.
+    if (message == WM_KEYUP || (message == WM_SYSKEYUP && wParam == VK_RETURN)) {
         const int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
                           (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
                           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
@@ -358,6 +365,24 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(m_captionBrush);
         case WM_SIZE:
             Form_Resize();
+            return 0;
+        case WM_ACTIVATE:
+            // A window that is no dialog box keeps no focus of its own: leaving it, note
+            // the control that had the keyboard; coming back (from another program, or
+            // from the about box as it closes), give it back, where the system would
+            // give it to the frame.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                rememberFocus();
+                return 0;
+            }
+            if (m_focus && IsWindowEnabled(m_window) && !HIWORD(wParam)) {
+                SetFocus(m_focus);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+            if (m_focus && IsWindowEnabled(m_focus))
+                SetFocus(m_focus);
             return 0;
         case WM_CLOSE:
             // Not while an opening still writes the lists: carried out when it ends.

@@ -73,6 +73,8 @@ private:
     void RefreshTaskList();
     void eTaskList_DblClick();
     void eTaskList_KeyUp(int KeyCode, int Shift);
+    /// Notes the control that has the keyboard, if it is one of this window's.
+    void rememberFocus();
 
     platform::Platform& m_platform;
     std::unique_ptr<tasks::TaskTables> m_tables;

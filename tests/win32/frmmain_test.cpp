@@ -176,6 +176,69 @@ TEST_F(Win32FrmMain, EnterOpensTheRowAndTheTreeShowsAndHidesItsWindow) {
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(childWindow); }));
 }
 
+TEST_F(Win32FrmMain, AltEnterOpensTheRowLikeEnter) {
+    ChildProcess child;
+    ASSERT_TRUE(child.started());
+    click(ButtonIndex::Refresh);
+    ASSERT_NE(selectRowOf(child.pid()), 0);
+    // With Alt held the release arrives as a system key: one stroke, Alt down (bit 29), a
+    // key that was down (bit 30) and is going up (bit 31).
+    const auto bits = static_cast<LONG>(1u | (1u << 29) | (1u << 30) | (1u << 31));
+    MSG altEnter{m_form->eTaskList().hwnd(), WM_SYSKEYUP, VK_RETURN, bits, 0, {}};
+    if (!m_form->handleDialogMessage(altEnter))
+        DispatchMessageW(&altEnter);
+    EXPECT_EQ(m_form->TINF().cell(1, 2), "childprogram.exe");
+}
+
+TEST_F(Win32FrmMain, BothListsOfferTheSameSelection) {
+    const auto style = [](HWND list) { return GetWindowLongW(list, GWL_STYLE) & 0xFFFF; };
+    EXPECT_EQ(style(m_form->TINF().hwnd()), style(m_form->eTaskList().hwnd()));
+    EXPECT_FALSE(style(m_form->TINF().hwnd()) & LVS_SINGLESEL);
+}
+
+TEST_F(Win32FrmMain, TheKeyboardComesBackToTheControlThatHadIt) {
+    // Tests that run beside this one may take the activation at any time: each check
+    // brings the main window back first, as the user's click on it would.
+    const auto activate = [&] {
+        SetForegroundWindow(m_form->hwnd());
+        return WaitFor([&] {
+            m_form->processEvents();
+            return GetActiveWindow() == m_form->hwnd();
+        });
+    };
+    if (!activate())
+        GTEST_SKIP() << "this desktop does not activate the main window";
+    const HWND about = m_form->eButton(static_cast<int>(ButtonIndex::About));
+    const HWND hideAll = m_form->eButton(static_cast<int>(ButtonIndex::HideAll));
+    const HWND tree = m_form->TFRM().hwnd();
+
+    // A click gives its button the keyboard; after the about box, it is there again.
+    click(ButtonIndex::About);
+    ASSERT_NE(m_form->aboutBox(), nullptr);
+    SendMessageW(m_form->aboutBox()->window(), WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(activate());
+    EXPECT_EQ(GetFocus(), about);
+
+    // Another program's window (here one of the test's own) takes the keyboard, and the
+    // main window gets it back where it was.
+    SetFocus(tree);
+    {
+        TestWindow other{"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE};
+        SetForegroundWindow(other.hwnd());
+        m_form->processEvents();
+        EXPECT_NE(GetFocus(), tree);
+        ASSERT_TRUE(activate());
+        EXPECT_EQ(GetFocus(), tree);
+    }
+
+    // A window command hides and shows the main window: the button used keeps the
+    // keyboard, not the one of the last Refresh.
+    click(ButtonIndex::Refresh);
+    click(ButtonIndex::HideAll);
+    ASSERT_TRUE(activate());
+    EXPECT_EQ(GetFocus(), hideAll);
+}
+
 TEST_F(Win32FrmMain, KillEndsTheSelectedProcessAndRefreshDropsItsRow) {
     ChildProcess child;
     ASSERT_TRUE(child.started());

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "app/commandline.h"
 #include "app/frmmain.h"
 #include "app/session.h"
 #include "platform/platform.h"
@@ -11,6 +12,21 @@
 #include "resources/version.h"
 
 int main(int argc, char** argv) {
+    // Help and the version need no display, and an unknown option opens no window.
+    using Request = pelorus::app::CommandLineRequest;
+    switch (const Request request = pelorus::app::readCommandLine(argc, argv); request.kind) {
+        case Request::Kind::Help:
+            std::fputs(pelorus::app::usageText().c_str(), stdout);
+            return 0;
+        case Request::Kind::Version:
+            std::fputs(pelorus::app::versionLine().c_str(), stdout);
+            return 0;
+        case Request::Kind::Unknown:
+            std::fputs(pelorus::app::unknownArgumentLine(request.argument).c_str(), stderr);
+            return 2;
+        case Request::Kind::OpenWindow:
+            break;
+    }
     // Before Qt starts: with no place for the window, Qt would abort.
     const auto session = pelorus::app::chooseSession(
         pelorus::app::readSessionEnvironment(argc, argv), [](const std::string& display) {

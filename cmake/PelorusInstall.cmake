@@ -29,6 +29,16 @@ endforeach()
 
 # Debian keeps manual pages compressed; gzip -n leaves the time out, so that two builds of
 # one version give the same file.
+# The version as --version prints it: the minor number in two digits, the revision as a
+# beta number unless it is 0.
+math(EXPR minor_last_two "${PROJECT_VERSION_MINOR} % 100")
+if(minor_last_two LESS 10)
+    set(minor_last_two "0${minor_last_two}")
+endif()
+set(PELORUS_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${minor_last_two}")
+if(NOT PROJECT_VERSION_PATCH EQUAL 0)
+    string(APPEND PELORUS_VERSION_TEXT " [beta ${PROJECT_VERSION_PATCH}]")
+endif()
 configure_file(${desktop_sources}/pelmarin.1.in ${desktop_generated}/pelmarin.1 @ONLY)
 find_program(GZIP_PROGRAM gzip)
 if(GZIP_PROGRAM)

@@ -2,7 +2,9 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "app/controlsetup.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPalette>
 
 #include "app/captionfit.h"
@@ -31,6 +33,34 @@ void setupReportList(QTreeWidget& list, const std::array<std::int32_t, 3>& width
     for (int column = 0; column < 3; ++column) {
         list.setColumnWidth(column, widths[static_cast<size_t>(column)] / resources::TwipsPerPixel);
     }
+}
+
+namespace {
+
+/// Clicks its button on a press of Return or Enter; a held key does not click again.
+class ReturnPress final : public QObject {
+public:
+    explicit ReturnPress(QPushButton& button) : QObject(&button), m_button(button) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &m_button || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if (!key->isAutoRepeat() && m_button.isEnabled())
+            m_button.click();
+        return true;
+    }
+
+private:
+    QPushButton& m_button;
+};
+
+}  // namespace
+
+void pressOnReturn(QPushButton& button) {
+    button.installEventFilter(new ReturnPress(button));
 }
 
 void setupHeaderLabel(QLabel& label) {

@@ -20,6 +20,10 @@ inline constexpr std::array<std::int32_t, 3> DetailColumnWidths{1440, 1440, 2160
 /// taking several rows at once, its last column not stretched.
 void setupReportList(QTreeWidget& list, const std::array<std::int32_t, 3>& widths);
 
+/// Return and the keypad's Enter press the button while it has the keyboard focus, as
+/// Space does (Qt presses a focused button on Return only in a dialog box).
+void pressOnReturn(QPushButton& button);
+
 /// A header label: bold, centred, in the colours of an active caption bar, locked or not.
 void setupHeaderLabel(QLabel& label);
 

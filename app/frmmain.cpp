@@ -158,6 +158,7 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
     }
     for (size_t i = 0; i < m_eButton.size(); ++i) {
         m_eButton[i] = new QPushButton(this);
+        pressOnReturn(*m_eButton[i]);
         connect(m_eButton[i], &QPushButton::clicked, this,
                 [this, i] { eButton_Click(static_cast<int>(i)); });
     }

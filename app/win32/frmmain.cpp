@@ -255,6 +255,14 @@ void frmMain::Form_Resize() {
         place(m_eButton[i], m_boxes.eButton[i]);
 }
 
+void frmMain::pressFocusedButton() {
+    const HWND focus = GetFocus();
+    for (const HWND button : m_eButton) {
+        if (button == focus && IsWindowEnabled(button))
+            SendMessageW(button, BM_CLICK, 0, 0);
+    }
+}
+
 void frmMain::rememberFocus() {
     const HWND focus = GetFocus();
     if (focus && IsChild(m_window, focus))
@@ -347,6 +355,13 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
+            // Return (or the keypad's Enter) where no list takes it: the dialog keyboard
+            // asks for the default command, which this window does not have. It presses
+            // the button that has the focus, as Space does.
+            if (id == IDOK) {
+                pressFocusedButton();
+                return 0;
+            }
             if (HIWORD(wParam) == BN_CLICKED && id >= kButtonId &&
                 id < kButtonId + platform::ButtonCount)
                 eButton_Click(id - kButtonId);

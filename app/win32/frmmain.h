@@ -75,6 +75,8 @@ private:
     void eTaskList_KeyUp(int KeyCode, int Shift);
     /// Notes the control that has the keyboard, if it is one of this window's.
     void rememberFocus();
+    /// Clicks the button that has the keyboard focus, if one has it.
+    void pressFocusedButton();
 
     platform::Platform& m_platform;
     std::unique_ptr<tasks::TaskTables> m_tables;

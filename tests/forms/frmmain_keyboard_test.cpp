@@ -59,6 +59,40 @@ TEST(FrmMainKeyboard, AltRRefreshesTheTaskListAndTheFocusStaysInIt) {
     EXPECT_EQ(QApplication::focusWidget(), form->eTaskList());
 }
 
+TEST(FrmMainKeyboard, ReturnOrEnterPressesTheFocusedButton) {
+    FakePlatform platform;
+    addThreeProcesses(platform);
+    // Every button but the disabled one, Quit last: it closes the window.
+    for (const int index : {0, 1, 4, 5, 7, 8, 2, 3}) {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            auto form = showLoadedForm(platform);
+            QSignalSpy clicked(form->eButton(index), &QPushButton::clicked);
+            form->eButton(index)->setFocus(Qt::TabFocusReason);
+            ASSERT_EQ(QApplication::focusWidget(), form->eButton(index));
+            pressAndRelease(QApplication::focusWidget(), key);
+            EXPECT_EQ(clicked.count(), 1) << "button " << index << ", key " << key;
+            // A held key repeats its presses: the button is pressed once.
+            QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+            if (QWidget* focus = QApplication::focusWidget(); focus == form->eButton(index))
+                QApplication::sendEvent(focus, &repeat);
+            EXPECT_EQ(clicked.count(), 1) << "button " << index << ", key " << key;
+            if (form->aboutBox() != nullptr && form->aboutBox()->window() != nullptr)
+                aboutButton(*form)->click();
+        }
+    }
+}
+
+TEST(FrmMainKeyboard, ReturnInTheTaskListStillOpensTheRow) {
+    FakePlatform platform;
+    addThreeProcesses(platform);
+    auto form = showLoadedForm(platform);
+    QSignalSpy kill(form->eButton(0), &QPushButton::clicked);
+    form->eTaskList()->setCurrentItem(form->eTaskList()->topLevelItem(1));
+    pressAndRelease(form->eTaskList(), Qt::Key_Return);
+    EXPECT_EQ(form->TINF()->topLevelItemCount(), 6) << "four rows and two threads";
+    EXPECT_EQ(kill.count(), 0);
+}
+
 TEST(FrmMainKeyboard, AltHMovesTheFocusBetweenTheTwoHButtonsPressingNeither) {
     FakePlatform platform;
     addThreeProcesses(platform);

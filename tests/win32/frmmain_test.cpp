@@ -239,6 +239,38 @@ TEST_F(Win32FrmMain, TheKeyboardComesBackToTheControlThatHadIt) {
     EXPECT_EQ(GetFocus(), hideAll);
 }
 
+TEST_F(Win32FrmMain, ReturnOnAFocusedButtonPressesIt) {
+    // Return down, its character and up, as the message loop hands them on.
+    const auto pressReturn = [&](HWND focus) {
+        for (const UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP}) {
+            MSG key{focus,
+                    message,
+                    message == WM_CHAR ? WPARAM{'\r'} : WPARAM{VK_RETURN},
+                    message == WM_KEYUP ? static_cast<LONG>(0xC0000001u) : 1,
+                    0,
+                    {}};
+            if (!m_form->handleDialogMessage(key)) {
+                TranslateMessage(&key);
+                DispatchMessageW(&key);
+            }
+        }
+        m_form->processEvents();
+    };
+    ChildProcess child;
+    ASSERT_TRUE(child.started());
+    const HWND refresh = m_form->eButton(static_cast<int>(ButtonIndex::Refresh));
+    SetFocus(refresh);
+    pressReturn(refresh);
+    EXPECT_NE(selectRowOf(child.pid()), 0) << "Refresh read the list again";
+
+    const HWND about = m_form->eButton(static_cast<int>(ButtonIndex::About));
+    SetFocus(about);
+    pressReturn(about);
+    ASSERT_NE(m_form->aboutBox(), nullptr);
+    EXPECT_NE(m_form->aboutBox()->window(), nullptr) << "About opened the box";
+    SendMessageW(m_form->aboutBox()->window(), WM_COMMAND, IDOK, 0);
+}
+
 TEST_F(Win32FrmMain, KillEndsTheSelectedProcessAndRefreshDropsItsRow) {
     ChildProcess child;
     ASSERT_TRUE(child.started());

@@ -2,6 +2,9 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "resources/formatting.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/types.h"
 #include "platform/utf8.h"
 #include "resources/strings.h"
@@ -9,6 +12,16 @@
 namespace pelorus::resources {
 
 namespace {
+
+/// One range of hidden characters, first and last included.
+struct HiddenRange {
+    char32_t first;
+    char32_t last;
+};
+
+constexpr HiddenRange kHiddenRanges[] = {
+#include "resources/hiddencharacters.inc"
+};
 
 /// `text` as valid UTF-8 of at most the window texts' length, never cut inside a
 /// character.
@@ -62,34 +75,10 @@ std::string WindowCaption(std::string_view title, std::string_view className,
 }
 
 bool isHiddenCharacter(char32_t cp) {
-    if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F))
-        return true;
-    switch (cp) {
-        case 0x00AD:  // soft hyphen
-        case 0x034F:  // combining grapheme joiner
-        case 0x061C:  // Arabic letter mark
-        case 0x115F:  // Hangul fillers
-        case 0x1160:
-        case 0x17B4:  // Khmer inherent vowels
-        case 0x17B5:
-        case 0x200B:  // zero width space
-        case 0x200E:  // left-to-right and right-to-left marks
-        case 0x200F:
-        case 0x2028:  // line and paragraph separators
-        case 0x2029:
-        case 0x3164:  // Hangul filler
-        case 0xFEFF:  // zero width no-break space (byte order mark)
-        case 0xFFA0:  // half-width Hangul filler
-            return true;
-        default:
-            break;
-    }
-    return (cp >= 0x180B && cp <= 0x180F) ||    // Mongolian selectors and vowel separator
-           (cp >= 0x202A && cp <= 0x202E) ||    // embeddings and overrides
-           (cp >= 0x2060 && cp <= 0x206F) ||    // word joiner, invisible operators, isolates
-           (cp >= 0xFFF9 && cp <= 0xFFFB) ||    // interlinear annotation
-           (cp >= 0x1D173 && cp <= 0x1D17A) ||  // musical format characters
-           (cp >= 0xE0000 && cp <= 0xE007F);    // tags
+    const auto after = std::upper_bound(
+        std::begin(kHiddenRanges), std::end(kHiddenRanges), cp,
+        [](char32_t value, const HiddenRange& range) { return value < range.first; });
+    return after != std::begin(kHiddenRanges) && cp <= std::prev(after)->last;
 }
 
 std::string visibleText(std::string_view text) {

@@ -25,10 +25,12 @@ std::string PriorityText(std::int32_t priority);
 std::string WindowCaption(std::string_view title, std::string_view className, std::uint32_t handle);
 
 /// Whether `character` is one that changes how the text around it is shown, or shows
-/// nothing itself: the control characters (C0, DEL, C1), the bidirectional marks,
-/// embeddings, overrides and isolates (U+200E/F, U+202A-E, U+2066-9, U+061C), and the
-/// invisible format characters and fillers (U+00AD, U+200B, U+2060-4, U+FEFF, tags...).
-/// The joiners U+200C/D and the variation selectors are not: scripts and emoji need them.
+/// nothing itself: every control character (Cc), every format character (Cf: bidirectional
+/// marks and overrides, prepended number signs such as U+0600-0605, tags...), the line and
+/// paragraph separators, and every default-ignorable code point (fillers, U+FFF0-FFF8,
+/// the unassigned tags up to U+E0FFF). The joiners U+200C/D and the variation selectors
+/// are not: scripts and emoji need them. The table comes from the Unicode data
+/// (resources/hiddencharacters.inc, made by scripts/hidden-characters.py).
 bool isHiddenCharacter(char32_t character);
 
 /// `text` as the lists show it: valid UTF-8 (each invalid byte as U+FFFD), with every

@@ -2,8 +2,10 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "platform/utf8.h"
 #include "resources/formatting.h"
 
 namespace pelorus::resources {
@@ -50,6 +52,51 @@ TEST(VisibleText, WindowCaptionsShowTitleAndClassEscapedAfterTheCut) {
     // The cut counts the characters that were read, not their escapes.
     const std::string title = std::string(253, 't') + "\x1b\x1b";
     EXPECT_EQ(WindowCaption(title, "", 6), std::string(253, 't') + "<U+001B> ()   (6)");
+}
+
+// Each named character, written out by hand, and whether the lists show it escaped.
+TEST(VisibleText, EscapesEveryFormatAndDefaultIgnorableCharacter) {
+    const struct {
+        char32_t first;
+        char32_t last;
+        bool hidden;
+    } cases[] = {
+        {0xFFF0, 0xFFF8, true},    // unassigned, ignorable: drawn with no width
+        {0xE0080, 0xE00FF, true},  // unassigned tags
+        {0xE01F0, 0xE0FFF, true},  // unassigned, past the variation selectors
+        {0x0600, 0x0605, true},    // Arabic number signs (prepended format characters)
+        {0x06DD, 0x06DD, true},    // Arabic end of ayah
+        {0x070F, 0x070F, true},    // Syriac abbreviation mark
+        {0x110BD, 0x110BD, true},  // Kaithi number sign
+        {0x13430, 0x13438, true},  // Egyptian hieroglyph format controls
+        {0x1BCA0, 0x1BCA3, true},  // shorthand format controls
+        {0x00AD, 0x00AD, true},    // soft hyphen
+        {0x180E, 0x180E, true},    // Mongolian vowel separator
+        {0x200B, 0x200B, true},    // zero width space
+        {0x2028, 0x202E, true},    // separators, embeddings, overrides
+        {0x2060, 0x206F, true},    // word joiner, invisible operators, isolates
+        {0xFEFF, 0xFEFF, true},    // byte order mark
+        {0xFFF9, 0xFFFB, true},    // interlinear annotation
+        {0x1D173, 0x1D17A, true},  // musical format characters
+        {0xE0000, 0xE007F, true},  // tags
+        {0x200C, 0x200D, false},   // the joiners: scripts and emoji need them
+        {0xFE00, 0xFE0F, false},   // variation selectors
+        {0xE0100, 0xE01EF, false}, {0x180B, 0x180D, false},  // Mongolian free variation selectors
+        {0x180F, 0x180F, false},   {0x0301, 0x0301, false},  // a combining mark draws on its letter
+        {0x0041, 0x0041, false},   {0xFFFD, 0xFFFD, false},
+        {0x1F600, 0x1F600, false}, {0x0606, 0x0606, false},  // beside the named ones
+        {0x13440, 0x13440, false}, {0x1BCA4, 0x1BCA4, false},
+    };
+    for (const auto& c : cases) {
+        for (char32_t cp = c.first; cp <= c.last; ++cp) {
+            std::string text;
+            platform::appendUtf8(text, cp);
+            char digits[16];
+            std::snprintf(digits, sizeof digits, "<U+%04X>", static_cast<unsigned>(cp));
+            EXPECT_EQ(visibleText(text), c.hidden ? std::string(digits) : text)
+                << std::hex << static_cast<unsigned>(cp);
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "details/taskdetails.h"
 
 #include <string>
+#include <string_view>
 
 #include "details/windowtree.h"
 #include "resources/formatting.h"
@@ -27,6 +28,11 @@ private:
 
 /// What one opening shows of its row, copied out of the task tables before anything can
 /// yield: a refresh in the middle of the thread walk rewrites the tables.
+/// A process text as the detail list and the tree show it.
+std::string shownProcessText(std::string_view text) {
+    return resources::shownText(text, resources::MaxProcessTextLength);
+}
+
 struct OpenedTask {
     platform::Pid pid = 0;
     std::string file;
@@ -70,8 +76,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
 
     TINF.clear();
     TINF.appendRow(resources::LoadString(resources::StringId::Exefile));
-    TINF.setCell(1, 2, resources::visibleText(task.file));
-    TINF.setCell(1, 3, resources::visibleText(task.location));
+    TINF.setCell(1, 2, shownProcessText(task.file));
+    TINF.setCell(1, 3, shownProcessText(task.location));
     TINF.appendRow(resources::LoadString(resources::StringId::ProcessId));
     TINF.setCell(2, 2, resources::HexHandle(task.pid));
     TINF.setCell(2, 3, resources::PriorityText(task.priority));
@@ -107,8 +113,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             const tasks::PathParts parts = tasks::splitPath(
                 tasks::pathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
-            TINF.setCell(detailRow, 2, resources::visibleText(parts.file));
-            TINF.setCell(detailRow, 3, resources::visibleText(parts.location));
+            TINF.setCell(detailRow, 2, shownProcessText(parts.file));
+            TINF.setCell(detailRow, 3, shownProcessText(parts.location));
             ++detailRow;
         }
     }
@@ -121,7 +127,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     // check (its PID maybe taken again) shows no windows, since they are found by PID.
     const bool processGone = opened == nullptr || !opened->stillRunning();
     m_openedWindows =
-        buildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file), processGone);
+        buildWindowTree(m_windows, TFRM, task.pid, shownProcessText(task.file), processGone);
     m_openedWindows.startTime = task.startTime;
 }
 

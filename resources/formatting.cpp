@@ -23,10 +23,35 @@ constexpr HiddenRange kHiddenRanges[] = {
 #include "resources/hiddencharacters.inc"
 };
 
-/// `text` as valid UTF-8 of at most the window texts' length, never cut inside a
-/// character.
+/// A window text as it is shown: cut to the window texts' length as it was read, never
+/// inside a character, and held to the same length once escaped.
 std::string windowTextPart(std::string_view text) {
-    return platform::sanitizeUtf8(text, platform::MaxWindowTextLength);
+    return shownText(platform::sanitizeUtf8(text, platform::MaxWindowTextLength),
+                     platform::MaxWindowTextLength);
+}
+
+/// Appends `cp` as the lists show it: itself, or for a hidden character "<U+", its code
+/// point in at least four upper-case hexadecimal digits and ">". Returns how many
+/// characters that took.
+std::size_t appendShown(std::string& out, char32_t cp) {
+    if (!isHiddenCharacter(cp)) {
+        platform::appendUtf8(out, cp);
+        return 1;
+    }
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out.append("<U+");
+    const int digits = cp > 0xFFFF ? (cp > 0xFFFFF ? 6 : 5) : 4;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out.push_back(kDigits[(cp >> shift) & 0xF]);
+    out.push_back('>');
+    return static_cast<std::size_t>(digits) + 4;
+}
+
+std::size_t codePoints(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        platform::decodeUtf8(text, pos);
+    return count;
 }
 
 }  // namespace
@@ -60,14 +85,14 @@ std::string WindowCaption(std::string_view title, std::string_view className,
                           std::uint32_t handle) {
     // The window system promises valid, cut texts; held to that here as well, since a
     // node text that is not UTF-8 or runs on without end would reach the tree control.
-    const std::string shownTitle = visibleText(windowTextPart(title));
+    const std::string shownTitle = windowTextPart(title);
     std::string caption;
     if (!shownTitle.empty()) {
         caption.append(shownTitle);
         caption.push_back(' ');
     }
     caption.push_back('(');
-    caption.append(visibleText(windowTextPart(className)));
+    caption.append(windowTextPart(className));
     caption.append(")   (");
     caption.append(std::to_string(static_cast<std::int32_t>(handle)));
     caption.push_back(')');
@@ -82,22 +107,37 @@ bool isHiddenCharacter(char32_t cp) {
 }
 
 std::string visibleText(std::string_view text) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
+    while (pos < text.size())
+        appendShown(out, platform::decodeUtf8(text, pos));
+    return out;
+}
+
+std::string shownText(std::string_view text, std::size_t limit) {
+    const std::string marker = LoadString(StringId::CutMarker);
+    const std::size_t markerLength = codePoints(marker);
+    std::string out;
+    std::size_t shown = 0;
+    // The longest part of `out` that still leaves room for the marker.
+    std::size_t roomyBytes = 0;
+    std::string piece;
+    std::size_t pos = 0;
     while (pos < text.size()) {
-        const char32_t cp = platform::decodeUtf8(text, pos);
-        if (!isHiddenCharacter(cp)) {
-            platform::appendUtf8(out, cp);
-            continue;
+        piece.clear();
+        const std::size_t pieceLength = appendShown(piece, platform::decodeUtf8(text, pos));
+        if (shown + pieceLength > limit) {
+            if (limit < markerLength)
+                return {};
+            out.resize(roomyBytes);
+            out.append(marker);
+            return out;
         }
-        // "<U+" and at least four upper-case hexadecimal digits, as code points are written.
-        out.append("<U+");
-        const int digits = cp > 0xFFFF ? (cp > 0xFFFFF ? 6 : 5) : 4;
-        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-            out.push_back(kDigits[(cp >> shift) & 0xF]);
-        out.push_back('>');
+        out.append(piece);
+        shown += pieceLength;
+        if (shown + markerLength <= limit)
+            roomyBytes = out.size();
     }
     return out;
 }

@@ -28,11 +28,14 @@ void RefreshTaskList(TaskTables& tables, platform::ProcessSource& source,
         PathParts parts = splitPath(shownPath, convention);
         tables.TaskFile[i] = std::move(parts.file);
         tables.TaskLocation[i] = std::move(parts.location);
-        // The tables keep what was read; the list shows it with hidden characters escaped.
-        eTaskList.appendRow(resources::visibleText(tables.TaskFile[i]));
+        // The tables keep what was read; the list shows it escaped and held to its bound.
+        eTaskList.appendRow(
+            resources::shownText(tables.TaskFile[i], resources::MaxProcessTextLength));
         tables.TaskCount = i + 1;
         eTaskList.setCell(tables.TaskCount, 2, resources::HexHandle(entry.pid));
-        eTaskList.setCell(tables.TaskCount, 3, resources::visibleText(tables.TaskLocation[i]));
+        eTaskList.setCell(
+            tables.TaskCount, 3,
+            resources::shownText(tables.TaskLocation[i], resources::MaxProcessTextLength));
         delivered = snapshot->next(entry);
     }
     snapshot.reset();

@@ -19,6 +19,7 @@ using testing::FakeProcessSource;
 using testing::FakeReportList;
 
 const std::string kFFFD = "\xEF\xBF\xBD";
+const std::string kCut = "\xE2\x80\xA6";  // the cut marker, an ellipsis
 
 class RefreshTest : public ::testing::Test {
 protected:
@@ -160,6 +161,34 @@ TEST_F(RefreshTest, HostilePathTexts) {
     EXPECT_EQ(Rows(), expected);
     // The row shows the newline escaped; the table keeps it as read.
     EXPECT_EQ(tables->TaskFile[5], "new\nline (deleted)");
+}
+
+// A command line of stacked combining marks, as any user can start a process with: the
+// list shows it held to its length and marked, the table keeps it whole.
+TEST_F(RefreshTest, LongTextsAreShownHeldToTheirLengthAndMarked) {
+    std::string marks;
+    for (int i = 0; i < 2000; ++i)
+        marks += "\xCC\x81";  // U+0301
+    const std::string folder = "/" + std::string(600, 'd');
+    source.add(1, 8, "/a" + marks);
+    source.add(2, 8, folder + "/" + std::string(255, 'f'));
+    source.add(3, 8, "/x/" + std::string(600, '\x1b'));
+    Refresh();
+
+    std::string shownMarks = "a";
+    for (int i = 0; i < 510; ++i)
+        shownMarks += "\xCC\x81";
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.rows[0].text, shownMarks + kCut);  // 512 characters, the mark the last
+    EXPECT_EQ(tables->TaskFile[0], "a" + marks);
+    EXPECT_EQ(list.rows[1].text, std::string(255, 'f'));  // a file name is never cut
+    EXPECT_EQ(list.rows[1].column3, "/" + std::string(510, 'd') + kCut);
+    EXPECT_EQ(tables->TaskLocation[1], folder);
+    std::string escapes;
+    // 63 escapes of eight characters take 504; a 64th would leave no room for the mark.
+    for (int i = 0; i < 63; ++i)
+        escapes += "<U+001B>";
+    EXPECT_EQ(list.rows[2].text, escapes + kCut);
 }
 
 }  // namespace

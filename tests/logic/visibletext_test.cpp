@@ -11,6 +11,8 @@
 namespace pelorus::resources {
 namespace {
 
+const std::string kCut = "\xE2\x80\xA6";  // the cut marker, an ellipsis
+
 TEST(VisibleText, EscapesControlAndInvisibleFormatCharacters) {
     const struct {
         std::string text;
@@ -49,9 +51,10 @@ TEST(VisibleText, WindowCaptionsShowTitleAndClassEscapedAfterTheCut) {
                             "b",
                             "X\x1b", 5),
               "a<U+202E>b (X<U+001B>)   (5)");
-    // The cut counts the characters that were read, not their escapes.
+    // Cut to 254 characters as read, and held to 254 once escaped: the escape of the
+    // last one read does not fit, so the cut is marked where it stood.
     const std::string title = std::string(253, 't') + "\x1b\x1b";
-    EXPECT_EQ(WindowCaption(title, "", 6), std::string(253, 't') + "<U+001B> ()   (6)");
+    EXPECT_EQ(WindowCaption(title, "", 6), std::string(253, 't') + kCut + " ()   (6)");
 }
 
 // Each named character, written out by hand, and whether the lists show it escaped.
@@ -97,6 +100,41 @@ TEST(VisibleText, EscapesEveryFormatAndDefaultIgnorableCharacter) {
                 << std::hex << static_cast<unsigned>(cp);
         }
     }
+}
+
+TEST(ShownText, HoldsTheTextToItsLengthEscapesIncludedAndMarksTheCut) {
+    const std::string esc = "\x1b";
+    const std::string tag = "\xF3\xA0\x80\x81";  // U+E0001, nine characters escaped
+    const struct {
+        std::string text;
+        std::size_t limit;
+        std::string shown;
+    } cases[] = {
+        {"abcdef", 6, "abcdef"},  // exactly the length: whole, no mark
+        {"abcdefg", 6, "abcde" + kCut},
+        {"ab" + esc, 10, "ab<U+001B>"},
+        {"ab" + esc, 9, "ab" + kCut},  // an escape is never cut in two
+        {"abc" + esc + "d", 12, "abc<U+001B>d"},
+        {"abc" + esc + "d", 11, "abc" + kCut},  // the escape would leave no room for the mark
+        {tag + tag + tag, 20, "<U+E0001><U+E0001>" + kCut},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, "\xC3\xA9" + kCut},  // characters, not bytes
+        {"bad\xFF\xFFz", 5, "bad\xEF\xBF\xBD" + kCut},
+        {"abc", 0, ""},
+        {"", 0, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shownText(c.text, c.limit), c.shown) << c.text << " " << c.limit;
+
+    // Escaping can no longer grow a caption nine times: 254 tags as read show as 28
+    // escapes of nine characters and the mark, not as 2,286 characters.
+    std::string tags;
+    for (int i = 0; i < 254; ++i)
+        tags += tag;
+    std::string shownTags;
+    for (int i = 0; i < 28; ++i)
+        shownTags += "<U+E0001>";
+    shownTags += kCut;
+    EXPECT_EQ(WindowCaption(tags, tags, 1), shownTags + " (" + shownTags + ")   (1)");
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {210, "Task (filename)"},
         {211, "ProcID"},
         {212, "Location"},
+        {220, "\u2026"},
         {300, "Information"},
         {310, "Property"},
         {311, "Filename / TdID"},

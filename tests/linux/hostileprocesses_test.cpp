@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+//
+// Real processes that make their texts as large as the system lets them, against the real
+// /proc: what the lists show of them stays bounded, and says so.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "details/taskdetails.h"
+#include "platform/linux/procfssource.h"
+#include "resources/formatting.h"
+#include "tasks/refresh.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/linux/procfstestsupport.h"
+#include "tests/support/xserver.h"
+
+namespace pelorus::details {
+namespace {
+
+using testing::ChildProcess;
+
+const std::string kCut = "\xE2\x80\xA6";  // the cut marker, an ellipsis
+
+/// The number of Unicode characters of a UTF-8 text.
+std::size_t characters(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// Another user's processes whose command lines are "/" and 2,000 combining marks: the
+// viewer, an ordinary user, cannot read their exe links and shows that first string.
+TEST(HostileProcesses, CombiningMarkCommandLinesOfAnotherUserAreShownHeldToTheirLength) {
+    if (::geteuid() != 0)
+        GTEST_SKIP()
+            << "needs root: the case runs the processes as one user, the viewer as another";
+    std::vector<ChildProcess> marked;
+    for (const char* letters : {"abc", "abd", "abe"}) {
+        marked.push_back(ChildProcess::start(
+            {testing::helperPath("pelorus_test_marked"), "1", letters, "2000"}));
+        ASSERT_GT(marked.back().pid(), 0);
+    }
+    // Until its exec, each is still a copy of the helper, with the helper's command line.
+    for (auto& child : marked) {
+        ASSERT_TRUE(
+            testing::PollUntil([&] { return testing::commOf(child.pid()) == "sleep"; }, 30000));
+    }
+
+    // The viewer, as nobody: it reports each marked row's shown text and table text.
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t viewer = ::fork();
+    ASSERT_GE(viewer, 0);
+    if (viewer == 0) {
+        ::close(report[0]);
+        if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+            ::_exit(2);
+        platform::ProcfsSource source;
+        auto tables = std::make_unique<tasks::TaskTables>();
+        testing::FakeReportList eTaskList;
+        testing::FakeForm form;
+        tasks::RefreshTaskList(*tables, source, eTaskList, form);
+        std::ostringstream out;
+        for (const auto& child : marked) {
+            for (int i = 0; i < tables->TaskCount; ++i) {
+                if (tables->TaskPid[i] == child.pid()) {
+                    out << eTaskList.rows[static_cast<std::size_t>(i)].text << '\n'
+                        << tables->TaskFile[static_cast<std::size_t>(i)] << '\n';
+                }
+            }
+        }
+        const std::string text = out.str();
+        const bool written =
+            ::write(report[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(report[1]);
+    std::string reported;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
+        reported.append(buffer, static_cast<std::size_t>(n));
+    ::close(report[0]);
+    int status = -1;
+    ASSERT_EQ(::waitpid(viewer, &status, 0), viewer);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    std::istringstream lines(reported);
+    std::vector<std::string> shown;
+    std::vector<std::string> kept;
+    for (std::string row, table; std::getline(lines, row) && std::getline(lines, table);) {
+        shown.push_back(row);
+        kept.push_back(table);
+    }
+    ASSERT_EQ(shown.size(), marked.size()) << reported;
+    std::string marks;
+    for (int i = 0; i < 2000; ++i)
+        marks += "\xCC\x81";
+    const std::vector<std::string> letters = {"abc", "abd", "abe"};
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(letters[i]);
+        EXPECT_EQ(kept[i], letters[i] + marks);  // the table keeps the whole text
+        EXPECT_EQ(characters(shown[i]), resources::MaxProcessTextLength);
+        EXPECT_TRUE(shown[i].starts_with(letters[i] + "\xCC\x81"));
+        EXPECT_TRUE(shown[i].ends_with(kCut));
+    }
+}
+
+}  // namespace
+}  // namespace pelorus::details

@@ -53,8 +53,10 @@ public:
 
     /// Opens the process that now has `pid`, if it is the one that started at
     /// `startTime` (as the last refresh recorded it). Null when no such process runs,
-    /// its start time cannot be read or differs (the PID now names a newer process), or
-    /// `pid` is below 0. On Linux no process has PID 0 either.
+    /// its start time cannot be read or differs (the PID now names a newer process), the
+    /// PID names a thread rather than a process (a thread of another process took it, even
+    /// within the same clock tick), or `pid` is below 0. On Linux no process has PID 0
+    /// either.
     virtual std::unique_ptr<OpenedProcess> open(Pid pid, StartTime startTime) = 0;
 
     /// How this system writes paths.

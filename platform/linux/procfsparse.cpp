@@ -189,6 +189,25 @@ std::string fallbackPathText(int exeError, std::string_view cmdline, std::string
     return bracketed;
 }
 
+std::optional<std::int32_t> statusNumber(std::string_view status, std::string_view name) {
+    // Every line but the first follows a line feed; the first is the name's.
+    std::size_t at = 0;
+    for (;;) {
+        at = status.find('\n', at);
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        ++at;
+        const auto line = status.substr(at, status.find('\n', at) - at);
+        if (line.size() > name.size() && line.starts_with(name) && line[name.size()] == ':') {
+            auto value = line.substr(name.size() + 1);
+            const auto first = value.find_first_not_of(" \t");
+            if (first == std::string_view::npos)
+                return std::nullopt;
+            return parseNumber<std::int32_t>(value.substr(first));
+        }
+    }
+}
+
 std::optional<std::int32_t> parseId(std::string_view name) {
     if (name.empty() ||
         !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {

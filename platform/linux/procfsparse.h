@@ -72,6 +72,15 @@ bool exeLinkMayFallBack(int error);
 /// incomplete and is not taken as a path. Nothing is cut.
 std::string fallbackPathText(int exeError, std::string_view cmdline, std::string_view comm);
 
+/// The number on line `name` ("Pid", "Tgid") of a status file; nullopt when the text has
+/// no such line with a number. The kernel writes the process's name on the first line
+/// with its line feeds escaped, so no name can forge a line of its own.
+std::optional<std::int32_t> statusNumber(std::string_view status, std::string_view name);
+
+/// The most of a status file that is read for its Tgid and Pid lines, the fourth and the
+/// sixth: the name before them takes at most 128 bytes, escaped.
+inline constexpr std::size_t kStatusReadLimit = 1024;
+
 /// The number that a /proc entry name stands for: decimal digits only, 1 or above,
 /// within the 32-bit range; nullopt for every other name ("self", "sys", "12a").
 std::optional<std::int32_t> parseId(std::string_view name);

@@ -204,6 +204,10 @@ std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) 
     const auto stat = procfs::parseStat(*statText);
     if (!stat || stat->startTime != startTime)
         return nullptr;
+    // A thread of another process that took the PID within the clock tick of the listed
+    // process's start has its start time; its status names its own process.
+    if (!procfs::isThreadGroupLeader(pidDir.get()))
+        return nullptr;
     return std::make_unique<ProcfsOpenedProcess>(std::move(pidDir), pid, startTime,
                                                  stat->threadCount);
 }

@@ -127,6 +127,21 @@ TEST(ProcfsMaps, KeepsFilesOnceInOrderOfFirstMapping) {
                                                          "/dev/dri/card0", "/lib/last.so"}));
 }
 
+TEST(ProcfsStatus, NumbersOfTheirOwnLinesOnly) {
+    const std::string status =
+        "Name:\tevil\\nPid:\t1\nUmask:\t0022\nState:\tS (sleeping)\nTgid:\t4321\n"
+        "Ngid:\t0\nPid:\t4325\nPPid:\t77\nTracerPid:\t0\n";
+    EXPECT_EQ(statusNumber(status, "Tgid"), 4321);
+    // Not the name's "Pid:", which the kernel writes escaped on the first line, nor PPid's.
+    EXPECT_EQ(statusNumber(status, "Pid"), 4325);
+    EXPECT_EQ(statusNumber(status, "PPid"), 77);
+    EXPECT_FALSE(statusNumber(status, "Gid"));
+    EXPECT_FALSE(statusNumber("Pid:\t5\n", "Pid"));  // the first line is the name's
+    EXPECT_FALSE(statusNumber("Name:\tx\nPid:\t\n", "Pid"));
+    EXPECT_FALSE(statusNumber("Name:\tx\nPid:\t12x\n", "Pid"));
+    EXPECT_EQ(statusNumber("Name:\tx\nPid:\t12", "Pid"), 12);  // cut after the number
+}
+
 TEST(ProcfsMaps, PathsKeepSpacesAndGetTheirNewlinesBack) {
     EXPECT_EQ(mapsLinePath("7f1a-7f1b r--p 00000000 fd:01 91   /opt/lib dir/lib one.so"),
               "/opt/lib dir/lib one.so");

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "details/taskdetails.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,11 @@ private:
 /// A process text as the detail list and the tree show it.
 std::string shownProcessText(std::string_view text) {
     return resources::shownText(text, resources::MaxProcessTextLength);
+}
+
+/// The note row of a walk that ended before its end; `limit` fills its "$", if it has one.
+std::string walkNote(resources::StringId id, const std::string& limit = {}) {
+    return resources::replaceAll(resources::LoadString(id), "$", limit);
 }
 
 struct OpenedTask {
@@ -86,6 +92,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
 
     if (opened != nullptr) {
         auto threads = opened->threads();
+        std::optional<std::string> note;
         platform::ThreadEntry thread;
         while (threads->next(thread)) {
             if (thread.owner == task.pid) {
@@ -99,6 +106,12 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             // this run alone, since a second opening is turned away meanwhile.
             m_frmMain.processEvents();
         }
+        if (threads->cutShort())
+            note = walkNote(resources::StringId::ThreadsLeftOut);
+        if (note) {
+            TINF.appendRow(*note);
+            ++detailRow;
+        }
     }
 
     TINF.appendRow(std::string());
@@ -106,15 +119,29 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
 
     if (opened != nullptr) {
         auto modules = opened->modules();
+        std::optional<std::string> note;
+        int shownModules = 0;
         platform::ModuleEntry module;
         while (modules->next(module)) {
             if (module.owner != task.pid)
                 continue;
+            if (shownModules == MaxModuleRows) {
+                note =
+                    walkNote(resources::StringId::ModuleRowsLeftOut, std::to_string(MaxModuleRows));
+                break;
+            }
             const tasks::PathParts parts = tasks::splitPath(
                 tasks::pathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
             TINF.setCell(detailRow, 2, shownProcessText(parts.file));
             TINF.setCell(detailRow, 3, shownProcessText(parts.location));
+            ++detailRow;
+            ++shownModules;
+        }
+        if (!note && modules->cutShort())
+            note = walkNote(resources::StringId::ModulesLeftOut);
+        if (note) {
+            TINF.appendRow(*note);
             ++detailRow;
         }
     }

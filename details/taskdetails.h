@@ -12,6 +12,12 @@
 
 namespace pelorus::details {
 
+/// The most module rows an opening shows: as many as the task list has slots. A process
+/// that maps more files (tens of thousands are possible, each with a path of up to 4 KiB)
+/// gets these and a note that more were left out, where one row per file would hold the
+/// viewer's memory to whatever the process chose.
+inline constexpr int MaxModuleRows = 2048;
+
 /// Opens the process of the task list's selected row: the detail list (executable,
 /// PID and priority, threads, modules) and then the window tree.
 ///
@@ -28,6 +34,11 @@ namespace pelorus::details {
 /// meanwhile changes nothing of what it shows. A second opening meanwhile is ignored, so TINF and
 /// TFRM always describe one process. The lists themselves must outlive the run: the form defers
 /// closing and quitting while isRunning() is true.
+///
+/// Bounds: at most MaxModuleRows modules are shown, and a walk that its source cut short
+/// (at its own bound on threads or on bytes read) ends there. Each walk that ended early
+/// leaves a note row after its last row, in place of the rows it left out; the note's text
+/// says which bound it was and carries no cells.
 class TaskDetails {
 public:
     TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,

@@ -30,11 +30,14 @@ public:
     /// Its threads in the system's order, each with its own base priority, each thread
     /// once. A thread that ends while it is read is skipped. The walk ends by itself
     /// however fast the process starts new threads: it delivers at most twice the
-    /// number the process had when it was opened (at least 64, at most 65,536).
+    /// number the process had when it was opened (at least 64, at most 65,536), and
+    /// says through cutShort() when more were listed.
     virtual std::unique_ptr<Snapshot<ThreadEntry>> threads() = 0;
 
-    /// The files loaded into it, each once, in the order of their first mapping.
-    /// Nothing when it has ended or refuses access.
+    /// The files loaded into it, each once, in the order of their first mapping, read as
+    /// they are asked for. Nothing when it has ended or refuses access. A walk may end at
+    /// a bound of the system's backend (on Linux, the bytes it reads of the maps file);
+    /// it then says so through cutShort().
     virtual std::unique_ptr<Snapshot<ModuleEntry>> modules() = 0;
 };
 

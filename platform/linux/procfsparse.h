@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/types.h"
@@ -48,6 +49,28 @@ std::int32_t basePriority(std::int32_t policy, std::int32_t nice);
 /// that the text names the real file (a name that really holds those four characters
 /// reads the same way and cannot be told apart). " (deleted)" is kept.
 std::optional<std::string> mapsLinePath(std::string_view line);
+
+/// The files named in a maps text that arrives in pieces, each once, in the order of its
+/// first line: a maps file can run to hundreds of megabytes (65,530 mappings of paths of
+/// 4 KiB), so it is never held whole. Holds the line that the last piece ended inside and
+/// each file named so far, once, to tell the files it has not named yet.
+class MapsPathReader {
+public:
+    /// Takes the next piece of the text.
+    void feed(std::string_view piece);
+    /// The text has ended: a last line without a line feed counts too.
+    void finish();
+    /// The next file that no earlier line named, if the pieces fed so far name one.
+    std::optional<std::string> next();
+    /// How many different files it has named.
+    std::size_t named() const { return m_seen.size(); }
+
+private:
+    std::string m_text;
+    std::size_t m_lineStart = 0;
+    bool m_finished = false;
+    std::unordered_set<std::string> m_seen;
+};
 
 /// Every file named in a maps text, each once, in the order of its first line.
 std::vector<std::string> mapsPaths(std::string_view maps);

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
-// Real processes that make their texts as large as the system lets them, against the real
-// /proc: what the lists show of them stays bounded, and says so.
+// Real processes that make their texts and their memory maps as large as the system lets
+// them, against the real /proc: what the lists show of them stays bounded, and says so.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,6 +18,7 @@
 
 #include "details/taskdetails.h"
 #include "platform/linux/procfssource.h"
+#include "platform/platform.h"
 #include "resources/formatting.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
@@ -24,9 +28,20 @@
 namespace pelorus::details {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::ChildProcess;
 
 const std::string kCut = "\xE2\x80\xA6";  // the cut marker, an ellipsis
+
+/// A line of /proc/self/status in KiB ("VmRSS", "VmHWM").
+long statusKib(const std::string& name) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(name + ":"))
+            return std::stol(line.substr(name.size() + 1));
+    }
+    return -1;
+}
 
 /// The number of Unicode characters of a UTF-8 text.
 std::size_t characters(const std::string& text) {
@@ -109,6 +124,62 @@ TEST(HostileProcesses, CombiningMarkCommandLinesOfAnotherUserAreShownHeldToTheir
         EXPECT_TRUE(shown[i].starts_with(letters[i] + "\xCC\x81"));
         EXPECT_TRUE(shown[i].ends_with(kCut));
     }
+}
+
+// 10,000 one-page mappings of distinct paths of 3,000 characters: a maps file of about
+// 30 MB, which the opening reads in pieces, showing MaxModuleRows of its files and a note.
+TEST(HostileProcesses, AHugeMapsFileIsReadInPiecesAndItsModuleRowsCapped) {
+    testing::TempDir dir;
+    auto program = ChildProcess::startPiped(
+        {testing::helperPath("pelorus_test_manymaps"), dir.path().string(), "10000"});
+    ASSERT_GT(program.pid(), 0);
+    const auto ready = program.readLine();
+    ASSERT_TRUE(ready && ready->starts_with("ready ")) << ready.value_or("(nothing)");
+    const long mapsBytes = std::stol(ready->substr(6));
+    ASSERT_GT(mapsBytes, 30'000'000L);
+
+    platform::ProcfsSource source;
+    auto tables = std::make_unique<tasks::TaskTables>();
+    testing::FakeReportList eTaskList;
+    testing::FakeReportList TINF;
+    testing::FakeWindowTree TFRM;
+    testing::FakeForm form;
+    tasks::RefreshTaskList(*tables, source, eTaskList, form);
+    const auto listed = tables->TaskPid.begin() + tables->TaskCount;
+    const auto slot = std::find(tables->TaskPid.begin(), listed, program.pid());
+    ASSERT_NE(slot, listed);
+    const int row = static_cast<int>(slot - tables->TaskPid.begin()) + 1;
+    eTaskList.selected = {row};
+    eTaskList.current = row;
+
+    const auto noDesktop = platform::makeNullPlatform();
+    TaskDetails details(source, noDesktop->windowSystem(), form);
+    const long before = statusKib("VmRSS");
+    // Writing 5 to clear_refs sets the peak of the resident set back to what is resident.
+    std::ofstream("/proc/self/clear_refs") << "5";
+    details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+    const long peak = statusKib("VmHWM");
+
+    const auto modules = std::count_if(TINF.rows.begin(), TINF.rows.end(),
+                                       [](const auto& r) { return r.text == "Modul:"; });
+    EXPECT_EQ(modules, MaxModuleRows);
+    EXPECT_EQ(TINF.rows.back().text, "(more modules not listed: at most 2048 are shown)");
+    // Every shown folder is held to its length and says that it was cut.
+    for (const auto& shown : TINF.rows) {
+        if (shown.text == "Modul:" && shown.column2.starts_with("link-")) {
+            ASSERT_EQ(characters(shown.column3), resources::MaxProcessTextLength);
+            ASSERT_TRUE(shown.column3.ends_with(kCut));
+        }
+    }
+    std::printf("maps %ld KiB, resident set %ld KiB before the opening, peak %ld KiB\n",
+                mapsBytes / 1024, before, peak);
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the resident set is not measured under AddressSanitizer, which holds "
+                    "freed memory back";
+#else
+    // Read whole (and each path kept twice) the opening would take three times the file.
+    EXPECT_LT(peak - before, mapsBytes / 1024 / 3);
+#endif
 }
 
 }  // namespace

@@ -291,5 +291,33 @@ TEST_F(TaskDetailsTest, AFailingEventPassEndsTheRunAndReleasesTheGuard) {
     EXPECT_EQ(Shown(), EditorRows());
 }
 
+// Each way a walk can end before its end leaves one note after its last row, in place of
+// what it left out: the source's own bound, the cap on module rows, the deadline.
+TEST_F(TaskDetailsTest, WalksThatEndEarlySaySoAfterTheirLastRow) {
+    threads.cutShort = true;
+    modules.cutShort = true;
+    Select(2);
+    Open();
+    Rows expected = EditorRows();
+    expected.insert(expected.begin() + 5, {"(more threads not listed)", "", ""});
+    expected.push_back({"(more modules not listed)", "", ""});
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_FALSE(TINF.rows[5].column2Set || TINF.rows[5].column3Set);
+
+    // More modules than rows: the first MaxModuleRows, then the note with the number.
+    threads.cutShort = false;
+    modules.cutShort = false;
+    modules.entries.clear();
+    for (int i = 0; i < MaxModuleRows + 500; ++i)
+        modules.entries.push_back({kEditor, "/lib/m" + std::to_string(i) + ".so"});
+    modules.log = {};
+    Open();
+    ASSERT_EQ(TINF.rowCount(), 4 + 2 + MaxModuleRows + 1);
+    EXPECT_EQ(TINF.rows[6 + MaxModuleRows - 1].column2, "m2047.so");
+    EXPECT_EQ(TINF.rows.back().text, "(more modules not listed: at most 2048 are shown)");
+    // The walk stops at the first module it cannot show; the rest is never asked for.
+    EXPECT_EQ(modules.log.fetches, MaxModuleRows + 1);
+}
+
 }  // namespace
 }  // namespace pelorus::details

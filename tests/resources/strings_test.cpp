@@ -51,6 +51,9 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {332, "13 (high)"},
         {333, "24 (realtime)"},
         {334, "$ (\?\?\?)"},
+        {340, "(more threads not listed)"},
+        {341, "(more modules not listed)"},
+        {342, "(more modules not listed: at most $ are shown)"},
         {400, "Windows (& windowlike controls)"},
         {401, "&Show"},
         {402, "&Hide"},
@@ -92,7 +95,7 @@ TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
 TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
         const std::string loaded = load(id);
-        const bool dollar = id == 101 || id == 102 || id == 334;
+        const bool dollar = id == 101 || id == 102 || id == 334 || id == 342;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "details/windowtree.h"
 #include "resources/formatting.h"
@@ -50,8 +51,8 @@ struct OpenedTask {
 }  // namespace
 
 TaskDetails::TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,
-                         platform::Form& frmMain)
-    : m_processes(processes), m_windows(windows), m_frmMain(frmMain) {}
+                         platform::Form& frmMain, tasks::ActionClock clock)
+    : m_processes(processes), m_windows(windows), m_frmMain(frmMain), m_clock(std::move(clock)) {}
 
 void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
                                   const platform::ReportList& eTaskList, platform::ReportList& TINF,
@@ -91,10 +92,15 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     std::int32_t detailRow = 4;
 
     if (opened != nullptr) {
+        const tasks::ActionDeadline deadline(m_clock, tasks::kActionLimit);
         auto threads = opened->threads();
         std::optional<std::string> note;
         platform::ThreadEntry thread;
         while (threads->next(thread)) {
+            if (deadline.passed()) {
+                note = walkNote(resources::StringId::ThreadsTimedOut, tasks::actionLimitText());
+                break;
+            }
             if (thread.owner == task.pid) {
                 TINF.appendRow(resources::LoadString(resources::StringId::Thread));
                 TINF.setCell(detailRow, 2, resources::HexHandle(thread.tid));
@@ -106,7 +112,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             // this run alone, since a second opening is turned away meanwhile.
             m_frmMain.processEvents();
         }
-        if (threads->cutShort())
+        if (!note && threads->cutShort())
             note = walkNote(resources::StringId::ThreadsLeftOut);
         if (note) {
             TINF.appendRow(*note);
@@ -118,11 +124,16 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     ++detailRow;
 
     if (opened != nullptr) {
+        const tasks::ActionDeadline deadline(m_clock, tasks::kActionLimit);
         auto modules = opened->modules();
         std::optional<std::string> note;
         int shownModules = 0;
         platform::ModuleEntry module;
         while (modules->next(module)) {
+            if (deadline.passed()) {
+                note = walkNote(resources::StringId::ModulesTimedOut, tasks::actionLimitText());
+                break;
+            }
             if (module.owner != task.pid)
                 continue;
             if (shownModules == MaxModuleRows) {

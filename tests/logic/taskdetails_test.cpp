@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -317,6 +318,30 @@ TEST_F(TaskDetailsTest, WalksThatEndEarlySaySoAfterTheirLastRow) {
     EXPECT_EQ(TINF.rows.back().text, "(more modules not listed: at most 2048 are shown)");
     // The walk stops at the first module it cannot show; the rest is never asked for.
     EXPECT_EQ(modules.log.fetches, MaxModuleRows + 1);
+}
+
+TEST_F(TaskDetailsTest, WalksPastTheirDeadlineEndWithWhatTheyHaveAndSaySo) {
+    std::chrono::steady_clock::time_point now;
+    TaskDetails slow(processes, windows, form, [&] { return now; });
+    // Each entry takes three seconds: the second is read at 6 s, past the 5 s.
+    threads.beforeEntry = [&](std::size_t) { now += std::chrono::seconds(3); };
+    modules.beforeEntry = [&](std::size_t) { now += std::chrono::seconds(3); };
+    Select(2);
+    slow.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+    const Rows expected{
+        {"Exefile", "editor", "/usr/bin"},
+        {"ProcessID", "000004d2", "8 (normal)"},
+        {"", "", ""},
+        {"Thread:", "000004d2", "8 (normal)"},
+        {"(more threads not listed: reading them took longer than 5 seconds)", "", ""},
+        {"", "", ""},
+        {"Modul:", "editor", "/usr/bin"},
+        {"(more modules not listed: reading them took longer than 5 seconds)", "", ""},
+    };
+    EXPECT_EQ(Shown(), expected);
+    // The opening goes on to the tree and gives the form back.
+    EXPECT_EQ(TFRM.keys(), (std::vector<std::string>{"M4D2", "S258"}));
+    EXPECT_FALSE(slow.isRunning());
 }
 
 }  // namespace

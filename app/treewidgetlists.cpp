@@ -2,15 +2,11 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "app/treewidgetlists.h"
 
-#include <QFontMetrics>
-#include <QFontMetricsF>
-#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
-#include <array>
-#include <utility>
-#include <vector>
+
+#include "app/columnfit.h"
 
 namespace pelorus::app {
 
@@ -18,13 +14,6 @@ namespace {
 
 /// How long appended rows may wait before the widget is told: about one frame.
 constexpr int kBatchMilliseconds = 16;
-
-/// The characters whose advances are added up in place of a layout: printable Latin.
-constexpr char16_t kLatinBegin = 0x20;
-constexpr char16_t kLatinEnd = 0x250;
-/// How much wider than the sum of its advances kerning may lay out a Latin text: a
-/// few per cent at most, so this bound is generous.
-constexpr qreal kLatinWidening = 1.1;
 
 }  // namespace
 
@@ -127,62 +116,14 @@ void TreeWidgetReportList::fitColumn(int index) {
 }
 
 int TreeWidgetReportList::widestText(int column) const {
-    // Laying out a text (itemising and shaping it) costs far more than adding up the
-    // advances of its characters. For Latin text, ligatures and kerning make the layout
-    // narrower than the sum, or wider by a few per cent at most. So the texts are laid
-    // out longest sum first, each distinct text once, until no sum left could beat the
-    // widest layout. Any other text (marks, joiners, other scripts, surrogates) is always
-    // laid out.
-    const QFontMetrics metrics(m_list.font());
-    const QFontMetricsF exactMetrics(m_list.font());
-    std::array<qreal, kLatinEnd> advances;
-    advances.fill(-1);
-    const auto latinSum = [&](const QString& text) -> qreal {
-        qreal sum = 0;
-        for (const QChar character : text) {
-            const char16_t code = character.unicode();
-            if (code < kLatinBegin || code >= kLatinEnd || (code >= 0x7f && code < 0xa0))
-                return -1;
-            qreal& advance = advances[code];
-            if (advance < 0)
-                advance = exactMetrics.horizontalAdvance(character);
-            sum += advance;
-        }
-        return sum;
-    };
-
-    QHash<QString, int> laidOut;
-    int widestRow = -1;
-    int widest = -1;
-    const auto layOut = [&](int row, const QString& text) {
-        auto found = laidOut.constFind(text);
-        if (found == laidOut.cend())
-            found = laidOut.insert(text, metrics.horizontalAdvance(text));
-        if (found.value() > widest || (found.value() == widest && row < widestRow)) {
-            widest = found.value();
-            widestRow = row;
-        }
-    };
-
+    // The texts are ranked by their advances and only the likely widest are laid out, a
+    // bounded number of them (app/columnfit.h).
     const int rows = m_list.topLevelItemCount();
-    std::vector<std::pair<qreal, int>> latin;
-    latin.reserve(static_cast<std::size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        const QString text = m_list.topLevelItem(row)->text(column);
-        const qreal sum = latinSum(text);
-        if (sum < 0)
-            layOut(row, text);
-        else
-            latin.emplace_back(sum, row);
-    }
-    std::sort(latin.begin(), latin.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [sum, row] : latin) {
-        if (sum * kLatinWidening + 1 < widest)
-            break;
-        layOut(row, m_list.topLevelItem(row)->text(column));
-    }
-    return widestRow;
+    QStringList texts;
+    texts.reserve(rows);
+    for (int row = 0; row < rows; ++row)
+        texts.append(m_list.topLevelItem(row)->text(column));
+    return app::widestText(texts, m_list.font()).row;
 }
 
 void TreeWidgetWindowTree::clear() {

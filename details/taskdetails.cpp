@@ -2,7 +2,10 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "details/taskdetails.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "details/windowtree.h"
 #include "resources/formatting.h"
@@ -27,6 +30,16 @@ private:
 
 /// What one opening shows of its row, copied out of the task tables before anything can
 /// yield: a refresh in the middle of the thread walk rewrites the tables.
+/// A process text as the detail list and the tree show it.
+std::string shownProcessText(std::string_view text) {
+    return resources::shownText(text, resources::MaxProcessTextLength);
+}
+
+/// The note row of a walk that ended before its end; `limit` fills its "$", if it has one.
+std::string walkNote(resources::StringId id, const std::string& limit = {}) {
+    return resources::replaceAll(resources::LoadString(id), "$", limit);
+}
+
 struct OpenedTask {
     platform::Pid pid = 0;
     std::string file;
@@ -38,8 +51,8 @@ struct OpenedTask {
 }  // namespace
 
 TaskDetails::TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,
-                         platform::Form& frmMain)
-    : m_processes(processes), m_windows(windows), m_frmMain(frmMain) {}
+                         platform::Form& frmMain, tasks::ActionClock clock)
+    : m_processes(processes), m_windows(windows), m_frmMain(frmMain), m_clock(std::move(clock)) {}
 
 void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
                                   const platform::ReportList& eTaskList, platform::ReportList& TINF,
@@ -70,8 +83,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
 
     TINF.clear();
     TINF.appendRow(resources::LoadString(resources::StringId::Exefile));
-    TINF.setCell(1, 2, resources::visibleText(task.file));
-    TINF.setCell(1, 3, resources::visibleText(task.location));
+    TINF.setCell(1, 2, shownProcessText(task.file));
+    TINF.setCell(1, 3, shownProcessText(task.location));
     TINF.appendRow(resources::LoadString(resources::StringId::ProcessId));
     TINF.setCell(2, 2, resources::HexHandle(task.pid));
     TINF.setCell(2, 3, resources::PriorityText(task.priority));
@@ -79,9 +92,15 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     std::int32_t detailRow = 4;
 
     if (opened != nullptr) {
+        const tasks::ActionDeadline deadline(m_clock, tasks::kActionLimit);
         auto threads = opened->threads();
+        std::optional<std::string> note;
         platform::ThreadEntry thread;
         while (threads->next(thread)) {
+            if (deadline.passed()) {
+                note = walkNote(resources::StringId::ThreadsTimedOut, tasks::actionLimitText());
+                break;
+            }
             if (thread.owner == task.pid) {
                 TINF.appendRow(resources::LoadString(resources::StringId::Thread));
                 TINF.setCell(detailRow, 2, resources::HexHandle(thread.tid));
@@ -93,22 +112,47 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             // this run alone, since a second opening is turned away meanwhile.
             m_frmMain.processEvents();
         }
+        if (!note && threads->cutShort())
+            note = walkNote(resources::StringId::ThreadsLeftOut);
+        if (note) {
+            TINF.appendRow(*note);
+            ++detailRow;
+        }
     }
 
     TINF.appendRow(std::string());
     ++detailRow;
 
     if (opened != nullptr) {
+        const tasks::ActionDeadline deadline(m_clock, tasks::kActionLimit);
         auto modules = opened->modules();
+        std::optional<std::string> note;
+        int shownModules = 0;
         platform::ModuleEntry module;
         while (modules->next(module)) {
+            if (deadline.passed()) {
+                note = walkNote(resources::StringId::ModulesTimedOut, tasks::actionLimitText());
+                break;
+            }
             if (module.owner != task.pid)
                 continue;
+            if (shownModules == MaxModuleRows) {
+                note =
+                    walkNote(resources::StringId::ModuleRowsLeftOut, std::to_string(MaxModuleRows));
+                break;
+            }
             const tasks::PathParts parts = tasks::splitPath(
                 tasks::pathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
-            TINF.setCell(detailRow, 2, resources::visibleText(parts.file));
-            TINF.setCell(detailRow, 3, resources::visibleText(parts.location));
+            TINF.setCell(detailRow, 2, shownProcessText(parts.file));
+            TINF.setCell(detailRow, 3, shownProcessText(parts.location));
+            ++detailRow;
+            ++shownModules;
+        }
+        if (!note && modules->cutShort())
+            note = walkNote(resources::StringId::ModulesLeftOut);
+        if (note) {
+            TINF.appendRow(*note);
             ++detailRow;
         }
     }
@@ -121,7 +165,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     // check (its PID maybe taken again) shows no windows, since they are found by PID.
     const bool processGone = opened == nullptr || !opened->stillRunning();
     m_openedWindows =
-        buildWindowTree(m_windows, TFRM, task.pid, resources::visibleText(task.file), processGone);
+        buildWindowTree(m_windows, TFRM, task.pid, shownProcessText(task.file), processGone);
     m_openedWindows.startTime = task.startTime;
 }
 

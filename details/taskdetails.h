@@ -8,9 +8,16 @@
 #include "platform/processsource.h"
 #include "platform/toolkit/toolkit.h"
 #include "platform/windowsystem.h"
+#include "tasks/actiondeadline.h"
 #include "tasks/tasktables.h"
 
 namespace pelorus::details {
+
+/// The most module rows an opening shows: as many as the task list has slots. A process
+/// that maps more files (tens of thousands are possible, each with a path of up to 4 KiB)
+/// gets these and a note that more were left out, where one row per file would hold the
+/// viewer's memory to whatever the process chose.
+inline constexpr int MaxModuleRows = 2048;
 
 /// Opens the process of the task list's selected row: the detail list (executable,
 /// PID and priority, threads, modules) and then the window tree.
@@ -28,10 +35,17 @@ namespace pelorus::details {
 /// meanwhile changes nothing of what it shows. A second opening meanwhile is ignored, so TINF and
 /// TFRM always describe one process. The lists themselves must outlive the run: the form defers
 /// closing and quitting while isRunning() is true.
+///
+/// Bounds: the thread walk and the module walk each end once tasks::kActionLimit has
+/// passed since they began, at most MaxModuleRows modules are shown, and a walk that its
+/// source cut short (at its own bound on threads or on bytes read) ends there too. Each
+/// walk that ended early leaves a note row after its last row, in place of the rows it
+/// left out; the note's text says which bound it was and carries no cells.
 class TaskDetails {
 public:
+    /// `clock` gives the walks their time (tests give their own).
     TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,
-                platform::Form& frmMain);
+                platform::Form& frmMain, tasks::ActionClock clock = tasks::steadyClock());
 
     /// Fills TINF and rebuilds TFRM for the selected row of `eTaskList`. Nothing
     /// selected: nothing changes. Events are handled after every thread entry; an
@@ -62,6 +76,7 @@ private:
     platform::ProcessSource& m_processes;
     platform::WindowSystem& m_windows;
     platform::Form& m_frmMain;
+    tasks::ActionClock m_clock;
     bool m_running = false;
     std::unique_ptr<platform::OpenedProcess> m_opened;
     OpenedWindows m_openedWindows;

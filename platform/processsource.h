@@ -36,11 +36,14 @@ public:
     /// Its threads in the system's order, each with its own base priority, each thread
     /// once. A thread that ends while it is read is skipped. The walk ends by itself
     /// however fast the process starts new threads: it delivers at most twice the
-    /// number the process had when it was opened (at least 64, at most 65,536).
+    /// number the process had when it was opened (at least 64, at most 65,536), and
+    /// says through cutShort() when more were listed.
     virtual std::unique_ptr<Snapshot<ThreadEntry>> threads() = 0;
 
-    /// The files loaded into it, each once, in the order of their first mapping.
-    /// Nothing when it has ended or refuses access.
+    /// The files loaded into it, each once, in the order of their first mapping, read as
+    /// they are asked for. Nothing when it has ended or refuses access. A walk may end at
+    /// a bound of the system's backend (on Linux, the bytes it reads of the maps file);
+    /// it then says so through cutShort().
     virtual std::unique_ptr<Snapshot<ModuleEntry>> modules() = 0;
 };
 
@@ -59,8 +62,10 @@ public:
 
     /// Opens the process that now has `pid`, if it is the one that started at
     /// `startTime` (as the last refresh recorded it). Null when no such process runs,
-    /// its start time cannot be read or differs (the PID now names a newer process), or
-    /// `pid` is below 0. On Linux no process has PID 0 either.
+    /// its start time cannot be read or differs (the PID now names a newer process), the
+    /// PID names a thread rather than a process (a thread of another process took it, even
+    /// within the same clock tick), or `pid` is below 0. On Linux no process has PID 0
+    /// either.
     virtual std::unique_ptr<OpenedProcess> open(Pid pid, StartTime startTime) = 0;
 
     /// How this system writes paths.

@@ -16,6 +16,11 @@ public:
     /// Delivers the next entry into `out` and returns true; returns false at the end or
     /// when the snapshot could not be taken, leaving `out` as it was. Never throws.
     virtual bool next(Entry& out) = 0;
+
+    /// Whether the walk ended at a bound of its own (how many entries or bytes it reads)
+    /// while the system had more to give. Asked once next() has returned false; false for
+    /// a walk that came to the system's end or could not be taken.
+    virtual bool cutShort() const { return false; }
 };
 
 /// A snapshot that delivers nothing: what a walk gets when the system refuses it.

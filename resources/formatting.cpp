@@ -2,6 +2,9 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "resources/formatting.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/types.h"
 #include "platform/utf8.h"
 #include "resources/strings.h"
@@ -10,10 +13,45 @@ namespace pelorus::resources {
 
 namespace {
 
-/// `text` as valid UTF-8 of at most the window texts' length, never cut inside a
-/// character.
+/// One range of hidden characters, first and last included.
+struct HiddenRange {
+    char32_t first;
+    char32_t last;
+};
+
+constexpr HiddenRange kHiddenRanges[] = {
+#include "resources/hiddencharacters.inc"
+};
+
+/// A window text as it is shown: cut to the window texts' length as it was read, never
+/// inside a character, and held to the same length once escaped.
 std::string windowTextPart(std::string_view text) {
-    return platform::sanitizeUtf8(text, platform::MaxWindowTextLength);
+    return shownText(platform::sanitizeUtf8(text, platform::MaxWindowTextLength),
+                     platform::MaxWindowTextLength);
+}
+
+/// Appends `cp` as the lists show it: itself, or for a hidden character "<U+", its code
+/// point in at least four upper-case hexadecimal digits and ">". Returns how many
+/// characters that took.
+std::size_t appendShown(std::string& out, char32_t cp) {
+    if (!isHiddenCharacter(cp)) {
+        platform::appendUtf8(out, cp);
+        return 1;
+    }
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out.append("<U+");
+    const int digits = cp > 0xFFFF ? (cp > 0xFFFFF ? 6 : 5) : 4;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out.push_back(kDigits[(cp >> shift) & 0xF]);
+    out.push_back('>');
+    return static_cast<std::size_t>(digits) + 4;
+}
+
+std::size_t codePoints(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        platform::decodeUtf8(text, pos);
+    return count;
 }
 
 }  // namespace
@@ -47,14 +85,14 @@ std::string WindowCaption(std::string_view title, std::string_view className,
                           std::uint32_t handle) {
     // The window system promises valid, cut texts; held to that here as well, since a
     // node text that is not UTF-8 or runs on without end would reach the tree control.
-    const std::string shownTitle = visibleText(windowTextPart(title));
+    const std::string shownTitle = windowTextPart(title);
     std::string caption;
     if (!shownTitle.empty()) {
         caption.append(shownTitle);
         caption.push_back(' ');
     }
     caption.push_back('(');
-    caption.append(visibleText(windowTextPart(className)));
+    caption.append(windowTextPart(className));
     caption.append(")   (");
     caption.append(std::to_string(static_cast<std::int32_t>(handle)));
     caption.push_back(')');
@@ -62,53 +100,44 @@ std::string WindowCaption(std::string_view title, std::string_view className,
 }
 
 bool isHiddenCharacter(char32_t cp) {
-    if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F))
-        return true;
-    switch (cp) {
-        case 0x00AD:  // soft hyphen
-        case 0x034F:  // combining grapheme joiner
-        case 0x061C:  // Arabic letter mark
-        case 0x115F:  // Hangul fillers
-        case 0x1160:
-        case 0x17B4:  // Khmer inherent vowels
-        case 0x17B5:
-        case 0x200B:  // zero width space
-        case 0x200E:  // left-to-right and right-to-left marks
-        case 0x200F:
-        case 0x2028:  // line and paragraph separators
-        case 0x2029:
-        case 0x3164:  // Hangul filler
-        case 0xFEFF:  // zero width no-break space (byte order mark)
-        case 0xFFA0:  // half-width Hangul filler
-            return true;
-        default:
-            break;
-    }
-    return (cp >= 0x180B && cp <= 0x180F) ||    // Mongolian selectors and vowel separator
-           (cp >= 0x202A && cp <= 0x202E) ||    // embeddings and overrides
-           (cp >= 0x2060 && cp <= 0x206F) ||    // word joiner, invisible operators, isolates
-           (cp >= 0xFFF9 && cp <= 0xFFFB) ||    // interlinear annotation
-           (cp >= 0x1D173 && cp <= 0x1D17A) ||  // musical format characters
-           (cp >= 0xE0000 && cp <= 0xE007F);    // tags
+    const auto after = std::upper_bound(
+        std::begin(kHiddenRanges), std::end(kHiddenRanges), cp,
+        [](char32_t value, const HiddenRange& range) { return value < range.first; });
+    return after != std::begin(kHiddenRanges) && cp <= std::prev(after)->last;
 }
 
 std::string visibleText(std::string_view text) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
+    while (pos < text.size())
+        appendShown(out, platform::decodeUtf8(text, pos));
+    return out;
+}
+
+std::string shownText(std::string_view text, std::size_t limit) {
+    const std::string marker = LoadString(StringId::CutMarker);
+    const std::size_t markerLength = codePoints(marker);
+    std::string out;
+    std::size_t shown = 0;
+    // The longest part of `out` that still leaves room for the marker.
+    std::size_t roomyBytes = 0;
+    std::string piece;
+    std::size_t pos = 0;
     while (pos < text.size()) {
-        const char32_t cp = platform::decodeUtf8(text, pos);
-        if (!isHiddenCharacter(cp)) {
-            platform::appendUtf8(out, cp);
-            continue;
+        piece.clear();
+        const std::size_t pieceLength = appendShown(piece, platform::decodeUtf8(text, pos));
+        if (shown + pieceLength > limit) {
+            if (limit < markerLength)
+                return {};
+            out.resize(roomyBytes);
+            out.append(marker);
+            return out;
         }
-        // "<U+" and at least four upper-case hexadecimal digits, as code points are written.
-        out.append("<U+");
-        const int digits = cp > 0xFFFF ? (cp > 0xFFFFF ? 6 : 5) : 4;
-        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-            out.push_back(kDigits[(cp >> shift) & 0xF]);
-        out.push_back('>');
+        out.append(piece);
+        shown += pieceLength;
+        if (shown + markerLength <= limit)
+            roomyBytes = out.size();
     }
     return out;
 }

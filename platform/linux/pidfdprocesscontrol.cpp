@@ -62,6 +62,11 @@ TerminateResult PidfdProcessControl::terminate(Pid pid, StartTime startTime) {
     const auto stat = procfs::parseStat(*statText);
     if (!stat || stat->startTime != startTime)
         return TerminateResult::Replaced;
+    // The directory of a thread that took the PID would pass on the signal to the whole
+    // process the thread belongs to.
+    if (!procfs::isThreadGroupLeader(process.get()))
+        return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
+                                                 : TerminateResult::Replaced;
 
     if (pidfdSendSignal(process.get(), SIGKILL) != 0)
         return failure(errno);

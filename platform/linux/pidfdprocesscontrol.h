@@ -30,7 +30,10 @@ namespace pelorus::platform {
 ///
 /// Two processes that take one PID within the same clock tick have equal start times and
 /// cannot be told apart, but the descriptor is opened before the start time is read, so
-/// a process that takes the PID after the check is never signalled.
+/// a process that takes the PID after the check is never signalled. A thread of another
+/// process that takes the PID is told apart all the same: its directory opens under its
+/// TID, but its status, read through the same descriptor, names its own process as the
+/// thread group, and a signal through it would end that whole process.
 class PidfdProcessControl final : public ProcessControl {
 public:
     /// `procRoot`: the /proc tree the task list was read from.
@@ -38,7 +41,8 @@ public:
 
     /// InvalidPid for pid <= 0 (nothing is looked up or signalled); NoSuchProcess when
     /// no process has the PID in the /proc tree or it ends meanwhile; Replaced when its
-    /// start time differs from `startTime` or cannot be read (nothing is signalled);
+    /// start time differs from `startTime` or cannot be read, or the PID names a thread of
+    /// another process (nothing is signalled);
     /// OutOfReach when it lives in a PID namespace the viewer cannot signal into;
     /// NotPermitted when the system refuses the SIGKILL; else Terminated. The descriptor
     /// is always closed.

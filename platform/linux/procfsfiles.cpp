@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/linux/procfsparse.h"
+
 namespace pelorus::platform::procfs {
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
@@ -90,6 +92,15 @@ std::optional<std::string> readFileAt(int dirFd, const char* name, std::size_t l
 std::optional<std::string> readRecordAt(int dirFd, const char* name) {
     const UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
     return readOpenedFile(fd, std::string::npos, /*shortReadEnds=*/true);
+}
+
+bool isThreadGroupLeader(int pidDirFd) {
+    const auto status = readFileAt(pidDirFd, "status", kStatusReadLimit);
+    if (!status)
+        return false;
+    errno = 0;
+    const auto tgid = statusNumber(*status, "Tgid");
+    return tgid && tgid == statusNumber(*status, "Pid");
 }
 
 std::optional<std::string> readLinkAt(int dirFd, const char* name) {

@@ -64,4 +64,13 @@ std::optional<std::string> readRecordAt(int dirFd, const char* name);
 /// bytes. nullopt with errno set when it is not a link or cannot be read.
 std::optional<std::string> readLinkAt(int dirFd, const char* name);
 
+/// Whether the /proc directory open as `pidDirFd` stands for a process rather than a
+/// thread: its status names the same number on its Pid and Tgid lines. A thread's
+/// directory is found under its TID too, though the root does not list it: a PID that a
+/// thread of another process has taken opens as that thread, whose thread group is its
+/// process. Read through the descriptor, so the answer is about the directory opened,
+/// whatever number the root gave it. False, with errno set, when the status cannot be
+/// read; false with errno 0 when it names another thread group or no numbers.
+bool isThreadGroupLeader(int pidDirFd);
+
 }  // namespace pelorus::platform::procfs

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_set>
+#include <utility>
 
 namespace pelorus::platform::procfs {
 namespace {
@@ -152,20 +152,45 @@ std::optional<std::string> mapsLinePath(std::string_view line) {
     return decodeNewlines(path);
 }
 
-std::vector<std::string> mapsPaths(std::string_view maps) {
-    std::vector<std::string> out;
-    std::unordered_set<std::string> seen;
-    std::size_t pos = 0;
-    while (pos < maps.size()) {
-        auto end = maps.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = maps.size();
-        if (auto path = mapsLinePath(maps.substr(pos, end - pos))) {
-            if (seen.insert(*path).second)
-                out.push_back(std::move(*path));
+void MapsPathReader::feed(std::string_view piece) {
+    // What was read already goes before the text is copied on, so that the held text
+    // stays within one line and one piece.
+    m_text.erase(0, m_lineStart);
+    m_lineStart = 0;
+    m_text.append(piece);
+}
+
+void MapsPathReader::finish() {
+    m_finished = true;
+}
+
+std::optional<std::string> MapsPathReader::next() {
+    while (m_lineStart < m_text.size()) {
+        auto end = m_text.find('\n', m_lineStart);
+        if (end == std::string::npos) {
+            if (!m_finished)
+                return std::nullopt;
+            end = m_text.size();
         }
-        pos = end + 1;
+        const std::string_view line =
+            std::string_view(m_text).substr(m_lineStart, end - m_lineStart);
+        m_lineStart = end + 1;
+        auto path = mapsLinePath(line);
+        if (path && !m_seen.contains(*path)) {
+            m_seen.insert(*path);
+            return path;
+        }
     }
+    return std::nullopt;
+}
+
+std::vector<std::string> mapsPaths(std::string_view maps) {
+    MapsPathReader reader;
+    reader.feed(maps);
+    reader.finish();
+    std::vector<std::string> out;
+    while (auto path = reader.next())
+        out.push_back(std::move(*path));
     return out;
 }
 
@@ -187,6 +212,25 @@ std::string fallbackPathText(int exeError, std::string_view cmdline, std::string
     bracketed.reserve(comm.size() + 2);
     bracketed.append("[").append(comm).append("]");
     return bracketed;
+}
+
+std::optional<std::int32_t> statusNumber(std::string_view status, std::string_view name) {
+    // Every line but the first follows a line feed; the first is the name's.
+    std::size_t at = 0;
+    for (;;) {
+        at = status.find('\n', at);
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        ++at;
+        const auto line = status.substr(at, status.find('\n', at) - at);
+        if (line.size() > name.size() && line.starts_with(name) && line[name.size()] == ':') {
+            auto value = line.substr(name.size() + 1);
+            const auto first = value.find_first_not_of(" \t");
+            if (first == std::string_view::npos)
+                return std::nullopt;
+            return parseNumber<std::int32_t>(value.substr(first));
+        }
+    }
 }
 
 std::optional<std::int32_t> parseId(std::string_view name) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/types.h"
@@ -49,6 +50,28 @@ std::int32_t basePriority(std::int32_t policy, std::int32_t nice);
 /// reads the same way and cannot be told apart). " (deleted)" is kept.
 std::optional<std::string> mapsLinePath(std::string_view line);
 
+/// The files named in a maps text that arrives in pieces, each once, in the order of its
+/// first line: a maps file can run to hundreds of megabytes (65,530 mappings of paths of
+/// 4 KiB), so it is never held whole. Holds the line that the last piece ended inside and
+/// each file named so far, once, to tell the files it has not named yet.
+class MapsPathReader {
+public:
+    /// Takes the next piece of the text.
+    void feed(std::string_view piece);
+    /// The text has ended: a last line without a line feed counts too.
+    void finish();
+    /// The next file that no earlier line named, if the pieces fed so far name one.
+    std::optional<std::string> next();
+    /// How many different files it has named.
+    std::size_t named() const { return m_seen.size(); }
+
+private:
+    std::string m_text;
+    std::size_t m_lineStart = 0;
+    bool m_finished = false;
+    std::unordered_set<std::string> m_seen;
+};
+
 /// Every file named in a maps text, each once, in the order of its first line.
 std::vector<std::string> mapsPaths(std::string_view maps);
 
@@ -71,6 +94,15 @@ bool exeLinkMayFallBack(int error);
 /// kCmdlineReadLimit bytes of the file: a first string that does not end within them is
 /// incomplete and is not taken as a path. Nothing is cut.
 std::string fallbackPathText(int exeError, std::string_view cmdline, std::string_view comm);
+
+/// The number on line `name` ("Pid", "Tgid") of a status file; nullopt when the text has
+/// no such line with a number. The kernel writes the process's name on the first line
+/// with its line feeds escaped, so no name can forge a line of its own.
+std::optional<std::int32_t> statusNumber(std::string_view status, std::string_view name);
+
+/// The most of a status file that is read for its Tgid and Pid lines, the fourth and the
+/// sixth: the name before them takes at most 128 bytes, escaped.
+inline constexpr std::size_t kStatusReadLimit = 1024;
 
 /// The number that a /proc entry name stands for: decimal digits only, 1 or above,
 /// within the 32-bit range; nullopt for every other name ("self", "sys", "12a").

@@ -83,8 +83,10 @@ public:
         : m_tasks(std::move(tasks)), m_owner(owner), m_limit(limit) {}
 
     bool next(ThreadEntry& out) override {
-        if (m_seen.size() >= m_limit)
+        if (m_seen.size() >= m_limit) {
+            m_cutShort = m_cutShort || anotherThreadListed();
             return false;
+        }
         while (const dirent* item = ::readdir(m_tasks.get())) {
             const auto tid = procfs::parseId(item->d_name);
             if (!tid || m_seen.contains(*tid))
@@ -105,30 +107,80 @@ public:
         return false;
     }
 
+    bool cutShort() const override { return m_cutShort; }
+
 private:
+    /// Whether the folder lists a thread that the walk has not delivered.
+    bool anotherThreadListed() {
+        while (const dirent* item = ::readdir(m_tasks.get())) {
+            const auto tid = procfs::parseId(item->d_name);
+            if (tid && !m_seen.contains(*tid))
+                return true;
+        }
+        return false;
+    }
+
     DirStream m_tasks;
     Pid m_owner;
     std::size_t m_limit;
     std::unordered_set<ThreadId> m_seen;
+    bool m_cutShort = false;
 };
 
+/// The files mapped into a process, read from its maps file in pieces as they are asked
+/// for, each once. A walk reads at most MaxMapsBytes of the file and then ends, cut short.
 class ModuleSnapshot final : public Snapshot<ModuleEntry> {
 public:
-    ModuleSnapshot(std::vector<std::string> paths, Pid owner)
-        : m_paths(std::move(paths)), m_owner(owner) {}
+    ModuleSnapshot(UniqueFd maps, Pid owner) : m_maps(std::move(maps)), m_owner(owner) {}
 
     bool next(ModuleEntry& out) override {
-        if (m_next == m_paths.size())
-            return false;
-        out.owner = m_owner;
-        out.path = std::move(m_paths[m_next++]);
-        return true;
+        for (;;) {
+            if (auto path = m_reader.next()) {
+                out.owner = m_owner;
+                out.path = std::move(*path);
+                return true;
+            }
+            if (m_ended)
+                return false;
+            readPiece();
+        }
     }
 
+    bool cutShort() const override { return m_cutShort; }
+
 private:
-    std::vector<std::string> m_paths;
-    std::size_t m_next = 0;
+    void readPiece() {
+        if (m_read >= MaxMapsBytes) {
+            // The rest is not read; a line cut by the bound names no file.
+            m_cutShort = true;
+            m_ended = true;
+            return;
+        }
+        m_piece.resize(std::min(kMapsPieceBytes, MaxMapsBytes - m_read));
+        ssize_t count = 0;
+        do {
+            count = ::read(m_maps.get(), m_piece.data(), m_piece.size());
+        } while (count < 0 && errno == EINTR);
+        if (count <= 0) {
+            // The end, or the process has gone: what was read stands.
+            m_reader.finish();
+            m_ended = true;
+            return;
+        }
+        m_read += static_cast<std::size_t>(count);
+        m_reader.feed(std::string_view(m_piece.data(), static_cast<std::size_t>(count)));
+    }
+
+    /// One read of the maps file: a few hundred lines.
+    static constexpr std::size_t kMapsPieceBytes = 64 * 1024;
+
+    UniqueFd m_maps;
     Pid m_owner;
+    procfs::MapsPathReader m_reader;
+    std::string m_piece;
+    std::size_t m_read = 0;
+    bool m_ended = false;
+    bool m_cutShort = false;
 };
 
 /// How many threads a walk delivers for a process that had `threadCount` at opening.
@@ -165,10 +217,10 @@ public:
     }
 
     std::unique_ptr<Snapshot<ModuleEntry>> modules() override {
-        const auto maps = procfs::readFileAt(m_directory.get(), "maps");
-        if (!maps)
+        UniqueFd maps(::openat(m_directory.get(), "maps", O_RDONLY | O_CLOEXEC | O_NOCTTY));
+        if (!maps.valid())
             return makeEmptySnapshot<ModuleEntry>();
-        return std::make_unique<ModuleSnapshot>(procfs::mapsPaths(*maps), m_pid);
+        return std::make_unique<ModuleSnapshot>(std::move(maps), m_pid);
     }
 
 private:
@@ -203,6 +255,10 @@ std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) 
         return nullptr;
     const auto stat = procfs::parseStat(*statText);
     if (!stat || stat->startTime != startTime)
+        return nullptr;
+    // A thread of another process that took the PID within the clock tick of the listed
+    // process's start has its start time; its status names its own process.
+    if (!procfs::isThreadGroupLeader(pidDir.get()))
         return nullptr;
     return std::make_unique<ProcfsOpenedProcess>(std::move(pidDir), pid, startTime,
                                                  stat->threadCount);

@@ -2,12 +2,20 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include "platform/processsource.h"
 
 namespace pelorus::platform {
+
+/// The most of a maps file that one module walk reads: 32 MiB. The kernel writes up to
+/// 65,530 mappings into it, each line up to about 4 KiB long with its path; the files of a
+/// real process take well under a megabyte. A walk that reaches the bound ends there, cut
+/// short, so a process that maps one long path tens of thousands of times costs a read of
+/// this much at most, never of the hundreds of megabytes it could make the file.
+inline constexpr std::size_t MaxMapsBytes = 32 * 1024 * 1024;
 
 /// Processes read from a /proc tree. The root is a parameter so that tests can point it
 /// at a tree of their own; every read is relative to it.

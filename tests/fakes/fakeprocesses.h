@@ -26,13 +26,16 @@ struct SnapshotLog {
 
 /// Delivers a copy of the given entries in order. `beforeEntry` (when set) runs before
 /// each entry is delivered, with its index, so that a test can act in the middle of a
-/// walk.
+/// walk. `cutShort` is what it says of its end.
 template <class Entry>
 class FakeSnapshot final : public platform::Snapshot<Entry> {
 public:
     FakeSnapshot(std::vector<Entry> entries, std::function<void(std::size_t)> beforeEntry,
-                 SnapshotLog& log)
-        : m_entries(std::move(entries)), m_beforeEntry(std::move(beforeEntry)), m_log(log) {
+                 SnapshotLog& log, bool cutShort = false)
+        : m_entries(std::move(entries)),
+          m_beforeEntry(std::move(beforeEntry)),
+          m_log(log),
+          m_cutShort(cutShort) {
         ++m_log.taken;
     }
     ~FakeSnapshot() override { ++m_log.released; }
@@ -48,11 +51,13 @@ public:
         out = m_entries[m_next++];
         return true;
     }
+    bool cutShort() const override { return m_cutShort; }
 
 private:
     std::vector<Entry> m_entries;
     std::function<void(std::size_t)> m_beforeEntry;
     SnapshotLog& m_log;
+    bool m_cutShort;
     std::size_t m_next = 0;
 };
 
@@ -61,10 +66,13 @@ class FakeThreadSource {
 public:
     std::unique_ptr<platform::Snapshot<platform::ThreadEntry>> threads(platform::Pid pid) {
         requested.push_back(pid);
-        return std::make_unique<FakeSnapshot<platform::ThreadEntry>>(entries, beforeEntry, log);
+        return std::make_unique<FakeSnapshot<platform::ThreadEntry>>(entries, beforeEntry, log,
+                                                                     cutShort);
     }
 
     std::vector<platform::ThreadEntry> entries;
+    /// Whether the walk says it ended at a bound of its own.
+    bool cutShort = false;
     std::function<void(std::size_t)> beforeEntry;
     SnapshotLog log;
     std::vector<platform::Pid> requested;
@@ -75,10 +83,13 @@ class FakeModuleSource {
 public:
     std::unique_ptr<platform::Snapshot<platform::ModuleEntry>> modules(platform::Pid pid) {
         requested.push_back(pid);
-        return std::make_unique<FakeSnapshot<platform::ModuleEntry>>(entries, beforeEntry, log);
+        return std::make_unique<FakeSnapshot<platform::ModuleEntry>>(entries, beforeEntry, log,
+                                                                     cutShort);
     }
 
     std::vector<platform::ModuleEntry> entries;
+    /// Whether the walk says it ended at a bound of its own.
+    bool cutShort = false;
     std::function<void(std::size_t)> beforeEntry;
     SnapshotLog log;
     std::vector<platform::Pid> requested;

@@ -150,6 +150,22 @@ TEST(PidfdProcessControl, APidTakenByANewerProcessIsLeftAlone) {
     EXPECT_EQ(values["signal"], SIGKILL);
 }
 
+// A thread of another process takes the listed PID within the listed process's clock
+// tick: same start time, but its status names its own process. Neither the opening nor
+// Kill takes it for the listed process, and its process lives on.
+TEST(PidfdProcessControl, APidTakenByAThreadIsNeitherOpenedNorKilled) {
+    std::map<std::string, int> values;
+    std::string skip;
+    ASSERT_NO_FATAL_FAILURE(runScene("pelorus_test_pidthread", values, skip));
+    if (!skip.empty())
+        GTEST_SKIP() << skip;
+    EXPECT_GT(values["taken"], 0);
+    EXPECT_EQ(values["opened"], 0);
+    EXPECT_EQ(values["rows"], 4) << "the four rows of a process that has ended";
+    EXPECT_EQ(values["kill"], static_cast<int>(TerminateResult::Replaced));
+    EXPECT_EQ(values["hostalive"], 1);
+}
+
 // The viewer in a PID namespace of its own, reading the /proc of the one above.
 TEST(PidfdProcessControl, KillReachesTheListedProcessOrNoneFromAnotherPidNamespace) {
     std::map<std::string, int> values;

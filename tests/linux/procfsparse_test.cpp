@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pelorus::platform::procfs {
@@ -125,6 +127,51 @@ TEST(ProcfsMaps, KeepsFilesOnceInOrderOfFirstMapping) {
     EXPECT_EQ(mapsPaths(maps), (std::vector<std::string>{"/usr/bin/cat", "/lib/libc.so.6",
                                                          "/tmp/libgone.so (deleted)",
                                                          "/dev/dri/card0", "/lib/last.so"}));
+}
+
+// The same text in pieces of every size gives the same files: lines cut anywhere, even
+// inside "\\012" or at the line feed, are put together before they are read.
+TEST(ProcfsMaps, TextInPiecesGivesTheSameFilesAsWhole) {
+    const std::string maps =
+        "55d0-55d1 r--p 00000000 fd:01 1234    /usr/bin/cat\n"
+        "7f1a-7f1b r--p 00000000 fd:01 93      /opt/new\\012line/libnl.so\n"
+        "7f1b-7f1c rw-p 00000000 00:00 0       [heap]\n"
+        "7f1c-7f1d r--p 00000000 fd:01 93      /opt/new\\012line/libnl.so\n"
+        "7f1d-7f1e r--p 00000000 fd:01 5678    /lib/last.so";
+    const std::vector<std::string> whole = {"/usr/bin/cat", "/opt/new\nline/libnl.so",
+                                            "/lib/last.so"};
+    ASSERT_EQ(mapsPaths(maps), whole);
+    for (std::size_t size = 1; size <= maps.size(); ++size) {
+        MapsPathReader reader;
+        std::vector<std::string> files;
+        for (std::size_t at = 0; at < maps.size(); at += size) {
+            reader.feed(std::string_view(maps).substr(at, size));
+            while (auto file = reader.next())
+                files.push_back(std::move(*file));
+        }
+        // The last line has no line feed: it counts once the text has ended.
+        EXPECT_EQ(files.size(), 2U) << size;
+        reader.finish();
+        while (auto file = reader.next())
+            files.push_back(std::move(*file));
+        EXPECT_EQ(files, whole) << size;
+        EXPECT_EQ(reader.named(), 3U);
+    }
+}
+
+TEST(ProcfsStatus, NumbersOfTheirOwnLinesOnly) {
+    const std::string status =
+        "Name:\tevil\\nPid:\t1\nUmask:\t0022\nState:\tS (sleeping)\nTgid:\t4321\n"
+        "Ngid:\t0\nPid:\t4325\nPPid:\t77\nTracerPid:\t0\n";
+    EXPECT_EQ(statusNumber(status, "Tgid"), 4321);
+    // Not the name's "Pid:", which the kernel writes escaped on the first line, nor PPid's.
+    EXPECT_EQ(statusNumber(status, "Pid"), 4325);
+    EXPECT_EQ(statusNumber(status, "PPid"), 77);
+    EXPECT_FALSE(statusNumber(status, "Gid"));
+    EXPECT_FALSE(statusNumber("Pid:\t5\n", "Pid"));  // the first line is the name's
+    EXPECT_FALSE(statusNumber("Name:\tx\nPid:\t\n", "Pid"));
+    EXPECT_FALSE(statusNumber("Name:\tx\nPid:\t12x\n", "Pid"));
+    EXPECT_EQ(statusNumber("Name:\tx\nPid:\t12", "Pid"), 12);  // cut after the number
 }
 
 TEST(ProcfsMaps, PathsKeepSpacesAndGetTheirNewlinesBack) {

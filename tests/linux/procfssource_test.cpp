@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/pidfdprocesscontrol.h"
 #include "tests/linux/procfstestsupport.h"
 #include "tests/linux/threadprogram.h"
 #include "tests/support/xserver.h"
@@ -231,6 +232,30 @@ TEST(ProcfsRoots, EmptyMissingAndUnreadableRootsDeliverNothing) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     }
     ::chmod(locked.c_str(), 0755);
+}
+
+// /proc opens a thread's directory under the thread's number, though it lists processes
+// only: a PID that a thread of another process took, with the start time of the process
+// that had it, is opened as no process and ended as none.
+TEST(ProcfsRoots, AThreadsDirectoryIsNoProcess) {
+    TempDir root;
+    const auto thread = root.path() / "4243";
+    fs::create_directory(thread);
+    writeText(thread / "stat", "4243 (worker) S 1 0 0 0 0 0 0 0 0 0 0 0 0 0 20 0 1 0 9\n");
+    const std::string head = "Name:\tworker\nUmask:\t0022\nState:\tS (sleeping)\n";
+    writeText(thread / "status", head + "Tgid:\t4200\nNgid:\t0\nPid:\t4243\n");
+    ProcfsSource source(root.path().string());
+    PidfdProcessControl control(root.path().string());
+    EXPECT_FALSE(source.open(4243, 9));
+    EXPECT_EQ(control.terminate(4243, 9), TerminateResult::Replaced);
+
+    // The same directory as its own thread group is a process.
+    writeText(thread / "status", head + "Tgid:\t4243\nNgid:\t0\nPid:\t4243\n");
+    EXPECT_TRUE(source.open(4243, 9));
+    // Without a status, nothing tells: nothing is opened.
+    fs::remove(thread / "status");
+    EXPECT_FALSE(source.open(4243, 9));
+    EXPECT_EQ(control.terminate(4243, 9), TerminateResult::NoSuchProcess);
 }
 
 TEST(ProcfsRealProcesses, StartedChildrenAreFoundWithTheirPathPriorityAndStartTime) {

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tasks/kill.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakeprocesses.h"
 
@@ -19,6 +21,7 @@ using testing::FakeProcessSource;
 using testing::FakeReportList;
 
 const std::string kFFFD = "\xEF\xBF\xBD";
+const std::string kCut = "\xE2\x80\xA6";  // the cut marker, an ellipsis
 
 class RefreshTest : public ::testing::Test {
 protected:
@@ -160,6 +163,67 @@ TEST_F(RefreshTest, HostilePathTexts) {
     EXPECT_EQ(Rows(), expected);
     // The row shows the newline escaped; the table keeps it as read.
     EXPECT_EQ(tables->TaskFile[5], "new\nline (deleted)");
+}
+
+// A command line of stacked combining marks, as any user can start a process with: the
+// list shows it held to its length and marked, the table keeps it whole.
+TEST_F(RefreshTest, LongTextsAreShownHeldToTheirLengthAndMarked) {
+    std::string marks;
+    for (int i = 0; i < 2000; ++i)
+        marks += "\xCC\x81";  // U+0301
+    const std::string folder = "/" + std::string(600, 'd');
+    source.add(1, 8, "/a" + marks);
+    source.add(2, 8, folder + "/" + std::string(255, 'f'));
+    source.add(3, 8, "/x/" + std::string(600, '\x1b'));
+    Refresh();
+
+    std::string shownMarks = "a";
+    for (int i = 0; i < 510; ++i)
+        shownMarks += "\xCC\x81";
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.rows[0].text, shownMarks + kCut);  // 512 characters, the mark the last
+    EXPECT_EQ(tables->TaskFile[0], "a" + marks);
+    EXPECT_EQ(list.rows[1].text, std::string(255, 'f'));  // a file name is never cut
+    EXPECT_EQ(list.rows[1].column3, "/" + std::string(510, 'd') + kCut);
+    EXPECT_EQ(tables->TaskLocation[1], folder);
+    std::string escapes;
+    // 63 escapes of eight characters take 504; a 64th would leave no room for the mark.
+    for (int i = 0; i < 63; ++i)
+        escapes += "<U+001B>";
+    EXPECT_EQ(list.rows[2].text, escapes + kCut);
+}
+
+// A refresh that reads slowly: each process takes two seconds of the test's own clock.
+TEST_F(RefreshTest, ARefreshPastItsDeadlineEndsWithWhatItHasAndSaysSo) {
+    for (int pid = 1; pid <= 6; ++pid)
+        source.add(pid, 8, "/bin/p" + std::to_string(pid));
+    std::chrono::steady_clock::time_point now;
+    source.beforeEntry = [&](std::size_t) { now += std::chrono::seconds(2); };
+    RefreshTaskList(*tables, source, list, form, [&] { return now; });
+
+    // Read at 2 s and 4 s; the third came at 6 s, past the 5 s: left out, and said so.
+    EXPECT_EQ(tables->TaskCount, 2);
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.rows[1].text, "p2");
+    EXPECT_EQ(list.rows[2].text,
+              "(not all processes are listed: listing them took longer than 5 seconds)");
+    EXPECT_FALSE(list.rows[2].column2Set || list.rows[2].column3Set);
+    EXPECT_EQ(source.log.fetches, 3);
+    EXPECT_EQ(source.log.released, 1);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"disable", "enable"}));
+
+    // The note belongs to no slot: Kill passes over it, even selected.
+    testing::FakeProcessControl control;
+    list.selected = {1, 3};
+    killSelectedTasks(*tables, list, control);
+    EXPECT_EQ(control.calls.size(), 1U);
+
+    // The next refresh clears the list, note and all, even when it finds no process.
+    source.entries.clear();
+    source.beforeEntry = nullptr;
+    Refresh();
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(list.clears, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -313,6 +314,58 @@ TEST_F(TaskDetailsTest, AFailingEventPassEndsTheRunAndReleasesTheGuard) {
     form.onProcessEvents = nullptr;
     Open();
     EXPECT_EQ(Shown(), EditorRows());
+}
+
+// Each way a walk can end before its end leaves one note after its last row, in place of
+// what it left out: the source's own bound, the cap on module rows, the deadline.
+TEST_F(TaskDetailsTest, WalksThatEndEarlySaySoAfterTheirLastRow) {
+    threads.cutShort = true;
+    modules.cutShort = true;
+    Select(2);
+    Open();
+    Rows expected = EditorRows();
+    expected.insert(expected.begin() + 5, {"(more threads not listed)", "", ""});
+    expected.push_back({"(more modules not listed)", "", ""});
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_FALSE(TINF.rows[5].column2Set || TINF.rows[5].column3Set);
+
+    // More modules than rows: the first MaxModuleRows, then the note with the number.
+    threads.cutShort = false;
+    modules.cutShort = false;
+    modules.entries.clear();
+    for (int i = 0; i < MaxModuleRows + 500; ++i)
+        modules.entries.push_back({kEditor, "/lib/m" + std::to_string(i) + ".so"});
+    modules.log = {};
+    Open();
+    ASSERT_EQ(TINF.rowCount(), 4 + 2 + MaxModuleRows + 1);
+    EXPECT_EQ(TINF.rows[6 + MaxModuleRows - 1].column2, "m2047.so");
+    EXPECT_EQ(TINF.rows.back().text, "(more modules not listed: at most 2048 are shown)");
+    // The walk stops at the first module it cannot show; the rest is never asked for.
+    EXPECT_EQ(modules.log.fetches, MaxModuleRows + 1);
+}
+
+TEST_F(TaskDetailsTest, WalksPastTheirDeadlineEndWithWhatTheyHaveAndSaySo) {
+    std::chrono::steady_clock::time_point now;
+    TaskDetails slow(processes, windows, form, [&] { return now; });
+    // Each entry takes three seconds: the second is read at 6 s, past the 5 s.
+    threads.beforeEntry = [&](std::size_t) { now += std::chrono::seconds(3); };
+    modules.beforeEntry = [&](std::size_t) { now += std::chrono::seconds(3); };
+    Select(2);
+    slow.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+    const Rows expected{
+        {"Exefile", "editor", "/usr/bin"},
+        {"ProcessID", "000004d2", "8 (normal)"},
+        {"", "", ""},
+        {"Thread:", "000004d2", "8 (normal)"},
+        {"(more threads not listed: reading them took longer than 5 seconds)", "", ""},
+        {"", "", ""},
+        {"Modul:", "editor", "/usr/bin"},
+        {"(more modules not listed: reading them took longer than 5 seconds)", "", ""},
+    };
+    EXPECT_EQ(Shown(), expected);
+    // The opening goes on to the tree and gives the form back.
+    EXPECT_EQ(TFRM.keys(), (std::vector<std::string>{"M4D2", "S258"}));
+    EXPECT_FALSE(slow.isRunning());
 }
 
 }  // namespace

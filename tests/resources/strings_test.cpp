@@ -37,6 +37,8 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {210, "Task (filename)"},
         {211, "ProcID"},
         {212, "Location"},
+        {220, "\u2026"},
+        {221, "(not all processes are listed: listing them took longer than $ seconds)"},
         {300, "Information"},
         {310, "Property"},
         {311, "Filename / TdID"},
@@ -50,6 +52,11 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {332, "13 (high)"},
         {333, "24 (realtime)"},
         {334, "$ (\?\?\?)"},
+        {340, "(more threads not listed)"},
+        {341, "(more modules not listed)"},
+        {342, "(more modules not listed: at most $ are shown)"},
+        {343, "(more threads not listed: reading them took longer than $ seconds)"},
+        {344, "(more modules not listed: reading them took longer than $ seconds)"},
         {400, "Windows (& windowlike controls)"},
         {401, "&Show"},
         {402, "&Hide"},
@@ -91,7 +98,8 @@ TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
 TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
         const std::string loaded = load(id);
-        const bool dollar = id == 101 || id == 102 || id == 334;
+        const bool dollar =
+            id == 101 || id == 102 || id == 221 || id == 334 || (id >= 342 && id <= 344);
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+//
+// The main window as a screen reader meets it over the accessibility bus: a private X
+// server and accessibility bus (started by the test main), the window in this process,
+// and a screen reader in another (tests/desktop/helpers/screenreader.cpp) that the test
+// starts, talks to a command at a time and ends by its PID.
+//
+// PELORUS_SCREENREADER_RECORD=1 writes what the reader meets to the recorded transcript
+// instead of comparing with it (see TheListsReadAsRecorded).
+// PELORUS_SCREENREADER_ROUNDS sets the soak's rounds.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/frmmain.h"
+#include "tests/forms/formtesting.h"
+#include "tests/support/xserver.h"
+
+namespace pelorus::testing {
+namespace {
+
+constexpr const char* kTranscript = PELORUS_SOURCE_DIR "/tests/desktop/fixtures/screenreader.txt";
+
+/// The screen reader process, asked a command at a time. While it works this process
+/// handles its events, so that the window answers the reader's questions.
+class ScreenReader {
+public:
+    ScreenReader() {
+        m_process = ChildProcess::startConversing(
+            {PELORUS_SCREENREADER, "--pid", std::to_string(::getpid())});
+        const auto greeting = answer("", [](const std::string& line) { return line == "ready"; });
+        m_ready = !greeting.empty() && greeting.back() == "ready";
+    }
+    ~ScreenReader() {
+        // The end of its input ends it; the PID ends it if it does not.
+        m_process.end();
+    }
+    ScreenReader(const ScreenReader&) = delete;
+    ScreenReader& operator=(const ScreenReader&) = delete;
+
+    bool ready() const { return m_ready; }
+
+    /// The lines of the reader's answer to `command`, the closing "end" left out.
+    std::vector<std::string> ask(const std::string& command) {
+        auto lines = answer(command, [](const std::string& line) { return line == "end"; });
+        if (!lines.empty() && lines.back() == "end")
+            lines.pop_back();
+        return lines;
+    }
+
+    /// Reads every cell of every list; the count of cells read, -1 when it failed.
+    long readAll() {
+        const auto lines =
+            answer("read", [](const std::string& line) { return line.starts_with("read "); });
+        if (lines.empty() || !lines.back().starts_with("read "))
+            return -1;
+        return std::stol(lines.back().substr(5));
+    }
+
+private:
+    template <typename Last>
+    std::vector<std::string> answer(const std::string& command, Last isLast) {
+        std::vector<std::string> lines;
+        if (!command.empty() && !m_process.writeLine(command))
+            return lines;
+        QEventLoop loop;
+        QSocketNotifier output(m_process.outputFd(), QSocketNotifier::Read);
+        bool done = false;
+        const auto take = [&] {
+            while (auto line = m_process.takeLine()) {
+                lines.push_back(*line);
+                if (isLast(*line) || line->starts_with("error")) {
+                    done = true;
+                    break;
+                }
+            }
+            // A reader that ended says no more.
+            if (done || m_process.reapIfEnded())
+                loop.quit();
+        };
+        QObject::connect(&output, &QSocketNotifier::activated, &loop, take);
+        // A hung reader fails the test; it does not hang it.
+        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+        take();
+        if (!done)
+            loop.exec();
+        return lines;
+    }
+
+    ChildProcess m_process;
+    bool m_ready = false;
+};
+
+std::vector<std::string> fileLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+/// Processes 100, 200 and 300; 200 has two threads, two libraries and windows nested
+/// three deep, with a window beside them.
+void addScene(FakePlatform& platform) {
+    addThreeProcesses(platform);
+    platform.modules.entries = {{200, "/usr/lib/beta"}, {200, "/usr/lib/libc.so.6"}};
+    platform.windows.add(10, 1, 200, "Beta main", "BetaClass");
+    platform.windows.add(11, 10, 200, "Tools", "Panel");
+    platform.windows.add(12, 11, 200, "OK", "Button");
+    platform.windows.add(13, 10, 200, "", "Edit", true);
+    platform.windows.add(20, 1, 200, "Beta help", "BetaClass", true);
+}
+
+TEST(ScreenReaderOverTheBus, TheListsReadAsRecorded) {
+    FakePlatform platform;
+    addScene(platform);
+    auto form = showLoadedForm(platform);
+    QTreeWidget& tasks = *form->eTaskList();
+    tasks.setFocus();
+    tasks.setCurrentItem(tasks.topLevelItem(1));
+    form->ShowTaskDetails();
+    ASSERT_TRUE(waitUntil([&] { return !form->isOpening(); }));
+    tasks.setFocus();
+
+    ScreenReader reader;
+    ASSERT_TRUE(reader.ready());
+    std::vector<std::string> transcript = reader.ask("dump");
+
+    // What the reader hears as the selection moves and the tree is walked.
+    reader.ask("listen");
+    tasks.setCurrentItem(tasks.topLevelItem(2));
+    form->TFRM()->setFocus();
+    form->TFRM()->setCurrentItem(form->TFRM()->topLevelItem(0)->child(0));
+    transcript.push_back("-- events");
+    const auto events = reader.ask("events");
+    transcript.insert(transcript.end(), events.begin(), events.end());
+
+    const char* record = std::getenv("PELORUS_SCREENREADER_RECORD");
+    if (record != nullptr && std::string(record) == "1") {
+        std::ofstream file(kTranscript);
+        for (const auto& line : transcript)
+            file << line << '\n';
+        GTEST_SKIP() << "recorded " << transcript.size() << " lines to " << kTranscript;
+    }
+    const auto recorded = fileLines(kTranscript);
+    ASSERT_FALSE(recorded.empty()) << kTranscript;
+    for (std::size_t i = 0; i < std::max(recorded.size(), transcript.size()); ++i) {
+        const std::string want = i < recorded.size() ? recorded[i] : "<nothing>";
+        const std::string got = i < transcript.size() ? transcript[i] : "<nothing>";
+        ASSERT_EQ(got, want) << "line " << i + 1 << " of " << kTranscript;
+    }
+}
+
+}  // namespace
+}  // namespace pelorus::testing

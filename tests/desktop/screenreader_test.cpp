@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/frmmain.h"
+#include "app/listaccessibility.h"
 #include "tests/forms/formtesting.h"
 #include "tests/support/xserver.h"
 
@@ -104,6 +105,24 @@ private:
     bool m_ready = false;
 };
 
+/// The resident set of this process.
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+/// Whether this build runs under AddressSanitizer, whose quarantine keeps freed memory
+/// resident for a while.
+constexpr bool kAddressSanitizer =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#else
+    false;
+#endif
+
 std::vector<std::string> fileLines(const std::string& path) {
     std::ifstream file(path);
     std::vector<std::string> lines;
@@ -161,6 +180,47 @@ TEST(ScreenReaderOverTheBus, TheListsReadAsRecorded) {
         const std::string want = i < recorded.size() ? recorded[i] : "<nothing>";
         const std::string got = i < transcript.size() ? transcript[i] : "<nothing>";
         ASSERT_EQ(got, want) << "line " << i + 1 << " of " << kTranscript;
+    }
+}
+
+TEST(ScreenReaderOverTheBus, ReadingEveryCellAfterEveryRefreshKeepsTheMemoryFlat) {
+    const char* rounds = std::getenv("PELORUS_SCREENREADER_ROUNDS");
+    const long count = rounds != nullptr && std::atol(rounds) > 0 ? std::atol(rounds)
+                       : kAddressSanitizer                        ? 60
+                                                                  : 200;
+    constexpr int kRows = 300;
+    FakePlatform platform;
+    for (int i = 0; i < kRows; ++i)
+        platform.processes.add(1000 + i, 8, "/usr/bin/task" + std::to_string(i));
+    auto form = showLoadedForm(platform);
+    QTreeWidget& tasks = *form->eTaskList();
+    ScreenReader reader;
+    ASSERT_TRUE(reader.ready());
+
+    long warm = 0;
+    int next = 1000 + kRows;
+    for (long round = 1; round <= count; ++round) {
+        // One process ends and another starts between two refreshes.
+        platform.processes.entries.erase(platform.processes.entries.begin());
+        platform.processes.add(next, 8, "/usr/bin/task" + std::to_string(next));
+        ++next;
+        form->eButton_Click(static_cast<int>(platform::ButtonIndex::Refresh));
+        ASSERT_TRUE(waitUntil([&] { return tasks.topLevelItemCount() == kRows; }));
+        ASSERT_EQ(reader.readAll(), kRows * 3) << "round " << round;
+        // Every cell was asked for twice (by its place and as a child): one object each.
+        ASSERT_EQ(app::accessibleListCellCount(), kRows * 3) << "round " << round;
+        if (round == count / 10)
+            warm = residentKiB();
+    }
+    const long end = residentKiB();
+    std::printf(
+        "screen reader soak: %ld refreshes of %d rows, each read whole; rss after "
+        "warm-up %ld KiB, at the end %ld KiB\n",
+        count, kRows, warm, end);
+    // AddressSanitizer keeps freed blocks resident in its quarantine: there the leak
+    // checker at exit stands in for the resident set.
+    if (!kAddressSanitizer) {
+        EXPECT_LE(end, warm + std::max(4096L, warm / 10));
     }
 }
 

@@ -19,6 +19,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QMap>
 #include <QObject>
@@ -362,23 +363,67 @@ void Reader::dump() {
 }
 
 void Reader::read() {
+    // The questions go out together and the answers are taken as they come, as a reader
+    // that reads ahead does: the application answers one at a time all the same.
+    const auto askAll = [this](const QList<QDBusMessage>& questions) {
+        QList<QDBusPendingCall> pending;
+        pending.reserve(questions.size());
+        for (const QDBusMessage& question : questions)
+            pending.append(m_bus.asyncCall(question, kCallTimeout));
+        QList<QDBusMessage> answers;
+        answers.reserve(pending.size());
+        for (QDBusPendingCall& call : pending) {
+            call.waitForFinished();
+            answers.append(call.reply());
+        }
+        return answers;
+    };
+    const auto question = [](const Ref& ref, const char* interface, const char* method,
+                             const QVariantList& arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            ref.service, ref.path, QString::fromLatin1(interface), QString::fromLatin1(method));
+        message.setArguments(arguments);
+        return message;
+    };
+    const auto nameOf = [&](const Ref& ref) {
+        return question(ref, "org.freedesktop.DBus.Properties", "Get",
+                        {QString::fromLatin1(kAccessible), QStringLiteral("Name")});
+    };
     long cells = 0;
     for (const Ref& list : m_lists) {
         const int rows = property(list, kTable, "NRows").toInt();
         const int columns = property(list, kTable, "NColumns").toInt();
+        QList<QDBusMessage> headers;
         for (int column = 0; column < columns; ++column)
-            property(toRef(value(list, kTable, "GetColumnHeader", {column})), kAccessible, "Name");
+            headers.append(question(list, kTable, "GetColumnHeader", {column}));
+        QList<QDBusMessage> headerNames;
+        for (const QDBusMessage& answer : askAll(headers)) {
+            const Ref header = toRef(answer.arguments().value(0));
+            if (!header.isNull())
+                headerNames.append(nameOf(header));
+        }
+        askAll(headerNames);
+        QList<QDBusMessage> questions;
         for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < columns; ++column) {
-                const Ref cell = toRef(value(list, kTable, "GetAccessibleAt", {row, column}));
-                property(cell, kAccessible, "Name");
+            for (int column = 0; column < columns; ++column)
+                questions.append(question(list, kTable, "GetAccessibleAt", {row, column}));
+        }
+        QList<QDBusMessage> names;
+        for (const QDBusMessage& answer : askAll(questions)) {
+            const Ref cell = toRef(answer.arguments().value(0));
+            if (!cell.isNull())
+                names.append(nameOf(cell));
+        }
+        for (const QDBusMessage& answer : askAll(names)) {
+            if (answer.type() == QDBusMessage::ReplyMessage)
                 ++cells;
-            }
         }
+        QList<QDBusMessage> children;
         for (const Ref& child : toRefs(value(list, kAccessible, "GetChildren"))) {
-            property(child, kAccessible, "Name");
-            value(child, kAccessible, "GetState");
+            children.append(nameOf(child));
+            children.append(question(child, kAccessible, "GetState", {}));
         }
+        askAll(children);
     }
     std::printf("read %ld\n", cells);
 }

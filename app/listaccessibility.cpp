@@ -165,6 +165,53 @@ private:
     int m_column;
 };
 
+/// What a list answers for a place that holds no cell. Qt's bridge asks the table for a
+/// cell at a row and column a reader names and reads that cell's place and selection
+/// without looking whether there is one: a reader naming a row past the last would crash
+/// the viewer. Asked there, a list answers with this: no row, no column, not selected.
+/// One per list.
+class NoCell final : public QAccessibleInterface, public QAccessibleTableCellInterface {
+public:
+    explicit NoCell(QTreeView* view) : m_view(view) {}
+
+    bool isValid() const override { return false; }
+    QObject* object() const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_view.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text) const override { return {}; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return {}; }
+    QAccessible::Role role() const override { return QAccessible::NoRole; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.invalid = true;
+        state.invisible = true;
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TableCellInterface
+                   ? static_cast<QAccessibleTableCellInterface*>(this)
+                   : nullptr;
+    }
+
+    bool isSelected() const override { return false; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    int columnExtent() const override { return 0; }
+    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return -1; }
+    int rowIndex() const override { return -1; }
+    int rowExtent() const override { return 0; }
+    QAccessibleInterface* table() const override { return parent(); }
+
+private:
+    QPointer<QTreeView> m_view;
+};
+
 /// A list as a screen reader meets it: a tree whose children are its column headers, then
 /// the cells of its shown rows, row by row (the numbering Qt's views use in their focus
 /// and selection events). Rows under a collapsed node are not shown, so not children.
@@ -214,6 +261,8 @@ public:
 
     /// The header object of `column`, made on first asking; null for no such column.
     QAccessibleInterface* header(int column) const;
+    /// The list's answer for a place without a cell.
+    QAccessibleInterface* noCell() const;
     /// The shown row of `index` (any column), -1 when it is not shown.
     int shownRow(const QModelIndex& index) const;
 
@@ -243,6 +292,7 @@ private:
     mutable QHash<QModelIndex, int> m_rowOf;
     mutable bool m_rowsStale = true;
     mutable std::vector<QAccessible::Id> m_headers;
+    mutable QAccessible::Id m_noCell = 0;
 };
 
 ListAccessible::ListAccessible(QTreeView* view) : QAccessibleObject(view) {
@@ -265,6 +315,8 @@ ListAccessible::ListAccessible(QTreeView* view) : QAccessibleObject(view) {
 
 ListAccessible::~ListAccessible() {
     dropAll();
+    if (m_noCell != 0)
+        QAccessible::deleteAccessibleInterface(m_noCell);
     for (const QAccessible::Id id : m_headers) {
         if (id != 0)
             QAccessible::deleteAccessibleInterface(id);
@@ -386,6 +438,16 @@ QAccessibleInterface* ListAccessible::header(int column) const {
     return made;
 }
 
+QAccessibleInterface* ListAccessible::noCell() const {
+    if (QAccessibleInterface* known =
+            m_noCell != 0 ? QAccessible::accessibleInterface(m_noCell) : nullptr) {
+        return known;
+    }
+    auto* made = new NoCell(view());
+    m_noCell = QAccessible::registerAccessibleInterface(made);
+    return made;
+}
+
 QAccessible::State ListAccessible::state() const {
     QAccessible::State state;
     const QTreeView* tree = view();
@@ -477,7 +539,9 @@ QAccessibleInterface* ListAccessible::childAt(int x, int y) const {
 
 QAccessibleInterface* ListAccessible::cellAt(int row, int column) const {
     const QModelIndex index = shownIndex(row, column);
-    return index.isValid() ? cell(index) : nullptr;
+    if (index.isValid())
+        return cell(index);
+    return view() != nullptr ? noCell() : nullptr;
 }
 
 QString ListAccessible::columnDescription(int column) const {

@@ -18,6 +18,12 @@ namespace pelorus::app {
 /// the list it reads, however often and however long it reads; the rows themselves are
 /// bounded where the lists are filled. Asked twice, a list hands out the same object.
 ///
+/// One difference from Qt's own: asked for the cell at a place past its rows or columns, a
+/// list answers with one object of its own that stands for no cell (no row, no column,
+/// not selected) where Qt's answer was none. Qt's bridge reads that answer without looking
+/// at it when a reader names the place, so that any program on the accessibility bus could
+/// crash the viewer with a question about row 1000.
+///
 /// Installs the factory once; it must be in place before a screen reader first asks for a
 /// list. It is installed when the application starts, and frmMain installs it too.
 void installListAccessibility();

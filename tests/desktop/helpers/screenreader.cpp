@@ -12,6 +12,8 @@
 //           the children, then "read N" (the cells read)
 //   listen  registers for focus and object events, then "end"
 //   events  the events that came since the last "events", one line each, then "end"
+//   probe   asks each list about places past its last row and column, in the questions
+//           that take a row and a column; each answer a line, then "end"
 //
 // The end of the input ends it. What cannot be read shows as "<error NAME>".
 #include <QCoreApplication>
@@ -113,6 +115,7 @@ public:
     void read();
     void listen();
     void events();
+    void probe();
 
 private slots:
     void onEvent(const QDBusMessage& message);
@@ -428,6 +431,35 @@ void Reader::read() {
     std::printf("read %ld\n", cells);
 }
 
+void Reader::probe() {
+    for (const Ref& list : m_lists) {
+        const int rows = property(list, kTable, "NRows").toInt();
+        const int columns = property(list, kTable, "NColumns").toInt();
+        const struct {
+            const char* method;
+            QVariantList arguments;
+        } questions[] = {
+            {"GetRowColumnExtentsAtIndex", {(rows + 1) * columns}},
+            {"IsSelected", {rows, 0}},
+            {"GetRowHeader", {rows, 0}},
+            {"GetColumnExtentAt", {rows, columns}},
+            {"GetRowExtentAt", {-1, -1}},
+            {"GetIndexAt", {rows, 0}},
+        };
+        for (const auto& [method, arguments] : questions) {
+            const QDBusMessage reply = call(list, kTable, method, arguments);
+            QStringList answer;
+            if (reply.type() != QDBusMessage::ReplyMessage)
+                answer << "<error " + reply.errorName() + '>';
+            for (const QVariant& part : reply.arguments())
+                answer << (part.canConvert<QDBusArgument>() ? brief(toRef(part)) : text(part));
+            std::printf("probe %s %s %s\n",
+                        qPrintable(property(list, kAccessible, "Name").toString()), method,
+                        qPrintable(answer.join(',')));
+        }
+    }
+}
+
 void Reader::listen() {
     for (const char* kind : {"Focus", "StateChanged", "SelectionChanged", "ActiveDescendantChanged",
                              "ChildrenChanged", "PropertyChange"}) {
@@ -503,6 +535,8 @@ int main(int argc, char** argv) {
             reader.listen();
         } else if (command == "events") {
             reader.events();
+        } else if (command == "probe") {
+            reader.probe();
         } else {
             std::printf("error unknown command %s\n", command.c_str());
         }

@@ -229,6 +229,8 @@ public:
     QRect rect() const override;
     QAccessibleInterface* parent() const override;
     QAccessibleInterface* childAt(int x, int y) const override;
+    /// The current cell, where the keyboard is in the list.
+    QAccessibleInterface* focusChild() const override;
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
@@ -537,6 +539,14 @@ QAccessibleInterface* ListAccessible::childAt(int x, int y) const {
     return index.isValid() && shownRow(index) >= 0 ? cell(index) : nullptr;
 }
 
+QAccessibleInterface* ListAccessible::focusChild() const {
+    const QTreeView* tree = view();
+    if (tree == nullptr)
+        return nullptr;
+    const QModelIndex current = tree->currentIndex();
+    return current.isValid() && shownRow(current) >= 0 ? cell(current) : nullptr;
+}
+
 QAccessibleInterface* ListAccessible::cellAt(int row, int column) const {
     const QModelIndex index = shownIndex(row, column);
     if (index.isValid())
@@ -570,6 +580,8 @@ int ListAccessible::selectedRowCount() const {
 }
 
 QList<QAccessibleInterface*> ListAccessible::selectedCells() const {
+    // The selected cells themselves; Qt 6.4 took a nested node's row number for a shown
+    // row's and so gave some other node's cells.
     QList<QAccessibleInterface*> cells;
     const QTreeView* tree = view();
     if (tree == nullptr || tree->selectionModel() == nullptr)

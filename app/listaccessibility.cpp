@@ -279,9 +279,9 @@ private:
     /// rows' places now.
     void updateCells() const;
     void dropAll() const;
-    /// Rows came, went or moved: the shown rows and the cells' places are read again when
-    /// next needed; the objects of gone rows go now.
-    void structureChanged();
+    /// Rows or columns came, went or moved: the shown rows and the cells' places are read
+    /// again when next needed. When some went (`went`), their cells' objects go now.
+    void structureChanged(bool went);
 
     /// Where the list hears of its model's and its view's changes.
     std::unique_ptr<QObject> m_listener = std::make_unique<QObject>();
@@ -301,15 +301,18 @@ ListAccessible::ListAccessible(QTreeView* view) : QAccessibleObject(view) {
     // A tree widget keeps its model for life.
     const QAbstractItemModel* model = view->model();
     QObject* listener = m_listener.get();
-    const auto changed = [this] { structureChanged(); };
-    QObject::connect(model, &QAbstractItemModel::rowsInserted, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::rowsRemoved, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::rowsMoved, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::columnsInserted, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::columnsRemoved, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::columnsMoved, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::layoutChanged, listener, changed);
-    QObject::connect(model, &QAbstractItemModel::modelReset, listener, changed);
+    // Filling a list adds its rows one batch (the tree one node) at a time: filing its cells
+    // anew after each would cost the square of its length.
+    const auto came = [this] { structureChanged(false); };
+    const auto went = [this] { structureChanged(true); };
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, listener, came);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, listener, went);
+    QObject::connect(model, &QAbstractItemModel::rowsMoved, listener, came);
+    QObject::connect(model, &QAbstractItemModel::columnsInserted, listener, came);
+    QObject::connect(model, &QAbstractItemModel::columnsRemoved, listener, went);
+    QObject::connect(model, &QAbstractItemModel::columnsMoved, listener, came);
+    QObject::connect(model, &QAbstractItemModel::layoutChanged, listener, came);
+    QObject::connect(model, &QAbstractItemModel::modelReset, listener, went);
     const auto shownChanged = [this] { m_rowsStale = true; };
     QObject::connect(view, &QTreeView::expanded, listener, shownChanged);
     QObject::connect(view, &QTreeView::collapsed, listener, shownChanged);
@@ -331,11 +334,12 @@ void ListAccessible::dropAll() const {
     m_cells.clear();
 }
 
-void ListAccessible::structureChanged() {
+void ListAccessible::structureChanged(bool went) {
     m_rowsStale = true;
     m_cellsStale = true;
     // Nothing may keep a gone row's cell: drop them now, not at the next question.
-    updateCells();
+    if (went)
+        updateCells();
 }
 
 void ListAccessible::updateCells() const {

@@ -20,6 +20,7 @@
 #include "app/captionfit.h"
 #include "app/controlsetup.h"
 #include "app/imagelistpicture.h"
+#include "app/listaccessibility.h"
 #include "app/tasklistview.h"
 #include "details/windowcommands.h"
 #include "resources/pictures.h"
@@ -152,6 +153,7 @@ frmMain::frmMain(platform::Platform& platform, QWidget* parent)
       m_details(platform.processSource(), platform.windowSystem(), *m_form),
       m_design(mainDesign()),
       m_boxes(roundDesign(m_design)) {
+    installListAccessibility();
     for (auto& label : m_eLabel) {
         label = new QLabel(this);
         setupHeaderLabel(*label);

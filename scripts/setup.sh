@@ -15,6 +15,9 @@ packages=(
     xvfb xauth openbox icewm fluxbox x11-utils x11-apps xdotool fonts-dejavu-core
     # the tests run a helper as an unprivileged user
     util-linux
+    # the screen reader tests: a session bus (dbus-daemon, dbus-send), the accessibility bus
+    # launcher and registry
+    dbus-daemon dbus-bin at-spi2-core
     # the package check: the desktop entry, the AppStream metainfo, the Debian package
     desktop-file-utils appstream dpkg-dev file groff-base
     # the checks of the code: formatting and clang-tidy

@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
-// GoogleTest main for tests that need a QApplication. Built three ways:
+// GoogleTest main for tests that need a QApplication. Built several ways:
 // PELORUS_QTMAIN_X == 0: Qt's offscreen platform; 1: a private Xvfb started here; 2, 3, 4:
-// a private Xvfb with openbox, icewm, fluxbox. Listing the tests (as CTest does at build
-// time) never starts a server. Whatever the session the tests are started from (a desktop
-// with its own Qt platform, theme, scaling and locale), they run on the platform they were
-// written for, in the C locale, at scale 1 and with Qt's own style.
+// a private Xvfb with openbox, icewm, fluxbox; 5: a private Xvfb and a private
+// accessibility bus with a screen reader's flag set, so that Qt's bridge joins it. Listing the
+// tests (as CTest does at build time) never starts a server. Whatever the session the tests are
+// started from (a desktop with its own Qt platform, theme, scaling and locale), they run on the
+// platform they were written for, in the C locale, at scale 1 and with Qt's own style.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <cstring>
 #include <memory>
 
+#include "tests/support/accessibilitybus.h"
 #include "tests/support/qtsession.h"
 #include "tests/support/xserver.h"
 
@@ -57,9 +59,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<pelorus::testing::XServer> server;
     if (PELORUS_QTMAIN_X != 0 && !listing) {
         using pelorus::testing::WindowManager;
-        constexpr WindowManager kManagers[] = {WindowManager::None, WindowManager::None,
+        constexpr WindowManager kManagers[] = {WindowManager::None,    WindowManager::None,
                                                WindowManager::Openbox, WindowManager::Icewm,
-                                               WindowManager::Fluxbox};
+                                               WindowManager::Fluxbox, WindowManager::None};
         server = pelorus::testing::XServer::start(kManagers[PELORUS_QTMAIN_X]);
         if (!server) {
             fprintf(stderr, "could not start the test's X server\n");
@@ -70,12 +72,26 @@ int main(int argc, char** argv) {
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    std::unique_ptr<pelorus::testing::AccessibilityBus> accessibility;
+    if (PELORUS_QTMAIN_X == 5 && server) {
+        accessibility = pelorus::testing::AccessibilityBus::start(server->display());
+        if (!accessibility) {
+            fprintf(stderr, "could not start the test's accessibility bus\n");
+            return 1;
+        }
+        qputenv("DBUS_SESSION_BUS_ADDRESS", accessibility->sessionAddress().c_str());
+        // Either would take Qt elsewhere than the session's launcher (a bus named outright
+        // is never joined by Qt 6.4's bridge at all).
+        qunsetenv("AT_SPI_BUS_ADDRESS");
+        qunsetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
+    }
     int result = 0;
     {
         QApplication application(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
     }
+    accessibility.reset();
     server.reset();
     return result;
 }

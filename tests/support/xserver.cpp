@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +33,8 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
 }
 
 ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv,
-                                 const std::vector<std::string>& extraEnvironment, int outputFd) {
+                                 const std::vector<std::string>& extraEnvironment, int outputFd,
+                                 int inputFd) {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         environment.emplace_back(*entry);
@@ -56,6 +58,8 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv,
     if (pid == 0) {
         if (outputFd >= 0)
             dup2(outputFd, STDOUT_FILENO);
+        if (inputFd >= 0)
+            dup2(inputFd, STDIN_FILENO);
         execvpe(args[0], args.data(), env.data());
         _exit(127);
     }
@@ -81,10 +85,37 @@ ChildProcess ChildProcess::startPiped(const std::vector<std::string>& argv) {
     return child;
 }
 
+ChildProcess ChildProcess::startConversing(const std::vector<std::string>& argv,
+                                           const std::vector<std::string>& extraEnvironment) {
+    // A child that ends early must fail the test's write, not end the test.
+    std::signal(SIGPIPE, SIG_IGN);
+    int out[2];
+    int in[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return {};
+    if (pipe2(in, O_CLOEXEC) != 0) {
+        close(out[0]);
+        close(out[1]);
+        return {};
+    }
+    ChildProcess child = spawn(argv, extraEnvironment, out[1], in[0]);
+    close(out[1]);
+    close(in[0]);
+    if (child.m_pid <= 0) {
+        close(out[0]);
+        close(in[1]);
+        return child;
+    }
+    child.m_out = out[0];
+    child.m_in = in[1];
+    return child;
+}
+
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : m_pid(std::exchange(other.m_pid, -1)),
       m_reaped(std::exchange(other.m_reaped, true)),
       m_out(std::exchange(other.m_out, -1)),
+      m_in(std::exchange(other.m_in, -1)),
       m_ended(other.m_ended),
       m_buffer(std::move(other.m_buffer)) {}
 
@@ -94,6 +125,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
         m_pid = std::exchange(other.m_pid, -1);
         m_reaped = std::exchange(other.m_reaped, true);
         m_out = std::exchange(other.m_out, -1);
+        m_in = std::exchange(other.m_in, -1);
         m_ended = other.m_ended;
         m_buffer = std::move(other.m_buffer);
     }
@@ -105,6 +137,9 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::release() {
+    if (m_in >= 0)
+        close(m_in);
+    m_in = -1;
     if (!m_reaped)
         stop();
     if (m_out >= 0)
@@ -112,19 +147,13 @@ void ChildProcess::release() {
     m_out = -1;
 }
 
-std::optional<std::string> ChildProcess::readLine() {
+bool ChildProcess::fill(int milliseconds) {
     for (;;) {
-        const auto newline = m_buffer.find('\n');
-        if (newline != std::string::npos) {
-            std::string line = m_buffer.substr(0, newline);
-            m_buffer.erase(0, newline + 1);
-            return line;
-        }
-        if (m_out < 0)
-            return std::nullopt;
+        if (m_out < 0 || m_ended)
+            return false;
         pollfd waiting{m_out, POLLIN, 0};
-        if (poll(&waiting, 1, 60000) <= 0)
-            return std::nullopt;
+        if (poll(&waiting, 1, milliseconds) <= 0)
+            return false;
         char chunk[4096];
         const ssize_t count = read(m_out, chunk, sizeof chunk);
         if (count < 0 && errno == EINTR)
@@ -132,9 +161,48 @@ std::optional<std::string> ChildProcess::readLine() {
         if (count == 0)
             m_ended = true;
         if (count <= 0)
-            return std::nullopt;
+            return false;
         m_buffer.append(chunk, static_cast<std::size_t>(count));
+        return true;
     }
+}
+
+std::optional<std::string> ChildProcess::takeLine() {
+    for (;;) {
+        const auto newline = m_buffer.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = m_buffer.substr(0, newline);
+            m_buffer.erase(0, newline + 1);
+            return line;
+        }
+        if (!fill(0))
+            return std::nullopt;
+    }
+}
+
+std::optional<std::string> ChildProcess::readLine() {
+    for (;;) {
+        if (auto line = takeLine())
+            return line;
+        if (!fill(60000))
+            return std::nullopt;
+    }
+}
+
+bool ChildProcess::writeLine(const std::string& line) {
+    if (m_in < 0)
+        return false;
+    const std::string text = line + "\n";
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t count = ::write(m_in, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        written += static_cast<std::size_t>(count);
+    }
+    return true;
 }
 
 int ChildProcess::finish(std::string& output) {

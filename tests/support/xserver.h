@@ -26,6 +26,10 @@ public:
                               const std::vector<std::string>& extraEnvironment = {});
     /// The same, with the child's standard output on a pipe that the test reads.
     static ChildProcess startPiped(const std::vector<std::string>& argv);
+    /// The same, with the child's standard input on a pipe too, for a child that takes
+    /// commands a line at a time (writeLine) and answers on its output.
+    static ChildProcess startConversing(const std::vector<std::string>& argv,
+                                        const std::vector<std::string>& extraEnvironment = {});
 
     ChildProcess() = default;
     ChildProcess(ChildProcess&& other) noexcept;
@@ -49,18 +53,30 @@ public:
     /// Piped output: the next line without its newline; nullopt at the end of the output
     /// or when nothing comes for a minute (a hung child fails the test, it does not hang it).
     std::optional<std::string> readLine();
+    /// Piped output: the next line if a whole one has come, reading only what is there
+    /// already; never waits. For a test that waits in its own event loop (outputFd).
+    std::optional<std::string> takeLine();
+    /// The read end of the output pipe, -1 when not piped.
+    int outputFd() const { return m_out; }
+    /// Piped input: writes `line` and a newline; false when the child no longer reads.
+    bool writeLine(const std::string& line);
     /// Piped output: everything up to its end into `output`, then reaps the process (a
     /// child that stopped talking without ending is ended); its wait status.
     int finish(std::string& output);
 
 private:
     static ChildProcess spawn(const std::vector<std::string>& argv,
-                              const std::vector<std::string>& extraEnvironment, int outputFd);
+                              const std::vector<std::string>& extraEnvironment, int outputFd,
+                              int inputFd = -1);
     void release();
+    /// Reads what the output pipe holds into the buffer, waiting up to `milliseconds` for
+    /// something to come; false at the end of the output or when nothing came.
+    bool fill(int milliseconds);
 
     pid_t m_pid = -1;
     bool m_reaped = true;
     int m_out = -1;        ///< the read end of the output pipe, -1 when not piped
+    int m_in = -1;         ///< the write end of the input pipe, -1 when not piped
     bool m_ended = false;  ///< the output reached its end
     std::string m_buffer;
 };

@@ -4,6 +4,7 @@
 // The window tree and the window commands on a real headless sway, with real native
 // Wayland clients; what happened is read back with swaymsg, not through the viewer.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,6 +275,27 @@ TEST_F(SwayWindows, ACompositorThatGoesLeavesTheRootAndTheReason) {
     EXPECT_EQ(windows->desktop(), 0U);
     EXPECT_EQ(windows->unseenWindows(),
               std::vector<UnseenWindows>{UnseenWindows::CompositorSilent});
+}
+
+// A compositor that stops answering holds no question of the viewer for longer than the
+// bound of one request: the desktop is given up, the tree says why, and once the
+// compositor answers again the next opening finds it.
+TEST_F(SwayWindows, ACompositorThatStopsAnsweringIsGivenUp) {
+    auto client = startWaylandClient(*sway, 1, 0, "mine");
+    ASSERT_GT(client.pid(), 0);
+    ASSERT_NE(windows->desktop(), 0U);
+    ASSERT_EQ(::kill(sway->pid(), SIGSTOP), 0);
+    FakeWindowTree tree;
+    open(client.pid(), tree);
+    pelorus::details::addUnseenWindowNotes(*windows, tree, client.pid());
+    ::kill(sway->pid(), SIGCONT);
+    ASSERT_EQ(tree.nodes.size(), 2U);
+    EXPECT_EQ(tree.nodes[1].text,
+              pelorus::resources::LoadString(pelorus::resources::StringId::CompositorSilent));
+
+    open(client.pid(), tree);
+    ASSERT_EQ(tree.nodes.size(), 2U);
+    EXPECT_EQ(tree.nodes[1].key, keyOf(swayWindowsOf(sway->tree(), client.pid())[0].id));
 }
 
 }  // namespace

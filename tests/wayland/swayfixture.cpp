@@ -60,6 +60,7 @@ void collect(const nlohmann::json& node, const std::string& workspace,
         window.shell = node.value("shell", "");
         window.type = type;
         window.workspace = here;
+        window.border = node.value("border", "");
         window.visible = node.value("visible", false);
         window.focused = node.value("focused", false);
         window.x = node["rect"].value("x", std::int64_t{0});

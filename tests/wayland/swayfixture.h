@@ -78,6 +78,7 @@ struct SwayWindow {
     std::string shell;
     std::string type;       ///< con (tiled) or floating_con
     std::string workspace;  ///< "__i3_scratch" while in the scratchpad
+    std::string border;     ///< "normal" with a title bar; "csd" while the client draws its own
     bool visible = false;
     bool focused = false;
     std::int64_t x = 0;  ///< the client area's corner

@@ -137,7 +137,14 @@ TEST_F(SwayWindows, CommandsChangeExactlyTheOpenedProgramsWindows) {
     ASSERT_EQ(mine[2].type, "floating_con");
     ASSERT_TRUE(
         sway->command("[con_id=" + std::to_string(floating) + "] move absolute position 130 140"));
-    const auto placed = swayWindowsOf(sway->tree(), client.pid());
+    // The tree shows the new place once the client has taken it, and the client area
+    // stands below the title bar once the client has agreed to the compositor's
+    // decorations (before, it draws its own).
+    std::vector<SwayWindow> placed;
+    ASSERT_TRUE(PollUntil([&] {
+        placed = swayWindowsOf(sway->tree(), client.pid());
+        return placed.size() == 3 && placed[2].x == 130 && placed[2].border == "normal";
+    }));
     const auto order = tiledOrder(sway->tree(), "1");
 
     FakeWindowTree tree;
@@ -175,13 +182,16 @@ TEST_F(SwayWindows, CommandsChangeExactlyTheOpenedProgramsWindows) {
         EXPECT_TRUE(seen[window.id]) << window.name;
     EXPECT_TRUE(seen[theirs[0].id]);
     EXPECT_EQ(tiledOrder(sway->tree(), "1"), order);
-    for (const SwayWindow& window : swayWindowsOf(sway->tree(), client.pid())) {
-        if (window.id != floating)
-            continue;
-        EXPECT_EQ(window.type, "floating_con");
-        EXPECT_EQ(window.x, placed[2].x);
-        EXPECT_EQ(window.y, placed[2].y);
-    }
+    SwayWindow back;
+    EXPECT_TRUE(PollUntil([&] {
+        for (const SwayWindow& window : swayWindowsOf(sway->tree(), client.pid())) {
+            if (window.id == floating)
+                back = window;
+        }
+        return back.x == placed[2].x && back.y == placed[2].y;
+    })) << "at "
+        << back.x << "," << back.y;
+    EXPECT_EQ(back.type, "floating_con");
 }
 
 // A window someone else put into the scratchpad is shown as the compositor shows its

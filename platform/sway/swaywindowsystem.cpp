@@ -25,7 +25,7 @@ const sway::Window* find(const sway::Tree& tree, std::uint32_t id) {
     return found != tree.windows.end() ? &*found : nullptr;
 }
 
-/// A neighbour a window can go back beside: still there, and on a workspace in sight.
+/// A neighbour a window can go back beside: still there, and not in the scratchpad.
 bool standsOut(const sway::Tree& tree, std::uint32_t id) {
     if (id == 0)
         return false;
@@ -62,7 +62,7 @@ WindowHandle SwayWindowSystem::desktop() {
     // have ended (the compositor went, or was started again) is replaced at once, while
     // one that stalled waits for the next call, so no call waits twice.
     bool fresh = false;
-    for (;;) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
         if (m_connection == nullptr || m_connection->broken()) {
             m_connection = sway::IpcConnection::open(m_socketPath);
             if (m_connection == nullptr)
@@ -77,7 +77,9 @@ WindowHandle SwayWindowSystem::desktop() {
         }
         if (fresh || m_connection->stalled())
             return 0;
+        m_connection.reset();
     }
+    return 0;
 }
 
 std::vector<std::vector<WindowHandle>> SwayWindowSystem::children(

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,6 +68,9 @@ TEST(JoinedWindows, XwaylandWindowsComeOnceFromXAndNativeOnesFromTheCompositor) 
 
     char directory[] = "/tmp/pelorus-xids-XXXXXX";
     ASSERT_NE(::mkdtemp(directory), nullptr);
+    // Removed however the test ends.
+    const std::unique_ptr<char, void (*)(char*)> removal(
+        directory, [](char* path) { std::filesystem::remove_all(path); });
     const std::string file = std::string(directory) + "/ids";
     auto xclient = ChildProcess::start({PELORUS_X11_TESTCLIENT, "toplevels", file, "2"},
                                        {"DISPLAY=" + sway->xDisplay()});
@@ -115,8 +120,6 @@ TEST(JoinedWindows, XwaylandWindowsComeOnceFromXAndNativeOnesFromTheCompositor) 
         EXPECT_TRUE(window.visible) << window.name;
 
     xclient.stop();
-    std::remove(file.c_str());
-    ::rmdir(directory);
 }
 
 }  // namespace

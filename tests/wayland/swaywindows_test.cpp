@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -220,6 +222,9 @@ TEST_F(SwayWindows, AStaleTreeActsOnNothing) {
     char socketPattern[] = "/tmp/pelorus-swaysock-XXXXXX";
     ASSERT_NE(::mkdtemp(socketPattern), nullptr);
     ::chmod(socketPattern, 0777);
+    // Removed however the test ends.
+    const std::unique_ptr<char, void (*)(char*)> removal(
+        socketPattern, [](char* path) { std::filesystem::remove_all(path); });
     const std::string socket = std::string(socketPattern) + "/ipc.sock";
     SwayServer::Options options;
     options.socket = socket;
@@ -263,7 +268,6 @@ TEST_F(SwayWindows, AStaleTreeActsOnNothing) {
     for (const auto& window : swayWindowsOf(sway->tree(), newcomer.pid()))
         EXPECT_TRUE(window.visible) << window.name;
     sway.reset();
-    ::rmdir(socketPattern);
 }
 
 // A compositor that has gone, or never answered, leaves the tree with its root and the

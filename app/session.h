@@ -16,6 +16,9 @@ struct SessionEnvironment {
     std::string display;
     /// WAYLAND_DISPLAY; empty when not set.
     std::string waylandDisplay;
+    /// XDG_RUNTIME_DIR, where a Wayland socket named by a relative name lies; empty when
+    /// not set.
+    std::string runtimeDirectory;
     /// Whether Qt's Wayland platform plugin is installed.
     bool waylandPlatformInstalled = false;
 };
@@ -34,9 +37,16 @@ struct SessionChoice {
     std::string missing;
 };
 
-/// Chooses where the window opens. `xServerAnswers`(display) is asked only when the
-/// choice depends on it.
+/// The socket of the Wayland compositor that Qt's Wayland platform would connect to:
+/// WAYLAND_DISPLAY ("wayland-0" when not set) in XDG_RUNTIME_DIR, or WAYLAND_DISPLAY itself
+/// when it is an absolute path.
+std::string waylandSocket(const SessionEnvironment& session);
+
+/// Chooses where the window opens. `xServerAnswers`(display) and
+/// `compositorAnswers`(waylandSocket) are asked only when the choice depends on them: a
+/// Wayland platform asked for without a compositor would make Qt abort as well.
 SessionChoice chooseSession(const SessionEnvironment& session,
-                            const std::function<bool(const std::string&)>& xServerAnswers);
+                            const std::function<bool(const std::string&)>& xServerAnswers,
+                            const std::function<bool(const std::string&)>& compositorAnswers);
 
 }  // namespace pelorus::app

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "details/windownotes.h"
 #include "details/windowtree.h"
 #include "resources/formatting.h"
 #include "resources/strings.h"
@@ -167,6 +168,10 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     m_openedWindows =
         buildWindowTree(m_windows, TFRM, task.pid, shownProcessText(task.file), processGone);
     m_openedWindows.startTime = task.startTime;
+    // Windows that the window system knows it cannot show are missing for a reason the
+    // tree then says; a process that has ended has no windows to miss.
+    if (!processGone && TFRM.nodeCount() >= 1)
+        addUnseenWindowNotes(m_windows, TFRM, task.pid);
 }
 
 }  // namespace pelorus::details

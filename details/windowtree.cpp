@@ -48,8 +48,10 @@ private:
 void addWindow(platform::WindowTree& TFRM, WindowQueue& queue, OpenedWindows& opened,
                const std::string& parentKey, platform::WindowHandle parent,
                platform::WindowHandle handle, const platform::WindowText& text) {
-    if (TFRM.addNode(parentKey, windowKey(handle),
-                     resources::WindowCaption(text.title, text.className, handle), 2)) {
+    if (TFRM.addNode(
+            parentKey, windowKey(handle),
+            resources::WindowCaption(text.title, text.className, text.shownNumber.value_or(handle)),
+            2)) {
         queue.push(handle);
         opened.add(handle, parent);
         TFRM.expand(TFRM.nodeCount());

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 /// Plain value types that cross the platform seam. Nothing here knows Linux, X11 or Qt.
@@ -14,6 +15,11 @@ using Pid = std::int32_t;
 using ThreadId = std::int32_t;
 /// A window handle: on X11 the window id, a 32-bit value.
 using WindowHandle = std::uint32_t;
+/// The top bit of a handle marks a Wayland compositor's container: the handle of
+/// container id N is kCompositorWindow | N. X never gives an id with that bit (the X
+/// protocol keeps the top three bits of every resource id zero), so X windows and a
+/// compositor's containers live in one tree, and one key space, without clashing.
+inline constexpr WindowHandle kCompositorWindow = 0x80000000U;
 /// When a process started, in clock ticks since boot. Tells a listed process from a
 /// newer one that took its PID since the list was read.
 using StartTime = std::uint64_t;
@@ -80,6 +86,9 @@ inline constexpr std::size_t MaxWindowTextLength = 254;
 struct WindowText {
     std::string title;
     std::string className;
+    /// The number the window's node shows when it is not the handle itself: a
+    /// compositor's container id (without the kCompositorWindow bit).
+    std::optional<std::uint32_t> shownNumber = std::nullopt;
 };
 
 }  // namespace pelorus::platform

@@ -9,6 +9,19 @@
 
 namespace pelorus::platform {
 
+/// Windows that a window system knows it cannot show, so that the tree can say why they
+/// are missing rather than pass over them in silence.
+enum class UnseenWindows {
+    /// A Wayland session whose compositor tells no other program about its windows (no
+    /// interface the viewer speaks: GNOME's, or any other): only X windows are shown.
+    NativeWindowsUnseen,
+    /// The compositor's socket is named but does not answer.
+    CompositorSilent,
+    /// The compositor answers with PIDs of another PID namespace than the viewer's: its
+    /// windows cannot be told apart by process, so none is shown.
+    CompositorPidsForeign,
+};
+
 /// The desktop's windows. Every question may be asked about many windows at once, so
 /// that an implementation over a display server can send all the requests of one tree
 /// level before it reads any reply. Answers come back in the order of the questions.
@@ -43,6 +56,10 @@ public:
 
     /// Puts the window on top of its siblings.
     virtual void raise(WindowHandle window) = 0;
+
+    /// What this window system knew it could not show at its last desktop(); empty when
+    /// it shows every window of the desktop.
+    virtual std::vector<UnseenWindows> unseenWindows() { return {}; }
 };
 
 }  // namespace pelorus::platform

@@ -9,10 +9,13 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake ninja-build pkg-config ccache qt6-base-dev
-    libxcb1-dev libxcb-res0-dev
+    libxcb1-dev libxcb-res0-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # run and test: X server, the window managers the X tests run under, X tools, a font
     xvfb xauth openbox icewm fluxbox x11-utils x11-apps xdotool fonts-dejavu-core
+    # the Wayland tests: a headless compositor with its Xwayland, and Qt's Wayland platform
+    # for the native test client and the viewer
+    sway xwayland qt6-wayland
     # the tests run a helper as an unprivileged user
     util-linux
     # the screen reader tests: a session bus (dbus-daemon, dbus-send), the accessibility bus

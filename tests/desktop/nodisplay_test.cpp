@@ -10,6 +10,7 @@
 #include "app/frmmain.h"
 #include "platform/platform.h"
 #include "resources/formatting.h"
+#include "resources/strings.h"
 #include "tests/forms/formtesting.h"
 
 namespace pelorus::app {
@@ -35,6 +36,33 @@ TEST(SessionWithoutX, TheViewerListsAndOpensProcessesAndTheTreeHasTheRootAlone) 
     EXPECT_EQ(form->TINF()->topLevelItem(1)->text(1).toStdString(), resources::HexHandle(getpid()));
     ASSERT_EQ(form->TFRM()->topLevelItemCount(), 1);
     EXPECT_EQ(form->TFRM()->topLevelItem(0)->childCount(), 0);
+}
+
+// A Wayland session whose compositor offers no view of its windows (GNOME's): the tree
+// holds the opened process and says, in the program's words, why no native window is
+// under it; the note is no window, and a command on it does nothing.
+TEST(SessionWithoutX, AWaylandSessionWithoutACompositorInterfaceSaysWhyTheTreeIsBare) {
+    unsetenv("DISPLAY");
+    unsetenv("SWAYSOCK");
+    setenv("XDG_SESSION_TYPE", "wayland", 1);
+    const auto platform = platform::makeNativePlatform();
+    unsetenv("XDG_SESSION_TYPE");
+    auto form = testing::showLoadedForm(*platform);
+
+    const int row = rowOf(*form->eTaskList(), resources::HexHandle(getpid()));
+    ASSERT_GE(row, 0);
+    form->eTaskList()->setCurrentItem(form->eTaskList()->topLevelItem(row));
+    form->ShowTaskDetails();
+
+    ASSERT_EQ(form->TFRM()->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = form->TFRM()->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 1);
+    EXPECT_EQ(root->child(0)->text(0).toStdString(),
+              resources::LoadString(resources::StringId::NativeWindowsUnseen));
+    form->TFRM()->setCurrentItem(root->child(0));
+    form->eButton_Click(static_cast<int>(platform::ButtonIndex::Hide));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(root->childCount(), 1);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using pelorus::platform::xServerAnswers;
 using pelorus::testing::ChildProcess;
 using pelorus::testing::XServer;
 
-// An X server check that records what it was asked.
+// An X server or compositor check that records what it was asked.
 struct XAnswer {
     bool answers = false;
     std::vector<std::string> asked;
@@ -32,6 +32,9 @@ struct XAnswer {
         };
     }
 };
+
+// No compositor anywhere, unless a case says otherwise.
+XAnswer noCompositor;
 
 SessionEnvironment Session(std::string platform, std::string display,
                            std::string waylandDisplay = {}, bool waylandInstalled = false) {
@@ -49,8 +52,8 @@ bool Contains(const std::string& text, const std::string& part) {
 
 TEST(ChooseSession, APlatformOtherThanX11NamedOutrightIsLeftToQt) {
     XAnswer x;
-    for (const char* platform : {"offscreen", "wayland;xcb", "xcb;vnc"}) {
-        const auto choice = chooseSession(Session(platform, ""), x.check());
+    for (const char* platform : {"offscreen", "wayland;vnc", "xcb;vnc"}) {
+        const auto choice = chooseSession(Session(platform, ""), x.check(), noCompositor.check());
         EXPECT_TRUE(choice.missing.empty()) << platform;
         EXPECT_TRUE(choice.platform.empty()) << platform;
     }
@@ -61,7 +64,7 @@ TEST(ChooseSession, AnXServerThatAnswersOpensTheWindow) {
     XAnswer x;
     x.answers = true;
     for (const char* platform : {"", "xcb"}) {
-        const auto choice = chooseSession(Session(platform, ":5"), x.check());
+        const auto choice = chooseSession(Session(platform, ":5"), x.check(), noCompositor.check());
         EXPECT_TRUE(choice.missing.empty());
         EXPECT_TRUE(choice.platform.empty());
     }
@@ -70,7 +73,7 @@ TEST(ChooseSession, AnXServerThatAnswersOpensTheWindow) {
 
 TEST(ChooseSession, WithNoDisplayAtAllTheMessageSaysHowToGetOne) {
     XAnswer x;
-    const std::string message = chooseSession({}, x.check()).missing;
+    const std::string message = chooseSession({}, x.check(), noCompositor.check()).missing;
     EXPECT_TRUE(message.starts_with("pelmarin: Pelorus Viewer needs a graphical session"));
     EXPECT_TRUE(Contains(message, "DISPLAY is not set, and WAYLAND_DISPLAY is not set"));
     EXPECT_TRUE(Contains(message, "Xvfb :99"));
@@ -80,23 +83,81 @@ TEST(ChooseSession, WithNoDisplayAtAllTheMessageSaysHowToGetOne) {
 
 TEST(ChooseSession, ADisplayWhoseServerIsGoneIsNamed) {
     XAnswer x;
-    const auto choice = chooseSession(Session("", ":7"), x.check());
+    const auto choice = chooseSession(Session("", ":7"), x.check(), noCompositor.check());
     EXPECT_TRUE(Contains(choice.missing, "the X server of DISPLAY=:7 does not answer"));
 }
 
 TEST(ChooseSession, WaylandWithoutAnXServerIsAskedForWhenQtCanDrawThere) {
     XAnswer x;
+    XAnswer compositor;
+    compositor.answers = true;
     SessionEnvironment wayland = Session("", "", "wayland-0", true);
-    const auto choice = chooseSession(wayland, x.check());
+    wayland.runtimeDirectory = "/run/user/1000";
+    const auto choice = chooseSession(wayland, x.check(), compositor.check());
     EXPECT_EQ(choice.platform, "wayland");
     EXPECT_TRUE(choice.missing.empty());
+    EXPECT_EQ(compositor.asked, std::vector<std::string>{"/run/user/1000/wayland-0"});
 
     wayland.waylandPlatformInstalled = false;
-    EXPECT_TRUE(Contains(chooseSession(wayland, x.check()).missing, "qt6-wayland"));
+    EXPECT_TRUE(
+        Contains(chooseSession(wayland, x.check(), compositor.check()).missing, "qt6-wayland"));
     // X11 asked for outright is not traded for Wayland.
     wayland.waylandPlatformInstalled = true;
     wayland.platform = "xcb";
-    EXPECT_FALSE(chooseSession(wayland, x.check()).missing.empty());
+    EXPECT_FALSE(chooseSession(wayland, x.check(), compositor.check()).missing.empty());
+    // A session whose compositor has gone is no place for the window either.
+    wayland.platform.clear();
+    EXPECT_TRUE(Contains(chooseSession(wayland, x.check(), noCompositor.check()).missing,
+                         "the Wayland compositor of WAYLAND_DISPLAY=wayland-0 does not answer"));
+}
+
+// Wayland asked for outright opens only where a compositor answers; Qt would abort
+// anywhere else. In a list, Qt falls back to X11 when X answers.
+TEST(ChooseSession, WaylandAskedForNeedsACompositor) {
+    struct Case {
+        const char* what;
+        std::string platform;
+        std::string waylandDisplay;
+        std::string runtime;
+        bool compositor;
+        bool x;
+        std::string socket;   ///< where the compositor is looked for
+        std::string missing;  ///< a part of the message; empty: the window opens
+    };
+    const std::vector<Case> cases{
+        {"a compositor answers", "wayland", "wayland-1", "/run/user/7", true, false,
+         "/run/user/7/wayland-1", ""},
+        {"none answers", "wayland", "wayland-1", "/run/user/7", false, true,
+         "/run/user/7/wayland-1",
+         "found none: the Wayland platform is asked for, and no Wayland compositor answers at "
+         "/run/user/7/wayland-1."},
+        {"no name: wayland-0", "wayland", "", "/run/user/7", false, false, "/run/user/7/wayland-0",
+         "no Wayland compositor answers at /run/user/7/wayland-0"},
+        {"an absolute name", "wayland-egl", "/tmp/w/sock", "/run/user/7", false, false,
+         "/tmp/w/sock", "answers at /tmp/w/sock"},
+        {"no runtime directory", "wayland", "wayland-0", "", false, false, "wayland-0",
+         "answers at wayland-0"},
+        {"X after Wayland, and X answers", "wayland;xcb", "wayland-0", "/r", false, true,
+         "/r/wayland-0", ""},
+        {"X after Wayland, and neither", "wayland;xcb", "wayland-0", "/r", false, false,
+         "/r/wayland-0", "answers at /r/wayland-0, and the X server of DISPLAY=:4 does not answer"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        XAnswer x;
+        x.answers = test.x;
+        XAnswer compositor;
+        compositor.answers = test.compositor;
+        SessionEnvironment session = Session(test.platform, ":4", test.waylandDisplay, true);
+        session.runtimeDirectory = test.runtime;
+        const auto choice = chooseSession(session, x.check(), compositor.check());
+        EXPECT_EQ(compositor.asked, std::vector<std::string>{test.socket});
+        EXPECT_TRUE(choice.platform.empty());
+        if (test.missing.empty())
+            EXPECT_TRUE(choice.missing.empty()) << choice.missing;
+        else
+            EXPECT_TRUE(Contains(choice.missing, test.missing)) << choice.missing;
+    }
 }
 
 TEST(ReadSessionEnvironment, TheCommandLineWinsOverTheEnvironment) {
@@ -160,6 +221,14 @@ TEST(FirstContact, WithoutADisplayTheProgramSaysWhatItNeeds) {
     ASSERT_TRUE(WIFEXITED(gone)) << output;
     EXPECT_EQ(WEXITSTATUS(gone), 1);
     EXPECT_TRUE(Contains(output, "DISPLAY=" + server->display() + " does not answer")) << output;
+
+    // Wayland asked for, with no compositor: Qt would abort (status 134).
+    const int wayland = RunWithoutDisplay(
+        {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=/nonexistent/wayland-9"}, output);
+    ASSERT_TRUE(WIFEXITED(wayland)) << output;
+    EXPECT_EQ(WEXITSTATUS(wayland), 1);
+    EXPECT_TRUE(Contains(output, "no Wayland compositor answers at /nonexistent/wayland-9"))
+        << output;
 }
 
 }  // namespace

@@ -63,6 +63,15 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {403, "&Refresh"},
         {404, "S&how all"},
         {405, "H&ide all"},
+        {420,
+         "(Native Wayland windows are not shown: this desktop's compositor tells no other program "
+         "about them)"},
+        {421, "(Native Wayland windows are not shown: the compositor does not answer)"},
+        {422,
+         "(Native Wayland windows are not shown: the compositor counts processes in another PID "
+         "namespace than this viewer)"},
+        {423, "the Wayland platform is asked for, and no Wayland compositor answers at $"},
+        {424, "the Wayland compositor of WAYLAND_DISPLAY=$ does not answer"},
     };
     return table;
 }
@@ -98,8 +107,8 @@ TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
 TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
         const std::string loaded = load(id);
-        const bool dollar =
-            id == 101 || id == 102 || id == 221 || id == 334 || (id >= 342 && id <= 344);
+        const bool dollar = id == 101 || id == 102 || id == 221 || id == 334 ||
+                            (id >= 342 && id <= 344) || id == 423 || id == 424;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;

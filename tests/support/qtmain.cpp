@@ -35,10 +35,10 @@ namespace {
 
 /// What a desktop session may set that changes how Qt looks or behaves.
 void pinTheSession() {
-    for (const char* name :
-         {"QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
-          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING", "QT_FONT_DPI",
-          "QT_QPA_GENERIC_PLUGINS", "QT_IM_MODULE", "WAYLAND_DISPLAY"}) {
+    for (const char* name : {"QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR",
+                             "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
+                             "QT_ENABLE_HIGHDPI_SCALING", "QT_FONT_DPI", "QT_QPA_GENERIC_PLUGINS",
+                             "QT_IM_MODULE", "WAYLAND_DISPLAY", "SWAYSOCK", "XDG_SESSION_TYPE"}) {
         qunsetenv(name);
     }
     if (const int factor = pelorus::testing::requestedScaleFactor(); factor > 0)

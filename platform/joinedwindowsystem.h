@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+#pragma once
+
+#include "platform/windowsystem.h"
+
+namespace pelorus::platform {
+
+/// The X windows and a Wayland compositor's native windows as one desktop: what a
+/// Wayland session with Xwayland shows. A handle with the kCompositorWindow bit goes to
+/// the compositor, any other to X, so each question reaches the side that knows the
+/// window, and questions about many windows cost one call to each side.
+///
+/// desktop() is X's root when an X server answers, else the compositor's root; the
+/// top-level windows under it are X's (topmost first), then the compositor's native ones
+/// (in its tree's order). The compositor lists no Xwayland window, so none comes twice.
+///
+/// unseenWindows(): the compositor's reasons; without a compositor in a Wayland session,
+/// that native windows cannot be seen at all; then X's own.
+class JoinedWindowSystem final : public WindowSystem {
+public:
+    /// `compositor` null: no compositor interface to ask. `waylandSession`: the viewer runs
+    /// in a Wayland session, where native windows exist whether or not they can be seen.
+    JoinedWindowSystem(WindowSystem& x, WindowSystem* compositor, bool waylandSession)
+        : m_x(x), m_compositor(compositor), m_waylandSession(waylandSession) {}
+
+    WindowHandle desktop() override;
+    std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
+    std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
+    std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;
+    WindowPlacement placement(WindowHandle window) override;
+    void setPlacement(WindowHandle window, const WindowPlacement& placement) override;
+    void raise(WindowHandle window) override;
+    std::vector<UnseenWindows> unseenWindows() override;
+
+private:
+    WindowSystem* sideOf(WindowHandle window) const;
+
+    WindowSystem& m_x;
+    WindowSystem* m_compositor;
+    bool m_waylandSession;
+    WindowHandle m_xDesktop = 0;
+    WindowHandle m_compositorDesktop = 0;
+};
+
+}  // namespace pelorus::platform

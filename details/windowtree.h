@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,8 +14,19 @@
 namespace pelorus::details {
 
 /// Capacity of the walk's queue: every window that gets a node takes one slot; when it
-/// is full the walk adds no more nodes.
+/// is full the walk adds no more nodes, and a note says that windows were left out. The
+/// bound on the tree's size: 65,536 windows are far more than any program makes (a busy
+/// desktop has a few thousand in all), and few enough for the tree control to hold.
 inline constexpr int WindowQueueSize = 65536;
+
+/// How many levels of windows the tree shows below the process node (the top-level windows
+/// are its first level). Toolkits nest their windows a few levels deep, some tens at most,
+/// but any client may hang a chain of its own windows of any depth under any window; every
+/// level costs the tree control a level of nesting that its layout, expansion and clean-up
+/// go through recursively (tens of thousands end the program for want of stack). 64 levels
+/// hold every tree a toolkit builds and cost those a few kilobytes of stack at most. The
+/// windows below are left out, and a note says so.
+inline constexpr int kMaxWindowDepth = 64;
 
 /// How many windows the walk asks about in one call: the children of at most this many
 /// parents, the texts of at most this many windows. Keeps the answers held at once
@@ -43,12 +55,20 @@ struct OpenedWindows {
     }
 };
 
+/// Appends a note to the tree: a node under the process node (node 1) that says what the
+/// tree or a command left out, in the program's own words. Its key ("N:" and `name`)
+/// names no window, so no command acts on it; the same note is not added twice.
+void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std::string& text);
+
 /// Rebuilds the window tree for process `pid`: the root ("M" + hex pid, text `file`,
 /// image 1), every top-level window of the process in z-order, then their children
-/// breadth-first to any depth (keys "S" + hex handle, WindowCaption texts, image 2),
-/// every node expanded as it is added. No desktop: the tree stays empty.
-/// `processGone`: the process has ended, so the tree holds only its root.
+/// breadth-first down to kMaxWindowDepth levels (keys "S" + hex handle, WindowCaption
+/// texts, image 2), every node expanded as it is added. No desktop: the tree holds only
+/// its root. `processGone`: the process has ended, so the tree holds only its root.
 /// Returns what the tree stands for (its start time left 0 for the caller to fill in).
+///
+/// Bounds: at most WindowQueueSize windows and kMaxWindowDepth levels; what either leaves
+/// out is named by a note at the end of the tree.
 ///
 /// The walk asks one tree level at a time, in chunks of kWalkChunk windows, and never
 /// asks for the texts of more windows than the queue has room for.

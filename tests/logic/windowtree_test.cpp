@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
@@ -147,13 +152,52 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
     }
     FakeWindowTree tree;
     buildWindowTree(windows, tree, kPid, "many");
-    ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
+    // The windows the queue holds, and a note that there were more.
+    ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize + 1);
     // Never a text asked for a window the queue has no room for, nor more than a chunk.
     EXPECT_EQ(windows.textsAsked, static_cast<std::size_t>(WindowQueueSize));
     EXPECT_LE(windows.largestAsk, kWalkChunk);
     // Two top-levels, then the first WindowQueueSize - 2 children of "first".
-    EXPECT_EQ(tree.key(tree.nodeCount()),
+    EXPECT_EQ(tree.key(tree.nodeCount() - 1),
               "S" + resources::keyHex(kFirstChild + WindowQueueSize - 3));
+    EXPECT_EQ(tree.nodes.back().key, "N:count");
+    EXPECT_EQ(tree.nodes.back().parentKey, "M4D2");
+    EXPECT_EQ(tree.nodes.back().text, "Not shown: the windows after the first 65536");
+}
+
+// A chain of windows nested in one another under a top-level of the process; the top-level
+// is the first level. The tree shows kMaxWindowDepth levels, and a note when there were more.
+TEST(WindowTreeDepth, ShowsTheLevelsUpToTheBoundAndANoteForTheRest) {
+    struct Case {
+        int levels;
+        int shown;
+        bool note;
+    };
+    for (const Case& chain : {Case{1, 1, false}, Case{63, 63, false}, Case{64, 64, false},
+                              Case{65, 64, true}, Case{30000, 64, true}}) {
+        SCOPED_TRACE(chain.levels);
+        FakeWindowSystem windows;
+        platform::WindowHandle outer = 1;
+        for (int level = 1; level <= chain.levels; ++level) {
+            const platform::WindowHandle window = 100 + static_cast<platform::WindowHandle>(level);
+            windows.add(window, outer, level == 1 ? kPid : kOther);
+            outer = window;
+        }
+        FakeWindowTree tree;
+        const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "deep");
+        EXPECT_EQ(opened.nodes.size(), static_cast<std::size_t>(chain.shown));
+        // Each node one level below the one before: the deepest shown is `shown` down.
+        EXPECT_EQ(tree.nodes.at(static_cast<std::size_t>(chain.shown)).key,
+                  "S" + resources::keyHex(100 + static_cast<std::uint32_t>(chain.shown)));
+        ASSERT_EQ(tree.nodes.size(), 1u + static_cast<std::size_t>(chain.shown) + chain.note);
+        if (chain.note) {
+            EXPECT_EQ(tree.nodes.back().key, "N:depth");
+            EXPECT_EQ(tree.nodes.back().parentKey, "M4D2");
+            EXPECT_EQ(tree.nodes.back().text, "Not shown: windows more than 64 levels deep");
+        }
+        // Below the bound no window is asked about beyond its children: no texts.
+        EXPECT_LE(windows.textsAsked, static_cast<std::size_t>(chain.shown));
+    }
 }
 
 }  // namespace

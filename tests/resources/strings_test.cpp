@@ -56,6 +56,8 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {403, "&Refresh"},
         {404, "S&how all"},
         {405, "H&ide all"},
+        {410, "Not shown: windows more than $ levels deep"},
+        {411, "Not shown: the windows after the first $"},
     };
     return table;
 }
@@ -91,7 +93,7 @@ TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
 TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
         const std::string loaded = load(id);
-        const bool dollar = id == 101 || id == 102 || id == 334;
+        const bool dollar = id == 101 || id == 102 || id == 334 || id == 410 || id == 411;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;

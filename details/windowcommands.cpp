@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_set>
+
+#include "resources/strings.h"
 
 namespace pelorus::details {
 namespace {
@@ -124,13 +127,15 @@ std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
 
 void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                       platform::WindowSystem& windows, platform::Form& frmMain,
-                      platform::ProcessSource& processes, const OpenedWindows& opened) {
+                      platform::ProcessSource& processes, const OpenedWindows& opened,
+                      std::chrono::milliseconds timeLimit) {
     using platform::ButtonIndex;
     if (command != ButtonIndex::Show && command != ButtonIndex::Hide &&
         command != ButtonIndex::ShowAll && command != ButtonIndex::HideAll) {
         return;
     }
     frmMain.setVisible(false);
+    const ActionDeadline deadline(windows, timeLimit);
     // Counted in 32 bits: a 16-bit count turns negative past 32,767 nodes, which the
     // queue of the window walk allows, and every loop below would then run zero times.
     const std::int32_t n = TFRM.nodeCount();
@@ -164,9 +169,22 @@ void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
         handles.push_back(handleFromKey(key));
     const std::vector<bool> still = stillOpenedWindows(windows, processes, opened, handles);
     const bool show = command == ButtonIndex::Show || command == ButtonIndex::ShowAll;
+    bool timedOut = false;
     for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (windows.deadlinePassed()) {
+            timedOut = true;
+            break;
+        }
         if (still[i])
             SetWindowShown(windows, keys[i], show);
+    }
+    // The last act may have been cut short as well.
+    if (timedOut || windows.deadlinePassed()) {
+        addWindowNote(
+            TFRM, "command",
+            resources::replaceAll(
+                resources::LoadString(resources::StringId::WindowCommandTimedOut), "$",
+                std::to_string(std::chrono::ceil<std::chrono::seconds>(timeLimit).count())));
     }
     frmMain.setVisible(true);
 }

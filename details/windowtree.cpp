@@ -68,7 +68,8 @@ struct Found {
 enum class Step {
     Done,     ///< everything it met is in the tree
     TooDeep,  ///< windows below the deepest level shown were left out
-    Full      ///< the queue is full and windows were left out
+    Full,     ///< the queue is full and windows were left out
+    TimedOut  ///< the walk's deadline has passed; what the last question answered is not used
 };
 
 /// Adds the windows of `found` in order, asking for the texts of no more windows than
@@ -86,6 +87,8 @@ Step addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, Windo
         for (std::size_t i = next; i < next + count; ++i)
             asked.push_back(found[i].window);
         const std::vector<platform::WindowText> texts = windows.texts(asked);
+        if (windows.deadlinePassed())
+            return Step::TimedOut;
         for (std::size_t i = 0; i < count; ++i) {
             const Found& window = found[next + i];
             const std::string parentKey = window.parent == 0 ? RootKey : windowKey(window.parent);
@@ -103,6 +106,8 @@ Step walk(platform::WindowSystem& windows, platform::WindowTree& TFRM, OpenedWin
     WindowQueue queue;
     // Top-level pass: only the process's own top-level windows, in z-order.
     const auto desktopChildren = windows.children(std::span(&desktop, 1));
+    if (windows.deadlinePassed())
+        return Step::TimedOut;
     if (desktopChildren.empty())
         return Step::Done;
     const std::vector<platform::WindowHandle>& tops = desktopChildren.front();
@@ -111,6 +116,8 @@ Step walk(platform::WindowSystem& windows, platform::WindowTree& TFRM, OpenedWin
         const auto chunk =
             std::span(tops).subspan(first, std::min(kWalkChunk, tops.size() - first));
         const std::vector<platform::Pid> owners = windows.owners(chunk);
+        if (windows.deadlinePassed())
+            return Step::TimedOut;
         for (std::size_t i = 0; i < chunk.size() && i < owners.size(); ++i) {
             if (owners[i] == opened.pid)
                 own.push_back({0, chunk[i]});
@@ -127,6 +134,8 @@ Step walk(platform::WindowSystem& windows, platform::WindowTree& TFRM, OpenedWin
         for (std::size_t first = levelBegin; first < levelEnd; first += kWalkChunk) {
             const auto parents = queue.range(first, std::min(levelEnd, first + kWalkChunk));
             const auto kids = windows.children(parents);
+            if (windows.deadlinePassed())
+                return Step::TimedOut;
             std::vector<Found> found;
             for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
                 for (const platform::WindowHandle handle : kids[p])
@@ -166,7 +175,8 @@ void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std:
 // exactly the order of a walk that takes one queued window after the other: queue order,
 // and under each parent its children topmost first.
 OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
-                              platform::Pid pid, const std::string& file, bool processGone) {
+                              platform::Pid pid, const std::string& file, bool processGone,
+                              std::chrono::milliseconds timeLimit) {
     OpenedWindows opened;
     opened.pid = pid;
     TFRM.clear();
@@ -178,11 +188,20 @@ OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowT
     if (processGone)
         return opened;
 
+    const ActionDeadline deadline(windows, timeLimit);
+    const auto timedOut = [&] {
+        addWindowNote(TFRM, "time",
+                      noteText(resources::StringId::WindowWalkTimedOut,
+                               std::chrono::ceil<std::chrono::seconds>(timeLimit).count()));
+    };
     // With no X server (a session without one, or a server gone) the process is still
     // shown, with no windows under it.
     const platform::WindowHandle desktop = windows.desktop();
-    if (desktop == 0)
+    if (desktop == 0) {
+        if (windows.deadlinePassed())
+            timedOut();
         return opened;
+    }
 
     switch (walk(windows, TFRM, opened, RootKey, desktop)) {
         case Step::Done:
@@ -194,6 +213,9 @@ OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowT
         case Step::Full:
             addWindowNote(TFRM, "count",
                           noteText(resources::StringId::WindowsTooMany, WindowQueueSize));
+            break;
+        case Step::TimedOut:
+            timedOut();
             break;
     }
     return opened;

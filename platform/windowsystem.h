@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -15,9 +17,22 @@ namespace pelorus::platform {
 ///
 /// A window that has gone, or any error of the window system, is an answer of 0, empty
 /// or no-op: never an exception, never the end of the program.
+///
+/// One user action (a walk, a window command) runs under a deadline: past it, every
+/// question answers at once as if the windows had gone, and no wait for the window system
+/// outlasts it, so the action ends with what it has whatever other clients do meanwhile.
 class WindowSystem {
 public:
+    using Clock = std::chrono::steady_clock;
+    using Deadline = Clock::time_point;
+
     virtual ~WindowSystem() = default;
+
+    /// Bounds the questions that follow by `deadline`; nullopt lifts the bound.
+    virtual void setDeadline(std::optional<Deadline> deadline) { m_deadline = deadline; }
+
+    /// Whether the deadline set last has passed: the answers since then are cut short.
+    virtual bool deadlinePassed() const { return m_deadline && Clock::now() >= *m_deadline; }
 
     /// The desktop window, whose children are the top-level windows; 0 when there is no
     /// desktop (no display server reachable).
@@ -43,6 +58,12 @@ public:
 
     /// Puts the window on top of its siblings.
     virtual void raise(WindowHandle window) = 0;
+
+protected:
+    const std::optional<Deadline>& deadline() const { return m_deadline; }
+
+private:
+    std::optional<Deadline> m_deadline;
 };
 
 }  // namespace pelorus::platform

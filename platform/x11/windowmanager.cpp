@@ -90,7 +90,7 @@ void awaitWithdrawal(const Connection& connection, xcb_window_t window) {
         if (tree == nullptr || tree->parent == connection.root())
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (Clock::now() < deadline && !connection.broken());
+    } while (Clock::now() < deadline && connection.usable());
 }
 
 std::optional<FramePlace> framePlace(const Connection& connection, xcb_window_t window) {
@@ -140,8 +140,7 @@ std::vector<xcb_window_t> clientWindows(const Connection& connection,
         std::size_t examined = 0;
     };
     xcb_connection_t* xcb = connection.xcb();
-    for (std::size_t first = 0; first < tops.size() && !connection.broken();
-         first += kSearchBatch) {
+    for (std::size_t first = 0; first < tops.size() && connection.usable(); first += kSearchBatch) {
         std::vector<Search> searches;
         for (std::size_t i = first; i < std::min(tops.size(), first + kSearchBatch); ++i)
             searches.push_back({i, {tops[i]}});
@@ -149,7 +148,7 @@ std::vector<xcb_window_t> clientWindows(const Connection& connection,
             std::vector<Search> remaining;
             // The searches of one trip together ask about kTripWindows windows at most
             // (one search alone asks about kClientSearchWindows at most, which fits).
-            for (std::size_t begin = 0; begin < searches.size() && !connection.broken();) {
+            for (std::size_t begin = 0; begin < searches.size() && connection.usable();) {
                 std::size_t end = begin;
                 std::size_t asked = 0;
                 while (end < searches.size() &&

@@ -77,17 +77,22 @@ std::size_t XcbWindowSystem::takeWaitingEvents() {
 }
 
 WindowHandle XcbWindowSystem::desktop() {
+    if (deadlinePassed())
+        return 0;
     bool live = false;
     {
         // One round trip tells a live server from one that has gone quietly.
-        const CallScope scope(m_connection);
+        const CallScope scope(m_connection, deadline());
         live = scope.connection() != nullptr && scope.connection()->answers();
     }
+    // An answer cut short by the action's deadline says nothing about the server.
+    if (deadlinePassed())
+        return 0;
     const x11::SigpipeGuard guard;
     if (!live)
         m_connection.reset();
     if (m_connection == nullptr) {
-        m_connection = Connection::open(m_displayName);
+        m_connection = Connection::open(m_displayName, deadline());
         // Places remembered on another server name other windows.
         m_hiddenPlaces.clear();
     }
@@ -96,13 +101,13 @@ WindowHandle XcbWindowSystem::desktop() {
 
 std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
     std::span<const WindowHandle> parents) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     std::vector<std::vector<WindowHandle>> result(parents.size());
     const Connection* connection = scope.connection();
     if (connection == nullptr)
         return result;
     std::vector<xcb_query_tree_cookie_t> cookies;
-    for (std::size_t first = 0; first < parents.size() && !connection->broken();
+    for (std::size_t first = 0; first < parents.size() && connection->usable();
          first += kTreeBatch) {
         const std::size_t end = std::min(parents.size(), first + kTreeBatch);
         cookies.clear();
@@ -123,7 +128,7 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
     // and a search of all their descendants for WM_STATE would find nothing.
     const bool rootAsked =
         std::find(parents.begin(), parents.end(), connection->root()) != parents.end();
-    if (rootAsked && !connection->broken() && x11::managerRuns(*connection)) {
+    if (rootAsked && connection->usable() && x11::managerRuns(*connection)) {
         for (std::size_t i = 0; i < parents.size(); ++i) {
             if (parents[i] == connection->root() && !result[i].empty())
                 result[i] = x11::clientWindows(*connection, std::move(result[i]));
@@ -133,7 +138,7 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
 }
 
 std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     std::vector<Pid> result(windows.size(), 0);
     const Connection* connection = scope.connection();
     if (connection == nullptr)
@@ -149,7 +154,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
     };
     std::vector<Cookies> cookies;
     const std::string host = hostName();
-    for (std::size_t first = 0; first < windows.size() && !connection->broken();
+    for (std::size_t first = 0; first < windows.size() && connection->usable();
          first += kOwnerBatch) {
         const std::size_t end = std::min(windows.size(), first + kOwnerBatch);
         cookies.clear();
@@ -182,7 +187,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
 }
 
 std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> windows) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     std::vector<WindowText> result(windows.size());
     const Connection* connection = scope.connection();
     if (connection == nullptr)
@@ -193,7 +198,7 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
         xcb_get_property_cookie_t wmClass;
     };
     std::vector<Cookies> cookies;
-    for (std::size_t first = 0; first < windows.size() && !connection->broken();
+    for (std::size_t first = 0; first < windows.size() && connection->usable();
          first += kTextBatch) {
         const std::size_t end = std::min(windows.size(), first + kTextBatch);
         cookies.clear();
@@ -234,7 +239,7 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
 }
 
 WindowPlacement XcbWindowSystem::placement(WindowHandle window) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return {SW_HIDE};
@@ -281,7 +286,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
     }
     // Read before the scope below: the place is noted only for a window still on show.
     const bool onShow = placement.showCmd == SW_HIDE && this->placement(window).showCmd != SW_HIDE;
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return;
@@ -318,7 +323,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
 }
 
 void XcbWindowSystem::raise(WindowHandle window) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return;

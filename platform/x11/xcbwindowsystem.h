@@ -45,6 +45,12 @@ struct FramePlace;
 /// call waits for the server much longer than those limits, and a walk or a command that
 /// meets either ends early with what it had.
 ///
+/// A server that answers, but slowly (another client grabs it again and again, each time
+/// for less than the reply limit), would still hold a walk of many questions for minutes:
+/// the deadline of the action (setDeadline) bounds every wait too, the connecting included.
+/// Past it every call answers at once as if there were no server, while the connection is
+/// kept for the next action.
+///
 /// Top-level windows: children(desktop()) lists the client top-levels topmost first (see
 /// x11::clientWindows: under a reparenting manager the application's own windows, not the
 /// manager's frames; while no manager runs each child of the root is itself).

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakeprocesses.h"
@@ -54,6 +58,14 @@ protected:
     }
     void run(platform::ButtonIndex command) {
         runWindowCommand(command, tree, windows, form, processes, opened);
+    }
+    std::vector<platform::WindowHandle> placed() const {
+        std::vector<platform::WindowHandle> result;
+        for (const auto& call : windows.calls) {
+            if (call.what == "place")
+                result.push_back(call.window);
+        }
+        return result;
     }
 
     testing::FakeWindowSystem windows;
@@ -172,6 +184,42 @@ TEST_F(WindowCommands, HideAllReachesEveryNodePastA16BitCountAskingTwice) {
     EXPECT_LE(windows.childrenCalls, 1);
 }
 
+TEST_F(WindowCommands, AfterItsTimeLimitACommandEndsWithANoteAndShowsTheFormAgain) {
+    const std::vector<platform::WindowHandle> order{0x10, 0x20, 0x30, 0x40, 0x50};
+    for (const platform::WindowHandle window : order)
+        addWindow(window, SW_SHOWNORMAL);
+    // The deadline passes after a few questions: the first windows in order were hidden,
+    // the rest are as they were.
+    windows.deadlineAfter = 6;
+    run(platform::ButtonIndex::HideAll);
+    const auto hidden = placed();
+    ASSERT_FALSE(hidden.empty());
+    ASSERT_LT(hidden.size(), order.size());
+    EXPECT_TRUE(std::equal(hidden.begin(), hidden.end(), order.begin()));
+    EXPECT_EQ(windows.windows[0x50].showCmd, SW_SHOWNORMAL);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show"}));
+    EXPECT_FALSE(windows.bounded) << "the bound ends with the command";
+    ASSERT_EQ(tree.nodes.back().key, "N:command");
+    EXPECT_EQ(tree.nodes.back().parentKey, "M7");
+    EXPECT_EQ(tree.nodes.back().text,
+              "The last window command ended after 30 seconds: the windows it had not reached "
+              "are as they were");
+
+    // The note is no window: Show all passes it over (the last node comes first), and a
+    // second cut adds no second note.
+    windows.calls.clear();
+    run(platform::ButtonIndex::ShowAll);
+    const auto shown = placed();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), 0x50u);
+    EXPECT_EQ(tree.nodes.size(), 7u);
+    tree.selectedIndex = tree.nodeCount();
+    windows.deadlineAfter = -1;
+    windows.calls.clear();
+    run(platform::ButtonIndex::Show);
+    EXPECT_TRUE(windows.calls.empty());
+}
+
 // 0x10 and its child 0x11 are still the opened process's. 0x20's id now names another
 // client's window (a departed client's ids reused), and so does its child 0x21; 0x30 has
 // gone; the window 0x12 now hangs under another parent.
@@ -190,14 +238,6 @@ protected:
         addNode(0x12, 0x10);
         windows.windows[0x20].owner = 99;
         windows.destroy(0x30);
-    }
-    std::vector<platform::WindowHandle> placed() const {
-        std::vector<platform::WindowHandle> result;
-        for (const auto& call : windows.calls) {
-            if (call.what == "place")
-                result.push_back(call.window);
-        }
-        return result;
     }
 };
 

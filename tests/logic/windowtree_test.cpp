@@ -200,5 +200,30 @@ TEST(WindowTreeDepth, ShowsTheLevelsUpToTheBoundAndANoteForTheRest) {
     }
 }
 
+// The walk's deadline passes after a given number of questions: the tree keeps what the
+// walk had before the question that found it past, then a note; the bound ends with the
+// walk.
+TEST_F(WindowTreeWalk, PastItsTimeLimitTheWalkEndsWithWhatItHasAndANote) {
+    const std::vector<std::string> whole{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"};
+    const std::vector<std::pair<int, std::vector<std::string>>> cases{
+        {1, {"M4D2", "N:time"}},
+        {2, {"M4D2", "N:time"}},
+        {5, {"M4D2", "SA", "S14", "N:time"}},
+        {8, {"M4D2", "SA", "S14", "SB", "SC", "SD", "N:time"}},
+        {-1, whole},
+    };
+    for (const auto& [questions, keys] : cases) {
+        SCOPED_TRACE(questions);
+        windows.deadlineAfter = questions;
+        buildWindowTree(windows, tree, kPid, "app.bin");
+        EXPECT_EQ(tree.keys(), keys);
+        EXPECT_FALSE(windows.bounded);
+    }
+    windows.deadlineAfter = 1;
+    buildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.nodes.back().text,
+              "Not shown: the windows not reached when the search ended after 10 seconds");
+}
+
 }  // namespace
 }  // namespace pelorus::details

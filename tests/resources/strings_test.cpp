@@ -58,6 +58,10 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {405, "H&ide all"},
         {410, "Not shown: windows more than $ levels deep"},
         {411, "Not shown: the windows after the first $"},
+        {412, "Not shown: the windows not reached when the search ended after $ seconds"},
+        {413,
+         "The last window command ended after $ seconds: the windows it had not reached "
+         "are as they were"},
     };
     return table;
 }
@@ -93,7 +97,7 @@ TEST(StringTable, HoldsNothingElseAndAnswersAnUnknownIdWithAnEmptyText) {
 TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
         const std::string loaded = load(id);
-        const bool dollar = id == 101 || id == 102 || id == 334 || id == 410 || id == 411;
+        const bool dollar = id == 101 || id == 102 || id == 334 || (id >= 410 && id <= 413);
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -33,6 +34,9 @@ details::OpenedWindows openTree(platform::WindowSystem& windows, FakeWindowTree&
 class ObservedWindows final : public platform::WindowSystem {
 public:
     explicit ObservedWindows(platform::WindowSystem& inner) : m_inner(inner) {}
+
+    void setDeadline(std::optional<Deadline> deadline) override { m_inner.setDeadline(deadline); }
+    bool deadlinePassed() const override { return m_inner.deadlinePassed(); }
 
     platform::WindowHandle desktop() override {
         called();

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Pelorus Viewer authors
+//
+// The walk and the window commands against X clients that behave badly: a server grabbed
+// over and over during a walk.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "details/windowtree.h"
+#include "platform/x11/xcbwindowsystem.h"
+#include "resources/formatting.h"
+#include "tests/fakes/fakelists.h"
+#include "tests/x11/xfixture.h"
+
+namespace pelorus::details {
+namespace {
+
+using testing::WindowManager;
+using testing::XFixture;
+
+std::string key(platform::WindowHandle window) {
+    return "S" + resources::keyHex(window);
+}
+
+// A client grabs the server for 4 s at a time, letting it go only for a moment. A walk
+// that starts under the grab ends at its time limit (2 s here), short of the reply limit,
+// with what it had and a note; once the grabs have stopped, the next walk on the same
+// window system is whole again.
+TEST(XPulsingGrab, TheWalkEndsAtItsTimeLimitWithANote) {
+    XFixture x;
+    ASSERT_TRUE(x.startServer(WindowManager::None));
+    XFixture::Client* program = x.startClient("toplevels", {"1"});
+    ASSERT_NE(program, nullptr);
+    ASSERT_NE(x.startClient("chain", {std::to_string(program->ids["T1"]), "200"}), nullptr);
+    platform::XcbWindowSystem windows(x.display());
+    ASSERT_NE(windows.desktop(), 0u);
+
+    XFixture::Client* grabber = x.startClient("grabber", {"4000", "0"});
+    ASSERT_NE(grabber, nullptr);
+    testing::FakeWindowTree cut;
+    buildWindowTree(windows, cut, program->process.pid(), "program", false,
+                    std::chrono::seconds(2));
+    ASSERT_FALSE(cut.nodes.empty());
+    EXPECT_EQ(cut.nodes.back().key, "N:time");
+    EXPECT_LT(cut.nodes.size(), 1u + kMaxWindowDepth);
+
+    grabber->process.stop();
+    testing::FakeWindowTree whole;
+    buildWindowTree(windows, whole, program->process.pid(), "program");
+    ASSERT_EQ(whole.nodes.size(), 1u + kMaxWindowDepth + 1);
+    EXPECT_EQ(whole.nodes.back().key, "N:depth");
+    EXPECT_EQ(whole.nodes[1].key, key(program->ids["T1"]));
+}
+
+}  // namespace
+}  // namespace pelorus::details

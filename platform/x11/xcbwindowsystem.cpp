@@ -302,6 +302,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
         if (managed) {
             x11::withdraw(*connection, window);
             xcb_flush(xcb);
+            ++m_withdrawalWaits;
             x11::awaitWithdrawal(*connection, window);
         }
     } else {

@@ -69,6 +69,11 @@ struct FramePlace;
 /// property that is not UTF-8 is read as Latin-1; any other byte that is no part of a
 /// valid sequence becomes U+FFFD) and cut at 254 code points.
 ///
+/// WM_STATE marks a client that a manager manages only where a manager can have put it:
+/// on a child of the root or of one of the manager's frames (x11::isManagedTopLevel). Any
+/// client may write it on windows of its own; there it counts for nothing, so such a
+/// window is neither taken for a top-level nor waited for when it is hidden.
+///
 /// Placement: iconic (WM_STATE IconicState or _NET_WM_STATE_HIDDEN) reads SW_SHOWMINIMIZED,
 /// else unmapped reads SW_HIDE, else both maximised states read SW_SHOWMAXIMIZED, else
 /// SW_SHOWNORMAL. Writing SW_HIDE unmaps the window (a managed top-level also gets the
@@ -115,11 +120,14 @@ public:
     /// For tests: takes the events that wait on the connection and returns their number,
     /// which is 0 when each call has left the queue empty as it should.
     std::size_t takeWaitingEvents();
+    /// For tests: how often a hide has waited for a manager to let a window go.
+    std::size_t withdrawalWaits() const { return m_withdrawalWaits; }
 
 private:
     std::string m_displayName;
     std::unique_ptr<x11::Connection> m_connection;
     std::unordered_map<WindowHandle, std::unique_ptr<x11::FramePlace>> m_hiddenPlaces;
+    std::size_t m_withdrawalWaits = 0;
 };
 
 }  // namespace pelorus::platform

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
-// The walk and the window commands against X clients that behave badly: a server grabbed
-// over and over during a walk.
+// The walk and the window commands against X clients that behave badly: WM_STATE written
+// on child windows, and a server grabbed over and over during a walk.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "details/windowcommands.h"
 #include "details/windowtree.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
@@ -17,12 +18,46 @@
 namespace pelorus::details {
 namespace {
 
+using testing::openTree;
+using testing::procfs;
 using testing::WindowManager;
 using testing::XFixture;
 
 std::string key(platform::WindowHandle window) {
     return "S" + resources::keyHex(window);
 }
+
+// A top-level whose 200 children each carry WM_STATE, as a manager writes it on a client:
+// only the top-level is the manager's to withdraw, so Hide all waits for that one alone.
+class XWmStateOnChildren : public ::testing::TestWithParam<WindowManager> {};
+
+TEST_P(XWmStateOnChildren, HideAllWaitsForTheManagerOnlyWhereItCanHaveWrittenIt) {
+    XFixture x;
+    ASSERT_TRUE(x.startServer(GetParam()));
+    XFixture::Client* client = x.startClient("statechildren", {"200"});
+    ASSERT_NE(client, nullptr);
+    const xcb_window_t top = client->ids["W"];
+    ASSERT_TRUE(XFixture::waitFor([&] { return x.parentOf(top) != x.root(); }));
+    platform::XcbWindowSystem windows(x.display());
+    testing::FakeWindowTree tree;
+    const OpenedWindows opened = openTree(windows, tree, client->process.pid());
+    // The top-level is the client's own window, not one of its marked children.
+    ASSERT_EQ(tree.nodes.size(), 202u);
+    EXPECT_EQ(tree.nodes[1].key, key(top));
+
+    testing::FakeForm form;
+    runWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form, procfs(), opened);
+    EXPECT_EQ(windows.withdrawalWaits(), 1u);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show"}));
+    EXPECT_EQ(x.mapState(top), XCB_MAP_STATE_UNMAPPED);
+    EXPECT_EQ(x.mapState(client->ids["C1"]), XCB_MAP_STATE_UNMAPPED);
+    EXPECT_EQ(tree.nodes.back().key.rfind("S", 0), 0u) << "no note: the command ended in time";
+}
+
+INSTANTIATE_TEST_SUITE_P(Managers, XWmStateOnChildren,
+                         ::testing::Values(WindowManager::Openbox, WindowManager::Icewm,
+                                           WindowManager::Fluxbox),
+                         [](const auto& info) { return testing::managerName(info.param); });
 
 // A client grabs the server for 4 s at a time, letting it go only for a moment. A walk
 // that starts under the grab ends at its time limit (2 s here), short of the reply limit,

@@ -49,11 +49,12 @@ private:
 /// node is not queued, so its children are never walked.
 void addWindow(platform::WindowTree& TFRM, WindowQueue& queue, OpenedWindows& opened,
                const std::string& parentKey, platform::WindowHandle parent,
-               platform::WindowHandle handle, const platform::WindowText& text) {
+               platform::WindowHandle handle, platform::Pid creator,
+               const platform::WindowText& text) {
     if (TFRM.addNode(parentKey, windowKey(handle),
                      resources::WindowCaption(text.title, text.className, handle), 2)) {
         queue.push(handle);
-        opened.add(handle, parent);
+        opened.add(handle, parent, creator);
         TFRM.expand(TFRM.nodeCount());
     }
 }
@@ -72,8 +73,9 @@ enum class Step {
     TimedOut  ///< the walk's deadline has passed; what the last question answered is not used
 };
 
-/// Adds the windows of `found` in order, asking for the texts of no more windows than
-/// the queue has room for, kWalkChunk at most at a time.
+/// Adds the windows of `found` in order, asking for the texts (and, of windows below the
+/// top level, the creators) of no more windows than the queue has room for, kWalkChunk at
+/// most at a time.
 Step addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, WindowQueue& queue,
               OpenedWindows& opened, const std::string& RootKey, std::span<const Found> found) {
     std::size_t next = 0;
@@ -87,12 +89,17 @@ Step addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, Windo
         for (std::size_t i = next; i < next + count; ++i)
             asked.push_back(found[i].window);
         const std::vector<platform::WindowText> texts = windows.texts(asked);
+        // A top-level window's creator is the process: that is how the walk chose it.
+        const bool topLevel = found[next].parent == 0;
+        const std::vector<platform::Pid> creators =
+            topLevel ? std::vector<platform::Pid>(count, opened.pid) : windows.owners(asked);
         if (windows.deadlinePassed())
             return Step::TimedOut;
         for (std::size_t i = 0; i < count; ++i) {
             const Found& window = found[next + i];
             const std::string parentKey = window.parent == 0 ? RootKey : windowKey(window.parent);
             addWindow(TFRM, queue, opened, parentKey, window.parent, window.window,
+                      i < creators.size() ? creators[i] : 0,
                       i < texts.size() ? texts[i] : platform::WindowText{});
         }
         next += count;

@@ -47,11 +47,14 @@ inline constexpr std::size_t kWalkChunk = 4096;
 /// What the tree of one opening stands for, so that the window commands can tell a
 /// node's window from a newer one that took its id: the opened process (its PID and
 /// the start time the opening checked) and, for each window node in the order of
-/// adding, the window of the node it hangs under (0 for a top-level window).
+/// adding, the window of the node it hangs under (0 for a top-level window) and the
+/// process that created the window when the walk met it (0 when the window system did
+/// not know; a top-level window's is the opened process).
 struct OpenedWindows {
     struct Node {
         platform::WindowHandle window = 0;
         platform::WindowHandle parent = 0;
+        platform::Pid creator = 0;
     };
 
     platform::Pid pid = 0;
@@ -60,9 +63,9 @@ struct OpenedWindows {
     /// window -> its position in `nodes`
     std::unordered_map<platform::WindowHandle, std::size_t> index;
 
-    void add(platform::WindowHandle window, platform::WindowHandle parent) {
+    void add(platform::WindowHandle window, platform::WindowHandle parent, platform::Pid creator) {
         index.emplace(window, nodes.size());
-        nodes.push_back({window, parent});
+        nodes.push_back({window, parent, creator});
     }
 };
 

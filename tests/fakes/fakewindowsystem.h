@@ -158,6 +158,8 @@ public:
         } else if (placement.showCmd == platform::SW_SHOWNORMAL) {
             state = platform::SW_SHOWNORMAL;
         }
+        if (afterPlace)
+            afterPlace();
     }
 
     void raise(platform::WindowHandle handle) override {
@@ -182,6 +184,8 @@ public:
     /// Runs at the start of every children() call with the call's number (from 1), so
     /// that a test can change the windows while a walk runs.
     std::function<void(int)> beforeChildren;
+    /// Runs after every placement write to a window that exists.
+    std::function<void()> afterPlace;
     /// Every call of the window system counts as a question.
     int questions = 0;
     /// The number of questions after which the deadline of an action passes; -1: never.

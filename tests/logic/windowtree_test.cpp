@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -62,11 +63,16 @@ TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
 TEST_F(WindowTreeWalk, RecordsWhatEachNodeStandsFor) {
     const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(opened.pid, kPid);
-    std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>> nodes;
+    using Node = std::tuple<platform::WindowHandle, platform::WindowHandle, platform::Pid>;
+    std::vector<Node> nodes;
     for (const auto& node : opened.nodes)
-        nodes.emplace_back(node.window, node.parent);
-    EXPECT_EQ(nodes, (std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>>{
-                         {10, 0}, {20, 0}, {11, 10}, {12, 10}, {13, 10}, {111, 11}}));
+        nodes.emplace_back(node.window, node.parent, node.creator);
+    EXPECT_EQ(nodes, (std::vector<Node>{{10, 0, kPid},
+                                        {20, 0, kPid},
+                                        {11, 10, kPid},
+                                        {12, 10, kPid},
+                                        {13, 10, kOther},
+                                        {111, 11, kPid}}));
 }
 
 TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
@@ -79,10 +85,11 @@ TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
 TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
     buildWindowTree(windows, tree, kPid, "app.bin");
     // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}; texts only where a level
-    // has windows: the top-levels, {A1, A2, F}, {A1a}.
+    // has windows: the top-levels, {A1, A2, F}, {A1a}; owners of the top-levels, and the
+    // creators of the windows below them.
     EXPECT_EQ(windows.childrenCalls, 4);
     EXPECT_EQ(windows.textsCalls, 3);
-    EXPECT_EQ(windows.ownersCalls, 1);
+    EXPECT_EQ(windows.ownersCalls, 3);
 }
 
 TEST_F(WindowTreeWalk, RefusedNodeSkipsItsWholeSubtree) {
@@ -195,7 +202,7 @@ TEST(WindowTreeDepth, ShowsTheLevelsUpToTheBoundAndANoteForTheRest) {
             EXPECT_EQ(tree.nodes.back().parentKey, "M4D2");
             EXPECT_EQ(tree.nodes.back().text, "Not shown: windows more than 64 levels deep");
         }
-        // Below the bound no window is asked about beyond its children: no texts.
+        // Below the bound no window is asked about beyond its children: no texts, no creators.
         EXPECT_LE(windows.textsAsked, static_cast<std::size_t>(chain.shown));
     }
 }

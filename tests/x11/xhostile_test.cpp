@@ -2,7 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 //
 // The walk and the window commands against X clients that behave badly: WM_STATE written
-// on child windows, and a server grabbed over and over during a walk.
+// on child windows, a client that takes over the ids of another in the middle of a command,
+// and a server grabbed over and over during a walk.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,6 +19,7 @@
 namespace pelorus::details {
 namespace {
 
+using testing::ObservedWindows;
 using testing::openTree;
 using testing::procfs;
 using testing::WindowManager;
@@ -25,6 +27,10 @@ using testing::XFixture;
 
 std::string key(platform::WindowHandle window) {
     return "S" + resources::keyHex(window);
+}
+
+std::string rootKey(platform::Pid pid) {
+    return "M" + resources::keyHex(static_cast<std::uint32_t>(pid));
 }
 
 // A top-level whose 200 children each carry WM_STATE, as a manager writes it on a client:
@@ -58,6 +64,83 @@ INSTANTIATE_TEST_SUITE_P(Managers, XWmStateOnChildren,
                          ::testing::Values(WindowManager::Openbox, WindowManager::Icewm,
                                            WindowManager::Fluxbox),
                          [](const auto& info) { return testing::managerName(info.param); });
+
+/// Ends `client` and starts `mode` with `arguments` in its place; the server gives the new
+/// client the old one's slot, so its windows get the same ids.
+XFixture::Client* replace(XFixture& x, XFixture::Client& client, const std::string& mode,
+                          const std::vector<std::string>& arguments) {
+    const XFixture::Ids ids = client.ids;
+    client.process.stop();
+    if (!XFixture::waitFor([&] { return x.mapState(ids.begin()->second) == -1; }))
+        return nullptr;
+    XFixture::Client* newcomer = x.startClient(mode, arguments);
+    return newcomer != nullptr && newcomer->ids == ids ? newcomer : nullptr;
+}
+
+// Show all on hidden windows; the opened program ends once the first window is shown, and
+// a program started right after it takes its client slot with hidden windows of the same
+// ids. The command shows none of them.
+TEST(XSlotReuseDuringACommand, TheNewcomerInTheOpenedProgramsSlotIsLeftHidden) {
+    XFixture x;
+    ASSERT_TRUE(x.startServer(WindowManager::None));
+    XFixture::Client* opened = x.startClient("hidden", {"3"});
+    ASSERT_NE(opened, nullptr);
+    platform::XcbWindowSystem real(x.display());
+    ObservedWindows windows(real);
+    testing::FakeWindowTree tree;
+    const OpenedWindows nodes = openTree(windows, tree, opened->process.pid());
+    ASSERT_EQ(tree.nodes.size(), 4u);
+
+    // Each window of a Show costs five calls: its check, the placement read, the write,
+    // the read again and the raise. The sixth is the second window's check.
+    XFixture::Client* newcomer = nullptr;
+    windows.calls = 0;
+    windows.beforeCall = [&] {
+        if (windows.calls == 6)
+            newcomer = replace(x, *opened, "hidden", {"3"});
+    };
+    testing::FakeForm form;
+    runWindowCommand(platform::ButtonIndex::ShowAll, tree, windows, form, procfs(), nodes);
+    ASSERT_NE(newcomer, nullptr) << "no newcomer with the same ids";
+    for (const auto& [name, window] : newcomer->ids)
+        EXPECT_EQ(x.mapState(window), XCB_MAP_STATE_UNMAPPED) << name;
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show"}));
+}
+
+// Hide all on a program with another client's window inside its own; that client ends
+// once the program's window is hidden, and a newcomer takes its slot with a window of the
+// same id in the same place. The opened program still runs, and the window's place is
+// what the node says, but its creator is another: the command leaves it alone.
+TEST(XSlotReuseDuringACommand, ANewcomerInTheSlotOfAClientInsideTheProgramIsLeftAlone) {
+    XFixture x;
+    ASSERT_TRUE(x.startServer(WindowManager::None));
+    XFixture::Client* program = x.startClient("toplevels", {"1"});
+    ASSERT_NE(program, nullptr);
+    const std::string parent = std::to_string(program->ids["T1"]);
+    XFixture::Client* inside = x.startClient("child", {parent});
+    ASSERT_NE(inside, nullptr);
+    platform::XcbWindowSystem real(x.display());
+    ObservedWindows windows(real);
+    testing::FakeWindowTree tree;
+    const OpenedWindows nodes = openTree(windows, tree, program->process.pid());
+    ASSERT_EQ(tree.keys(),
+              (std::vector<std::string>{rootKey(program->process.pid()), key(program->ids["T1"]),
+                                        key(inside->ids["F"])}));
+
+    // A Hide costs three calls: the check, the placement read and the write.
+    XFixture::Client* newcomer = nullptr;
+    windows.calls = 0;
+    windows.beforeCall = [&] {
+        if (windows.calls == 4)
+            newcomer = replace(x, *inside, "child", {parent});
+    };
+    testing::FakeForm form;
+    runWindowCommand(platform::ButtonIndex::HideAll, tree, windows, form, procfs(), nodes);
+    ASSERT_NE(newcomer, nullptr) << "no newcomer with the same ids";
+    EXPECT_EQ(x.mapState(program->ids["T1"]), XCB_MAP_STATE_UNMAPPED);
+    EXPECT_EQ(x.parentOf(newcomer->ids["F"]), program->ids["T1"]);
+    EXPECT_EQ(x.mapState(newcomer->ids["F"]), XCB_MAP_STATE_UNVIEWABLE) << "still mapped";
+}
 
 // A client grabs the server for 4 s at a time, letting it go only for a moment. A walk
 // that starts under the grab ends at its time limit (2 s here), short of the reply limit,

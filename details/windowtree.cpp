@@ -209,6 +209,11 @@ OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowT
             timedOut();
         return opened;
     }
+    // Owners in another PID namespace would name unrelated processes: none is believed.
+    if (!windows.ownersComparable()) {
+        addWindowNote(TFRM, "pidns", resources::LoadString(resources::StringId::WindowsUnmatched));
+        return opened;
+    }
 
     switch (walk(windows, TFRM, opened, RootKey, desktop)) {
         case Step::Done:

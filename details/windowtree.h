@@ -99,7 +99,9 @@ void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std:
 ///
 /// Bounds: at most WindowQueueSize windows, kMaxWindowDepth levels, and kWalkTimeLimit
 /// (`timeLimit`) for the whole walk; what any of them leaves out is named by a note at the
-/// end of the tree.
+/// end of the tree. Where the window system's owners are not this system's processes (it
+/// counts them in another PID namespace) no window can be told to be the process's: the
+/// tree holds the root and a note that says why.
 ///
 /// The walk asks one tree level at a time, in chunks of kWalkChunk windows, and never
 /// asks for the texts of more windows than the queue has room for.

@@ -34,6 +34,13 @@ public:
     /// Whether the deadline set last has passed: the answers since then are cut short.
     virtual bool deadlinePassed() const { return m_deadline && Clock::now() >= *m_deadline; }
 
+    /// Whether the owners this window system answers are identifiers of the viewer's own
+    /// process list. False when the display server counts processes in another PID
+    /// namespace (the viewer runs in a container, or reaches the server through a
+    /// connection whose process the server cannot name): its PIDs would name unrelated
+    /// processes, so owners() then answers 0 for every window.
+    virtual bool ownersComparable() { return true; }
+
     /// The desktop window, whose children are the top-level windows; 0 when there is no
     /// desktop (no display server reachable).
     virtual WindowHandle desktop() = 0;

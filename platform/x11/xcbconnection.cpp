@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <xcb/res.h>
 #include <xcb/xcbext.h>
 
@@ -110,9 +111,30 @@ std::unique_ptr<Connection> Connection::open(const std::string& displayName,
             version != nullptr && (version->server_major > 1 ||
                                    (version->server_major == 1 && version->server_minor >= 2));
     }
+    if (connection->m_clientPids) {
+        // The server names this connection's client by the id range it gave it.
+        const xcb_res_client_id_spec_t self{xcb_get_setup(xcb)->resource_id_base,
+                                            XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        connection->m_pidsAreOurs =
+            clientPid(*connection, xcb_res_query_client_ids(xcb, 1, &self)) == getpid();
+    }
     if (!connection->usable())
         return nullptr;
     return connection;
+}
+
+Pid clientPid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie) {
+    const auto reply = connection.await<xcb_res_query_client_ids_reply_t>(cookie);
+    if (reply == nullptr)
+        return 0;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
+         xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+            xcb_res_client_id_value_value_length(it.data) >= 1) {
+            return static_cast<Pid>(*xcb_res_client_id_value_value(it.data));
+        }
+    }
+    return 0;
 }
 
 Connection::~Connection() {

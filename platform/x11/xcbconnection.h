@@ -3,6 +3,7 @@
 #pragma once
 
 #include <signal.h>
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 #include <array>
@@ -14,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/types.h"
 
 namespace pelorus::platform::x11 {
 
@@ -114,6 +117,12 @@ public:
     }
     /// X-Resource 1.2 or later: client ids with PIDs.
     bool knowsClientPids() const { return m_clientPids; }
+    /// Whether the PIDs X-Resource names are this process's own kind: the server names
+    /// this connection's client by getpid(). Not so when the viewer runs in another PID
+    /// namespace than the server (a container), or reaches it over the network, where the
+    /// server names this client by another number or by none. True where X-Resource names
+    /// no PIDs at all (owners then come from the clients' own claims, as over TCP).
+    bool pidsAreOurs() const { return m_pidsAreOurs; }
     xcb_atom_t atom(Atom which) const { return m_atoms[which]; }
     /// Whether two resource ids belong to one client (their client bits agree).
     bool sameClient(xcb_window_t first, xcb_window_t second) const {
@@ -168,12 +177,17 @@ private:
     xcb_connection_t* m_xcb = nullptr;
     mutable bool m_stalled = false;
     mutable std::optional<Clock::time_point> m_actionDeadline;
+    bool m_pidsAreOurs = true;
     xcb_window_t m_root = 0;
     /// The bits of a resource id that a client chooses; the others name the client.
     std::uint32_t m_idMask = 0;
     std::array<xcb_atom_t, AtomCount> m_atoms{};
     bool m_clientPids = false;
 };
+
+/// The PID that X-Resource names in the answer to `cookie` (a query of client ids with
+/// the local-client-PID mask), or 0.
+Pid clientPid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie);
 
 /// libxcb writes without MSG_NOSIGNAL: a write to a server that has gone would end the
 /// program with SIGPIPE. Blocks it for this thread while xcb talks to the server and

@@ -39,21 +39,6 @@ constexpr std::size_t kOwnerBatch = x11::batchOf(
     sizeof(xcb_res_client_id_spec_t) + 2 * kPropertyRequest);
 constexpr std::size_t kTextBatch = x11::batchOf(3 * kPropertyRequest);
 
-/// The PID X-Resource names for the client of a window, or 0.
-Pid resourcePid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie) {
-    const auto reply = connection.await<xcb_res_query_client_ids_reply_t>(cookie);
-    if (reply == nullptr)
-        return 0;
-    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
-         xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
-            xcb_res_client_id_value_value_length(it.data) >= 1) {
-            return static_cast<Pid>(*xcb_res_client_id_value_value(it.data));
-        }
-    }
-    return 0;
-}
-
 /// This machine's name, as clients write it into WM_CLIENT_MACHINE.
 std::string hostName() {
     std::array<char, HOST_NAME_MAX + 1> name{};
@@ -99,6 +84,10 @@ WindowHandle XcbWindowSystem::desktop() {
     return m_connection != nullptr ? m_connection->root() : 0;
 }
 
+bool XcbWindowSystem::ownersComparable() {
+    return m_connection == nullptr || m_connection->pidsAreOurs();
+}
+
 std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
     std::span<const WindowHandle> parents) {
     const CallScope scope(m_connection, deadline());
@@ -141,7 +130,8 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
     const CallScope scope(m_connection, deadline());
     std::vector<Pid> result(windows.size(), 0);
     const Connection* connection = scope.connection();
-    if (connection == nullptr)
+    // PIDs of another namespace would name unrelated processes of the viewer's list.
+    if (connection == nullptr || !connection->pidsAreOurs())
         return result;
     xcb_connection_t* xcb = connection->xcb();
     // The questions go out in batches: one round trip each. The claim and the machine are
@@ -175,7 +165,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
         for (std::size_t i = first; i < end; ++i) {
             const Cookies& asked = cookies[i - first];
             const bool exists = connection->attributes(asked.exists) != nullptr;
-            Pid pid = connection->knowsClientPids() ? resourcePid(*connection, asked.ids) : 0;
+            Pid pid = connection->knowsClientPids() ? x11::clientPid(*connection, asked.ids) : 0;
             const auto claim = connection->property(asked.claim);
             const auto machine = connection->property(asked.machine);
             if (pid == 0 && !host.empty() && x11::propertyBytes(machine.get()) == host)

@@ -64,6 +64,12 @@ struct FramePlace;
 /// client left behind with the RetainPermanent close-down mode still reports the PID of
 /// its creator, which has ended: the server keeps no other answer.
 ///
+/// PID namespaces: the server names clients by the PIDs of its own namespace. Where it
+/// names the viewer's own connection by another number than getpid() (the viewer runs in
+/// a container, or reaches the server over TCP and so is named by none), its PIDs would
+/// name unrelated processes of the viewer's list: ownersComparable() is false and owners()
+/// answers 0 for every window.
+///
 /// Texts: the title is _NET_WM_NAME, else WM_NAME; the class is the second string of
 /// WM_CLASS. Each is cut at its first NUL, turned into valid UTF-8 (a Latin-1 STRING
 /// property that is not UTF-8 is read as Latin-1; any other byte that is no part of a
@@ -110,6 +116,7 @@ public:
     XcbWindowSystem& operator=(const XcbWindowSystem&) = delete;
 
     WindowHandle desktop() override;
+    bool ownersComparable() override;
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;

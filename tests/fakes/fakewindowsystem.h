@@ -87,6 +87,7 @@ public:
     bool deadlinePassed() const override {
         return bounded && deadlineAfter >= 0 && questions - m_boundedFrom >= deadlineAfter;
     }
+    bool ownersComparable() override { return comparableOwners; }
 
     std::vector<std::vector<platform::WindowHandle>> children(
         std::span<const platform::WindowHandle> parents) override {
@@ -192,6 +193,8 @@ public:
     int deadlineAfter = -1;
     /// Whether an action's deadline bounds the questions now.
     bool bounded = false;
+    /// Whether the owners are the viewer's processes (not another PID namespace's).
+    bool comparableOwners = true;
 
 private:
     int m_boundedFrom = 0;

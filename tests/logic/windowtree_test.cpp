@@ -232,5 +232,16 @@ TEST_F(WindowTreeWalk, PastItsTimeLimitTheWalkEndsWithWhatItHasAndANote) {
               "Not shown: the windows not reached when the search ended after 10 seconds");
 }
 
+TEST_F(WindowTreeWalk, OwnersOfAnotherPidNamespaceGiveTheRootAndANote) {
+    windows.comparableOwners = false;
+    const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "N:pidns"}));
+    EXPECT_EQ(tree.nodes.back().text,
+              "No window shown: the display server numbers processes in another PID namespace "
+              "than this viewer, so its windows cannot be matched to processes");
+    EXPECT_TRUE(opened.nodes.empty());
+    EXPECT_EQ(windows.ownersCalls, 0);
+}
+
 }  // namespace
 }  // namespace pelorus::details

@@ -62,6 +62,9 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {413,
          "The last window command ended after $ seconds: the windows it had not reached "
          "are as they were"},
+        {414,
+         "No window shown: the display server numbers processes in another PID namespace "
+         "than this viewer, so its windows cannot be matched to processes"},
     };
     return table;
 }

@@ -37,6 +37,7 @@ public:
 
     void setDeadline(std::optional<Deadline> deadline) override { m_inner.setDeadline(deadline); }
     bool deadlinePassed() const override { return m_inner.deadlinePassed(); }
+    bool ownersComparable() override { return m_inner.ownersComparable(); }
 
     platform::WindowHandle desktop() override {
         called();

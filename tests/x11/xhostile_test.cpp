@@ -3,9 +3,11 @@
 //
 // The walk and the window commands against X clients that behave badly: WM_STATE written
 // on child windows, a client that takes over the ids of another in the middle of a command,
-// and a server grabbed over and over during a walk.
+// a server grabbed over and over during a walk, and a viewer in a PID namespace of its own.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,54 @@ TEST(XPulsingGrab, TheWalkEndsAtItsTimeLimitWithANote) {
     ASSERT_EQ(whole.nodes.size(), 1u + kMaxWindowDepth + 1);
     EXPECT_EQ(whole.nodes.back().key, "N:depth");
     EXPECT_EQ(whole.nodes[1].key, key(program->ids["T1"]));
+}
+
+// The viewer in a PID namespace of its own (with its own /proc) on the host's X server:
+// X-Resource names the host's PIDs. A process in the namespace that has the number of a
+// host program must not get that program's windows, and a program in the namespace gets
+// none it cannot be matched with: both trees hold their root and a note, and Hide all on
+// them changes nothing. Outside, the host program's window is its own as ever.
+TEST(XPidNamespace, AViewerInAnotherNamespaceAttributesNoWindow) {
+    XFixture x;
+    ASSERT_TRUE(x.startServer(WindowManager::None));
+    XFixture::Client* host = x.startClient("toplevels", {"1"});
+    ASSERT_NE(host, nullptr);
+    const platform::Pid hostPid = host->process.pid();
+    const xcb_window_t hostWindow = host->ids["T1"];
+    ASSERT_TRUE(
+        XFixture::waitFor([&] { return x.mapState(hostWindow) == XCB_MAP_STATE_VIEWABLE; }));
+
+    testing::ChildProcess viewer = testing::ChildProcess::startPiped(
+        {"unshare", "-Urpf", "--mount-proc", PELORUS_X11_PIDNSVIEWER, PELORUS_X11_TESTCLIENT,
+         x.display(), std::to_string(hostPid)});
+    ASSERT_GT(viewer.pid(), 0);
+    std::string output;
+    const int status = viewer.finish(output);
+    if (output.rfind("skip ", 0) == 0)
+        GTEST_SKIP() << output;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    std::istringstream lines(output);
+    std::map<std::string, std::vector<std::string>> trees;
+    std::map<std::string, platform::Pid> pids;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string which;
+        platform::Pid pid = 0;
+        words >> which >> pid;
+        pids[which] = pid;
+        for (std::string word; words >> word;)
+            trees[which].push_back(word);
+    }
+    ASSERT_EQ(pids["host"], hostPid) << output;
+    EXPECT_EQ(trees["host"], (std::vector<std::string>{rootKey(hostPid), "N:pidns"})) << output;
+    ASSERT_NE(pids["own"], 0) << output;
+    EXPECT_EQ(trees["own"], (std::vector<std::string>{rootKey(pids["own"]), "N:pidns"})) << output;
+    EXPECT_EQ(x.mapState(hostWindow), XCB_MAP_STATE_VIEWABLE) << "Hide all reached the host";
+
+    platform::XcbWindowSystem windows(x.display());
+    testing::FakeWindowTree tree;
+    openTree(windows, tree, hostPid);
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{rootKey(hostPid), key(hostWindow)}));
 }
 
 }  // namespace

@@ -171,7 +171,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     // Windows that the window system knows it cannot show are missing for a reason the
     // tree then says; a process that has ended has no windows to miss.
     if (!processGone && TFRM.nodeCount() >= 1)
-        addUnseenWindowNotes(m_windows, TFRM, task.pid);
+        addUnseenWindowNotes(m_windows, TFRM);
 }
 
 }  // namespace pelorus::details

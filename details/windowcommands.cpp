@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <unordered_set>
+#include <string>
+
+#include "resources/strings.h"
 
 namespace pelorus::details {
 namespace {
@@ -53,6 +55,34 @@ void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, boo
     }
 }
 
+bool stillOpenedWindow(platform::WindowSystem& windows, platform::OpenedProcess& process,
+                       const OpenedWindows& opened, platform::WindowHandle handle) {
+    auto found = opened.index.find(handle);
+    if (found == opened.index.end())
+        return false;
+    // Up from the window through the parents of unknown creator, to one whose creator
+    // the walk knew; a top-level window's is always known.
+    for (int level = 0; level <= kMaxWindowDepth; ++level) {
+        const OpenedWindows::Node& node = opened.nodes[found->second];
+        if (node.creator != 0) {
+            const std::vector<platform::Pid> creator = windows.owners(std::span(&node.window, 1));
+            if (creator.empty() || creator.front() != node.creator)
+                return false;
+            return process.stillRunning();
+        }
+        const auto parent = opened.index.find(node.parent);
+        if (node.parent == 0 || parent == opened.index.end())
+            return false;
+        const auto siblings = windows.children(std::span(&node.parent, 1));
+        if (siblings.empty() || std::find(siblings.front().begin(), siblings.front().end(),
+                                          node.window) == siblings.front().end()) {
+            return false;
+        }
+        found = parent;
+    }
+    return false;
+}
+
 std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
                                      platform::ProcessSource& processes,
                                      const OpenedWindows& opened,
@@ -64,74 +94,24 @@ std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
     // and the start time of the opening. One whose start time the system does not tell
     // cannot be told from a newer process under its PID, so none of its windows is acted on.
     const auto process = processes.open(opened.pid, opened.startTime);
-    if (process == nullptr || !process->identityChecked() || !process->stillRunning())
+    if (process == nullptr || !process->identityChecked())
         return result;
-
-    // The nodes to judge: those asked about and every node above them, in node order
-    // (a parent is always added before its children).
-    std::vector<bool> needed(opened.nodes.size(), false);
-    for (const platform::WindowHandle handle : handles) {
-        auto found = opened.index.find(handle);
-        while (found != opened.index.end() && !needed[found->second]) {
-            needed[found->second] = true;
-            const platform::WindowHandle parent = opened.nodes[found->second].parent;
-            found = parent != 0 ? opened.index.find(parent) : opened.index.end();
-        }
-    }
-    // Two questions for all of them at once: the owners of the top-level windows, and the
-    // children of every window a judged node hangs under.
-    std::vector<platform::WindowHandle> tops;
-    std::vector<platform::WindowHandle> parents;
-    std::unordered_map<platform::WindowHandle, std::size_t> parentIndex;
-    for (std::size_t i = 0; i < opened.nodes.size(); ++i) {
-        if (!needed[i])
-            continue;
-        const auto& node = opened.nodes[i];
-        if (node.parent == 0) {
-            tops.push_back(node.window);
-        } else if (parentIndex.emplace(node.parent, parents.size()).second) {
-            parents.push_back(node.parent);
-        }
-    }
-    const std::vector<platform::Pid> owners = windows.owners(tops);
-    const auto children = windows.children(parents);
-    std::unordered_set<platform::WindowHandle> ownTops;
-    for (std::size_t i = 0; i < tops.size() && i < owners.size(); ++i) {
-        if (owners[i] == opened.pid)
-            ownTops.insert(tops[i]);
-    }
-
-    std::vector<bool> valid(opened.nodes.size(), false);
-    for (std::size_t i = 0; i < opened.nodes.size(); ++i) {
-        if (!needed[i])
-            continue;
-        const auto& node = opened.nodes[i];
-        if (node.parent == 0) {
-            valid[i] = ownTops.contains(node.window);
-            continue;
-        }
-        const std::size_t parentNode = opened.index.at(node.parent);
-        const std::size_t asked = parentIndex.at(node.parent);
-        valid[i] = valid[parentNode] && asked < children.size() &&
-                   std::find(children[asked].begin(), children[asked].end(), node.window) !=
-                       children[asked].end();
-    }
-    for (std::size_t i = 0; i < handles.size(); ++i) {
-        const auto found = opened.index.find(handles[i]);
-        result[i] = found != opened.index.end() && valid[found->second];
-    }
+    for (std::size_t i = 0; i < handles.size(); ++i)
+        result[i] = stillOpenedWindow(windows, *process, opened, handles[i]);
     return result;
 }
 
 void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                       platform::WindowSystem& windows, platform::Form& frmMain,
-                      platform::ProcessSource& processes, const OpenedWindows& opened) {
+                      platform::ProcessSource& processes, const OpenedWindows& opened,
+                      std::chrono::milliseconds timeLimit) {
     using platform::ButtonIndex;
     if (command != ButtonIndex::Show && command != ButtonIndex::Hide &&
         command != ButtonIndex::ShowAll && command != ButtonIndex::HideAll) {
         return;
     }
     frmMain.setVisible(false);
+    const ActionDeadline deadline(windows, timeLimit);
     // Counted in 32 bits: a 16-bit count turns negative past 32,767 nodes, which the
     // queue of the window walk allows, and every loop below would then run zero times.
     const std::int32_t n = TFRM.nodeCount();
@@ -157,17 +137,28 @@ void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                 keys.push_back(TFRM.key(i));
             break;
     }
-    // A node acts only on the window it stands for; any other is passed over silently,
-    // as Kill passes over a stale row.
-    std::vector<platform::WindowHandle> handles;
-    handles.reserve(keys.size());
-    for (const auto& key : keys)
-        handles.push_back(handleFromKey(key));
-    const std::vector<bool> still = stillOpenedWindows(windows, processes, opened, handles);
+    // A node acts only on the window it stands for, checked right before the act; any
+    // other is passed over silently, as Kill passes over a stale row. The process is opened
+    // once: a newer one that takes its PID meanwhile is never the one asked about.
+    const auto process =
+        keys.empty() || opened.pid <= 0 ? nullptr : processes.open(opened.pid, opened.startTime);
     const bool show = command == ButtonIndex::Show || command == ButtonIndex::ShowAll;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (still[i])
+    bool timedOut = false;
+    for (std::size_t i = 0; process != nullptr && i < keys.size(); ++i) {
+        if (windows.deadlinePassed()) {
+            timedOut = true;
+            break;
+        }
+        if (stillOpenedWindow(windows, *process, opened, handleFromKey(keys[i])))
             SetWindowShown(windows, keys[i], show);
+    }
+    // The last act may have been cut short as well.
+    if (timedOut || windows.deadlinePassed()) {
+        addWindowNote(
+            TFRM, "command",
+            resources::replaceAll(
+                resources::LoadString(resources::StringId::WindowCommandTimedOut), "$",
+                std::to_string(std::chrono::ceil<std::chrono::seconds>(timeLimit).count())));
     }
     frmMain.setVisible(true);
 }

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <chrono>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,17 +22,33 @@ platform::WindowHandle handleFromKey(std::string_view key);
 /// Shows (visible, restored when minimised, raised) or hides the window of a node key.
 void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, bool Show);
 
-/// For each of `handles`, whether it still stands for the window its node was made for:
-/// the opened process still runs (its start time is the one the opening checked), and
-/// the window still exists and belongs to it by the tree's own rule: a top-level window
-/// is still owned by the opened PID, any other window is still a child of the window its
-/// node hangs under, which passes the same test. So a client that took over a departed
-/// client's ids, or an id that no longer names a window, is never reached. A handle
-/// without a node of the tree gives false.
+/// How long one window command may take. Hide all and Show all on the largest tree
+/// (WindowQueueSize windows) take about 13 s on a local server without a manager, a usual
+/// program's windows a fraction of a second; but a hide waits (a quarter of a second at
+/// most) for the window manager to let each managed window go, and a server that another
+/// client holds grabbed answers each question only after seconds. Past this limit the
+/// command ends with what it has done, the main form shows again, and a note in the tree
+/// says so.
+inline constexpr std::chrono::seconds kCommandTimeLimit{30};
+
+/// Whether `handle` still stands for the window its node was made for, asked right before
+/// a command acts on it: the opened process still runs (`process` still has the start
+/// time the opening checked), and the window still exists and was created by the process
+/// that created it when the walk met it (for a top-level window, the opened process). A
+/// window whose creator the window system did not know must still hang under the window
+/// of its parent node, which must pass the same test. So a client that took over a
+/// departed client's ids, whether the opened process's or another's, or an id that no
+/// longer names a window, is never reached. A handle without a node gives false.
 ///
-/// Two questions to the window system for all the handles together (the owners of the
-/// top-level windows above them, the children of the windows they hang under), whatever
-/// their number, and one read of the process's start time.
+/// One question to the window system (the window's creator), one more for each parent
+/// passed on the way up from a window of unknown creator, and one read of the process's
+/// start time, after the window system's answers: a process that still runs then held its
+/// PID all along, so the creator the window system named was that process.
+bool stillOpenedWindow(platform::WindowSystem& windows, platform::OpenedProcess& process,
+                       const OpenedWindows& opened, platform::WindowHandle handle);
+
+/// stillOpenedWindow for each of `handles`, the process opened once by its PID and the
+/// start time of the opening; all false when no such process runs.
 std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
                                      platform::ProcessSource& processes,
                                      const OpenedWindows& opened,
@@ -39,10 +56,14 @@ std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
 
 /// The window commands of the buttons under the tree: Show, Hide, Show all, Hide all;
 /// any other button does nothing. The main form is hidden for the duration of each
-/// command and shown (and active) again afterwards. A node whose window no longer stands
-/// for the opened process (see stillOpenedWindows) is passed over without a word.
+/// command and shown (and active) again afterwards. Each node's window is checked right
+/// before the command acts on it (see stillOpenedWindow), so no check goes stale however
+/// long the command runs; a node that no longer stands for its window, and a note, is
+/// passed over without a word. The command ends after `timeLimit` (kCommandTimeLimit) at
+/// the latest, with a note in the tree that says so.
 void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                       platform::WindowSystem& windows, platform::Form& frmMain,
-                      platform::ProcessSource& processes, const OpenedWindows& opened);
+                      platform::ProcessSource& processes, const OpenedWindows& opened,
+                      std::chrono::milliseconds timeLimit = kCommandTimeLimit);
 
 }  // namespace pelorus::details

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "resources/formatting.h"
+#include "details/windowtree.h"
 #include "resources/strings.h"
 
 namespace pelorus::details {
@@ -24,15 +24,11 @@ resources::StringId reasonText(platform::UnseenWindows unseen) {
 
 }  // namespace
 
-void addUnseenWindowNotes(platform::WindowSystem& windows, platform::WindowTree& TFRM,
-                          platform::Pid pid) {
-    std::string RootKey = "M";
-    RootKey += resources::keyHex(static_cast<std::uint32_t>(pid));
+void addUnseenWindowNotes(platform::WindowSystem& windows, platform::WindowTree& TFRM) {
     for (const platform::UnseenWindows unseen : windows.unseenWindows()) {
         const resources::StringId text = reasonText(unseen);
-        const std::string key = "N-" + std::to_string(static_cast<int>(text));
         // A reason given twice is refused by its key, and shown once.
-        TFRM.addNode(RootKey, key, resources::LoadString(text), 0);
+        addWindowNote(TFRM, std::to_string(static_cast<int>(text)), resources::LoadString(text));
     }
 }
 

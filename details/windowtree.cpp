@@ -8,9 +8,11 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "resources/formatting.h"
+#include "resources/strings.h"
 
 namespace pelorus::details {
 namespace {
@@ -47,13 +49,14 @@ private:
 /// node is not queued, so its children are never walked.
 void addWindow(platform::WindowTree& TFRM, WindowQueue& queue, OpenedWindows& opened,
                const std::string& parentKey, platform::WindowHandle parent,
-               platform::WindowHandle handle, const platform::WindowText& text) {
+               platform::WindowHandle handle, platform::Pid creator,
+               const platform::WindowText& text) {
     if (TFRM.addNode(
             parentKey, windowKey(handle),
             resources::WindowCaption(text.title, text.className, text.shownNumber.value_or(handle)),
             2)) {
         queue.push(handle);
-        opened.add(handle, parent);
+        opened.add(handle, parent, creator);
         TFRM.expand(TFRM.nodeCount());
     }
 }
@@ -64,40 +67,125 @@ struct Found {
     platform::WindowHandle window = 0;
 };
 
-/// Adds the windows of `found` in order, asking for the texts of no more windows than
-/// the queue has room for, kWalkChunk at most at a time. False once the queue is full.
-bool addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, WindowQueue& queue,
+/// How a step of the walk ended.
+enum class Step {
+    Done,     ///< everything it met is in the tree
+    TooDeep,  ///< windows below the deepest level shown were left out
+    Full,     ///< the queue is full and windows were left out
+    TimedOut  ///< the walk's deadline has passed; what the last question answered is not used
+};
+
+/// Adds the windows of `found` in order, asking for the texts (and, of windows below the
+/// top level, the creators) of no more windows than the queue has room for, kWalkChunk at
+/// most at a time.
+Step addFound(platform::WindowSystem& windows, platform::WindowTree& TFRM, WindowQueue& queue,
               OpenedWindows& opened, const std::string& RootKey, std::span<const Found> found) {
     std::size_t next = 0;
     while (next < found.size()) {
         const std::size_t room = static_cast<std::size_t>(WindowQueueSize) - queue.size();
         if (room == 0)
-            return false;
+            return Step::Full;
         const std::size_t count = std::min({room, kWalkChunk, found.size() - next});
         std::vector<platform::WindowHandle> asked;
         asked.reserve(count);
         for (std::size_t i = next; i < next + count; ++i)
             asked.push_back(found[i].window);
         const std::vector<platform::WindowText> texts = windows.texts(asked);
+        // A top-level window's creator is the process: that is how the walk chose it.
+        const bool topLevel = found[next].parent == 0;
+        const std::vector<platform::Pid> creators =
+            topLevel ? std::vector<platform::Pid>(count, opened.pid) : windows.owners(asked);
+        if (windows.deadlinePassed())
+            return Step::TimedOut;
         for (std::size_t i = 0; i < count; ++i) {
             const Found& window = found[next + i];
             const std::string parentKey = window.parent == 0 ? RootKey : windowKey(window.parent);
             addWindow(TFRM, queue, opened, parentKey, window.parent, window.window,
+                      i < creators.size() ? creators[i] : 0,
                       i < texts.size() ? texts[i] : platform::WindowText{});
         }
         next += count;
     }
-    return !queue.full();
+    return Step::Done;
+}
+
+/// The walk itself, from the desktop down; says how it ended.
+Step walk(platform::WindowSystem& windows, platform::WindowTree& TFRM, OpenedWindows& opened,
+          const std::string& RootKey, platform::WindowHandle desktop) {
+    WindowQueue queue;
+    // Top-level pass: only the process's own top-level windows, in z-order.
+    const auto desktopChildren = windows.children(std::span(&desktop, 1));
+    if (windows.deadlinePassed())
+        return Step::TimedOut;
+    if (desktopChildren.empty())
+        return Step::Done;
+    const std::vector<platform::WindowHandle>& tops = desktopChildren.front();
+    std::vector<Found> own;
+    for (std::size_t first = 0; first < tops.size(); first += kWalkChunk) {
+        const auto chunk =
+            std::span(tops).subspan(first, std::min(kWalkChunk, tops.size() - first));
+        const std::vector<platform::Pid> owners = windows.owners(chunk);
+        if (windows.deadlinePassed())
+            return Step::TimedOut;
+        for (std::size_t i = 0; i < chunk.size() && i < owners.size(); ++i) {
+            if (owners[i] == opened.pid)
+                own.push_back({0, chunk[i]});
+        }
+    }
+    if (const Step step = addFound(windows, TFRM, queue, opened, RootKey, own); step != Step::Done)
+        return step;
+
+    // Child pass: breadth-first over the queue, whoever created the children, one level
+    // of the tree at a time; the windows below the deepest level shown are only looked for.
+    std::size_t levelBegin = 0;
+    for (int depth = 1; levelBegin < queue.size(); ++depth) {
+        const std::size_t levelEnd = queue.size();
+        for (std::size_t first = levelBegin; first < levelEnd; first += kWalkChunk) {
+            const auto parents = queue.range(first, std::min(levelEnd, first + kWalkChunk));
+            const auto kids = windows.children(parents);
+            if (windows.deadlinePassed())
+                return Step::TimedOut;
+            std::vector<Found> found;
+            for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
+                for (const platform::WindowHandle handle : kids[p])
+                    found.push_back({parents[p], handle});
+            }
+            if (depth == kMaxWindowDepth) {
+                if (!found.empty())
+                    return Step::TooDeep;
+                continue;
+            }
+            if (const Step step = addFound(windows, TFRM, queue, opened, RootKey, found);
+                step != Step::Done) {
+                return step;
+            }
+        }
+        levelBegin = levelEnd;
+    }
+    return Step::Done;
+}
+
+std::string noteText(resources::StringId id, long long value) {
+    return resources::replaceAll(resources::LoadString(id), "$", std::to_string(value));
 }
 
 }  // namespace
+
+void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std::string& text) {
+    if (TFRM.nodeCount() < 1)
+        return;
+    std::string key = "N:";
+    key += name;
+    TFRM.addNode(TFRM.key(1), key, text, 0);
+}
 
 // The walk asks the window system one tree level at a time (the children of every queued
 // window of a level, then the texts of all of them), in chunks, yet adds the nodes in
 // exactly the order of a walk that takes one queued window after the other: queue order,
 // and under each parent its children topmost first.
 OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
-                              platform::Pid pid, const std::string& file, bool processGone) {
+                              platform::Pid pid, const std::string& file, bool processGone,
+                              std::chrono::milliseconds timeLimit) {
     OpenedWindows opened;
     opened.pid = pid;
     TFRM.clear();
@@ -108,47 +196,41 @@ OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowT
     TFRM.expand(1);
     if (processGone)
         return opened;
+
+    const ActionDeadline deadline(windows, timeLimit);
+    const auto timedOut = [&] {
+        addWindowNote(TFRM, "time",
+                      noteText(resources::StringId::WindowWalkTimedOut,
+                               std::chrono::ceil<std::chrono::seconds>(timeLimit).count()));
+    };
     // With no X server (a session without one, or a server gone) the process is still
     // shown, with no windows under it.
     const platform::WindowHandle desktop = windows.desktop();
-    if (desktop == 0)
+    if (desktop == 0) {
+        if (windows.deadlinePassed())
+            timedOut();
         return opened;
-
-    WindowQueue queue;
-    // Top-level pass: only the process's own top-level windows, in z-order.
-    const auto desktopChildren = windows.children(std::span(&desktop, 1));
-    if (desktopChildren.empty())
-        return opened;
-    const std::vector<platform::WindowHandle>& tops = desktopChildren.front();
-    std::vector<Found> own;
-    for (std::size_t first = 0; first < tops.size(); first += kWalkChunk) {
-        const auto chunk =
-            std::span(tops).subspan(first, std::min(kWalkChunk, tops.size() - first));
-        const std::vector<platform::Pid> owners = windows.owners(chunk);
-        for (std::size_t i = 0; i < chunk.size() && i < owners.size(); ++i) {
-            if (owners[i] == pid)
-                own.push_back({0, chunk[i]});
-        }
     }
-    if (!addFound(windows, TFRM, queue, opened, RootKey, own))
+    // Owners in another PID namespace would name unrelated processes: none is believed.
+    if (!windows.ownersComparable()) {
+        addWindowNote(TFRM, "pidns", resources::LoadString(resources::StringId::WindowsUnmatched));
         return opened;
+    }
 
-    // Child pass: breadth-first over the queue, whoever created the children.
-    std::size_t levelBegin = 0;
-    while (levelBegin < queue.size()) {
-        const std::size_t levelEnd = queue.size();
-        for (std::size_t first = levelBegin; first < levelEnd; first += kWalkChunk) {
-            const auto parents = queue.range(first, std::min(levelEnd, first + kWalkChunk));
-            const auto kids = windows.children(parents);
-            std::vector<Found> found;
-            for (std::size_t p = 0; p < parents.size() && p < kids.size(); ++p) {
-                for (const platform::WindowHandle handle : kids[p])
-                    found.push_back({parents[p], handle});
-            }
-            if (!addFound(windows, TFRM, queue, opened, RootKey, found))
-                return opened;
-        }
-        levelBegin = levelEnd;
+    switch (walk(windows, TFRM, opened, RootKey, desktop)) {
+        case Step::Done:
+            break;
+        case Step::TooDeep:
+            addWindowNote(TFRM, "depth",
+                          noteText(resources::StringId::WindowsTooDeep, kMaxWindowDepth));
+            break;
+        case Step::Full:
+            addWindowNote(TFRM, "count",
+                          noteText(resources::StringId::WindowsTooMany, WindowQueueSize));
+            break;
+        case Step::TimedOut:
+            timedOut();
+            break;
     }
     return opened;
 }

@@ -2,8 +2,11 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,8 +16,28 @@
 namespace pelorus::details {
 
 /// Capacity of the walk's queue: every window that gets a node takes one slot; when it
-/// is full the walk adds no more nodes.
+/// is full the walk adds no more nodes, and a note says that windows were left out. The
+/// bound on the tree's size: 65,536 windows are far more than any program makes (a busy
+/// desktop has a few thousand in all), few enough for the tree control to hold, and the
+/// most that the window commands are meant to go through within their time limit.
 inline constexpr int WindowQueueSize = 65536;
+
+/// How many levels of windows the tree shows below the process node (the top-level windows
+/// are its first level). Toolkits nest their windows a few levels deep, some tens at most,
+/// but any client may hang a chain of its own windows of any depth under any window; every
+/// level costs the tree control a level of nesting that its layout, expansion and clean-up
+/// go through recursively (tens of thousands end the program for want of stack). 64 levels
+/// hold every tree a toolkit builds and cost those a few kilobytes of stack at most. The
+/// windows below are left out, and a note says so.
+inline constexpr int kMaxWindowDepth = 64;
+
+/// How long one walk may take. The largest tree (WindowQueueSize windows with maximal
+/// texts) takes about 3 s on a local server, a usual program's tree a few milliseconds;
+/// but a server that another client holds grabbed, letting it go only for moments,
+/// answers each question only after seconds, and a walk of a few hundred levels would
+/// then hold the viewer for minutes. Past this limit the walk ends with what it has, and a
+/// note says so.
+inline constexpr std::chrono::seconds kWalkTimeLimit{10};
 
 /// How many windows the walk asks about in one call: the children of at most this many
 /// parents, the texts of at most this many windows. Keeps the answers held at once
@@ -24,11 +47,14 @@ inline constexpr std::size_t kWalkChunk = 4096;
 /// What the tree of one opening stands for, so that the window commands can tell a
 /// node's window from a newer one that took its id: the opened process (its PID and
 /// the start time the opening checked) and, for each window node in the order of
-/// adding, the window of the node it hangs under (0 for a top-level window).
+/// adding, the window of the node it hangs under (0 for a top-level window) and the
+/// process that created the window when the walk met it (0 when the window system did
+/// not know; a top-level window's is the opened process).
 struct OpenedWindows {
     struct Node {
         platform::WindowHandle window = 0;
         platform::WindowHandle parent = 0;
+        platform::Pid creator = 0;
     };
 
     platform::Pid pid = 0;
@@ -37,22 +63,50 @@ struct OpenedWindows {
     /// window -> its position in `nodes`
     std::unordered_map<platform::WindowHandle, std::size_t> index;
 
-    void add(platform::WindowHandle window, platform::WindowHandle parent) {
+    void add(platform::WindowHandle window, platform::WindowHandle parent, platform::Pid creator) {
         index.emplace(window, nodes.size());
-        nodes.push_back({window, parent});
+        nodes.push_back({window, parent, creator});
     }
 };
 
+/// Bounds the questions to `windows` by a deadline for as long as it lives: one user
+/// action (a walk, a command) from its start to its end.
+class ActionDeadline {
+public:
+    ActionDeadline(platform::WindowSystem& windows, std::chrono::milliseconds limit)
+        : m_windows(windows) {
+        m_windows.setDeadline(platform::WindowSystem::Clock::now() + limit);
+    }
+    ~ActionDeadline() { m_windows.setDeadline(std::nullopt); }
+    ActionDeadline(const ActionDeadline&) = delete;
+    ActionDeadline& operator=(const ActionDeadline&) = delete;
+
+private:
+    platform::WindowSystem& m_windows;
+};
+
+/// Appends a note to the tree: a node under the process node (node 1) that says what the
+/// tree or a command left out, in the program's own words. Its key ("N:" and `name`)
+/// names no window, so no command acts on it; the same note is not added twice.
+void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std::string& text);
+
 /// Rebuilds the window tree for process `pid`: the root ("M" + hex pid, text `file`,
 /// image 1), every top-level window of the process in z-order, then their children
-/// breadth-first to any depth (keys "S" + hex handle, WindowCaption texts, image 2),
-/// every node expanded as it is added. No desktop: the tree stays empty.
-/// `processGone`: the process has ended, so the tree holds only its root.
+/// breadth-first down to kMaxWindowDepth levels (keys "S" + hex handle, WindowCaption
+/// texts, image 2), every node expanded as it is added. No desktop: the tree holds only
+/// its root. `processGone`: the process has ended, so the tree holds only its root.
 /// Returns what the tree stands for (its start time left 0 for the caller to fill in).
+///
+/// Bounds: at most WindowQueueSize windows, kMaxWindowDepth levels, and kWalkTimeLimit
+/// (`timeLimit`) for the whole walk; what any of them leaves out is named by a note at the
+/// end of the tree. Where the window system's owners are not this system's processes (it
+/// counts them in another PID namespace) no window can be told to be the process's: the
+/// tree holds the root and a note that says why.
 ///
 /// The walk asks one tree level at a time, in chunks of kWalkChunk windows, and never
 /// asks for the texts of more windows than the queue has room for.
 OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
-                              platform::Pid pid, const std::string& file, bool processGone = false);
+                              platform::Pid pid, const std::string& file, bool processGone = false,
+                              std::chrono::milliseconds timeLimit = kWalkTimeLimit);
 
 }  // namespace pelorus::details

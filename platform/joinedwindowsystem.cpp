@@ -43,6 +43,17 @@ WindowSystem* JoinedWindowSystem::sideOf(WindowHandle window) const {
     return (window & kCompositorWindow) != 0 ? m_compositor : &m_x;
 }
 
+void JoinedWindowSystem::setDeadline(std::optional<Deadline> deadline) {
+    WindowSystem::setDeadline(deadline);
+    m_x.setDeadline(deadline);
+    if (m_compositor != nullptr)
+        m_compositor->setDeadline(deadline);
+}
+
+bool JoinedWindowSystem::ownersComparable() {
+    return m_x.ownersComparable() || (m_compositor != nullptr && m_compositorDesktop != 0);
+}
+
 WindowHandle JoinedWindowSystem::desktop() {
     m_xDesktop = m_x.desktop();
     m_compositorDesktop = m_compositor != nullptr ? m_compositor->desktop() : 0;

@@ -24,6 +24,12 @@ public:
     JoinedWindowSystem(WindowSystem& x, WindowSystem* compositor, bool waylandSession)
         : m_x(x), m_compositor(compositor), m_waylandSession(waylandSession) {}
 
+    /// Bounds both sides' questions as well.
+    void setDeadline(std::optional<Deadline> deadline) override;
+    /// X's owners, or else the compositor's: where X counts processes in another PID
+    /// namespace its windows answer no owner, while the compositor's native ones keep
+    /// theirs (checked on its own side).
+    bool ownersComparable() override;
     WindowHandle desktop() override;
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;

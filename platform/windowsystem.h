@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -28,9 +30,28 @@ enum class UnseenWindows {
 ///
 /// A window that has gone, or any error of the window system, is an answer of 0, empty
 /// or no-op: never an exception, never the end of the program.
+///
+/// One user action (a walk, a window command) runs under a deadline: past it, every
+/// question answers at once as if the windows had gone, and no wait for the window system
+/// outlasts it, so the action ends with what it has whatever other clients do meanwhile.
 class WindowSystem {
 public:
+    using Clock = std::chrono::steady_clock;
+    using Deadline = Clock::time_point;
+
     virtual ~WindowSystem() = default;
+
+    /// Bounds the questions that follow by `deadline`; nullopt lifts the bound.
+    virtual void setDeadline(std::optional<Deadline> deadline) { m_deadline = deadline; }
+
+    /// Whether the deadline set last has passed: the answers since then are cut short.
+    virtual bool deadlinePassed() const { return m_deadline && Clock::now() >= *m_deadline; }
+
+    /// Whether the owners this window system answers are identifiers of the viewer's own
+    /// process list. False when the display server counts processes in another PID
+    /// namespace (the viewer runs in a container): its PIDs would name unrelated
+    /// processes, so owners() then answers 0 for every window.
+    virtual bool ownersComparable() { return true; }
 
     /// The desktop window, whose children are the top-level windows; 0 when there is no
     /// desktop (no display server reachable).
@@ -60,6 +81,12 @@ public:
     /// What this window system knew it could not show at its last desktop(); empty when
     /// it shows every window of the desktop.
     virtual std::vector<UnseenWindows> unseenWindows() { return {}; }
+
+protected:
+    const std::optional<Deadline>& deadline() const { return m_deadline; }
+
+private:
+    std::optional<Deadline> m_deadline;
 };
 
 }  // namespace pelorus::platform

@@ -89,8 +89,9 @@ bool TreeViewWindowTree::addNode(const std::optional<std::string>& parentKey,
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     insert.item.pszText = wide.data();
-    insert.item.iImage = image - 1;
-    insert.item.iSelectedImage = image - 1;
+    // Image 0 is none: -1 would ask the form for a picture (I_IMAGECALLBACK).
+    insert.item.iImage = image >= 1 ? image - 1 : I_IMAGENONE;
+    insert.item.iSelectedImage = insert.item.iImage;
     const auto item = reinterpret_cast<HTREEITEM>(
         SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (!item)

@@ -46,6 +46,7 @@ public:
     HWND hwnd() const { return m_tree; }
 
     void clear() override;
+    /// Image 0 shows no picture.
     bool addNode(const std::optional<std::string>& parentKey, const std::string& key,
                  const std::string& text, int image) override;
     int nodeCount() const override { return static_cast<int>(m_items.size()); }

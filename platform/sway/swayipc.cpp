@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "platform/sway/swayipc.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -106,10 +108,12 @@ bool IpcConnection::receiveAll(char* buffer, std::size_t length, Clock::time_poi
     return true;
 }
 
-std::optional<std::string> IpcConnection::request(MessageType type, std::string_view payload) {
+std::optional<std::string> IpcConnection::request(MessageType type, std::string_view payload,
+                                                  std::optional<Clock::time_point> actionDeadline) {
     if (m_broken || payload.size() > kMaxReplyBytes)
         return std::nullopt;
-    const auto deadline = Clock::now() + kReplyLimit;
+    const auto replyDeadline = Clock::now() + kReplyLimit;
+    const auto deadline = actionDeadline ? std::min(replyDeadline, *actionDeadline) : replyDeadline;
     std::string message(kMagic);
     const auto length = static_cast<std::uint32_t>(payload.size());
     const auto code = static_cast<std::uint32_t>(type);
@@ -120,7 +124,9 @@ std::optional<std::string> IpcConnection::request(MessageType type, std::string_
     char header[kHeaderBytes];
     m_broken = true;  // until the whole reply has come
     if (!sendAll(message, deadline) || !receiveAll(header, sizeof(header), deadline)) {
-        m_stalled = Clock::now() >= deadline;
+        // Only a compositor that let the reply limit pass has stalled; an action whose own
+        // deadline came first leaves a connection that the next call opens afresh.
+        m_stalled = Clock::now() >= replyDeadline;
         return std::nullopt;
     }
     std::uint32_t replyLength = 0;
@@ -135,7 +141,9 @@ std::optional<std::string> IpcConnection::request(MessageType type, std::string_
     }
     std::string reply(replyLength, '\0');
     if (!receiveAll(reply.data(), reply.size(), deadline)) {
-        m_stalled = Clock::now() >= deadline;
+        // Only a compositor that let the reply limit pass has stalled; an action whose own
+        // deadline came first leaves a connection that the next call opens afresh.
+        m_stalled = Clock::now() >= replyDeadline;
         return std::nullopt;
     }
     m_broken = false;

@@ -48,7 +48,9 @@ public:
 
     /// Sends one message and returns the payload of its reply; nullopt when the request
     /// failed (the connection is then broken).
-    std::optional<std::string> request(MessageType type, std::string_view payload);
+    std::optional<std::string> request(
+        MessageType type, std::string_view payload,
+        std::optional<std::chrono::steady_clock::time_point> actionDeadline = {});
 
     bool broken() const { return m_broken; }
     /// Broken because the compositor let kReplyLimit pass, not because it went away.

@@ -43,7 +43,9 @@ SwayWindowSystem::~SwayWindowSystem() = default;
 std::optional<sway::Tree> SwayWindowSystem::tree() {
     if (m_connection == nullptr || m_connection->broken())
         return std::nullopt;
-    const auto answer = m_connection->request(sway::MessageType::GetTree, {});
+    if (deadlinePassed())
+        return std::nullopt;
+    const auto answer = m_connection->request(sway::MessageType::GetTree, {}, deadline());
     if (!answer)
         return std::nullopt;
     return sway::parseTree(*answer);
@@ -52,7 +54,9 @@ std::optional<sway::Tree> SwayWindowSystem::tree() {
 std::vector<bool> SwayWindowSystem::run(const std::string& commands) {
     if (m_connection == nullptr || m_connection->broken())
         return {};
-    const auto answer = m_connection->request(sway::MessageType::RunCommand, commands);
+    if (deadlinePassed())
+        return {};
+    const auto answer = m_connection->request(sway::MessageType::RunCommand, commands, deadline());
     return answer ? sway::commandResults(*answer) : std::vector<bool>{};
 }
 

@@ -24,6 +24,13 @@ constexpr std::size_t kTripWindows =
     batchOf(sizeof(xcb_get_property_request_t) + sizeof(xcb_query_tree_request_t));
 static_assert(kTripWindows >= kClientSearchWindows);
 
+/// The window the manager names as its own (_NET_SUPPORTING_WM_CHECK), or none.
+xcb_window_t managerWindow(const Connection& connection) {
+    const auto check = connection.property(
+        connection.askProperty(connection.root(), NetSupportingWmCheck, XCB_ATOM_WINDOW, 1));
+    return firstCardinal(check.get(), XCB_ATOM_WINDOW);
+}
+
 }  // namespace
 
 bool managerRuns(const Connection& connection) {
@@ -47,19 +54,24 @@ bool isManagedTopLevel(const Connection& connection, xcb_window_t window) {
     const auto check = connection.property(checkCookie);
     if (!manager || tree == nullptr || attributes == nullptr)
         return false;
-    if (hasProperty(state.get()))
-        return true;
     // Just after a map the manager may not have marked the window yet: either the map
     // request still waits for it (the window is a child of the root), or it has put
     // the window into a frame of its own and sets WM_STATE a moment later.
     if (tree->parent == connection.root())
-        return attributes->override_redirect == 0;
-    const xcb_window_t managerWindow = firstCardinal(check.get(), XCB_ATOM_WINDOW);
-    if (managerWindow == XCB_WINDOW_NONE)
+        return hasProperty(state.get()) || attributes->override_redirect == 0;
+    const xcb_window_t supporting = firstCardinal(check.get(), XCB_ATOM_WINDOW);
+    if (supporting != XCB_WINDOW_NONE) {
+        // The manager's own supporting window tells which client the manager is.
+        return connection.sameClient(tree->parent, supporting) &&
+               !connection.sameClient(window, supporting);
+    }
+    // A manager that names no window of its own: its frames are the root's children. Any
+    // deeper WM_STATE was written by a client on a window of its own, which no manager
+    // withdraws.
+    if (!hasProperty(state.get()))
         return false;
-    // The manager's own supporting window tells which client the manager is.
-    return connection.sameClient(tree->parent, managerWindow) &&
-           !connection.sameClient(window, managerWindow);
+    const auto frame = connection.tree(xcb_query_tree_unchecked(xcb, tree->parent));
+    return frame != nullptr && frame->parent == connection.root();
 }
 
 void activate(const Connection& connection, xcb_window_t window) {
@@ -90,7 +102,7 @@ void awaitWithdrawal(const Connection& connection, xcb_window_t window) {
         if (tree == nullptr || tree->parent == connection.root())
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (Clock::now() < deadline && !connection.broken());
+    } while (Clock::now() < deadline && connection.usable());
 }
 
 std::optional<FramePlace> framePlace(const Connection& connection, xcb_window_t window) {
@@ -140,8 +152,15 @@ std::vector<xcb_window_t> clientWindows(const Connection& connection,
         std::size_t examined = 0;
     };
     xcb_connection_t* xcb = connection.xcb();
-    for (std::size_t first = 0; first < tops.size() && !connection.broken();
-         first += kSearchBatch) {
+    // WM_STATE counts only where a manager can have put it: on a child of the root, or on
+    // a child of one of the manager's own windows (its frames); so the search goes down
+    // only through the manager's windows. A manager that names no window of its own has
+    // its frames among the root's children and the clients right inside them.
+    const xcb_window_t manager = managerWindow(connection);
+    const auto framing = [&](xcb_window_t window, int depth) {
+        return manager != XCB_WINDOW_NONE ? connection.sameClient(window, manager) : depth == 0;
+    };
+    for (std::size_t first = 0; first < tops.size() && connection.usable(); first += kSearchBatch) {
         std::vector<Search> searches;
         for (std::size_t i = first; i < std::min(tops.size(), first + kSearchBatch); ++i)
             searches.push_back({i, {tops[i]}});
@@ -149,7 +168,7 @@ std::vector<xcb_window_t> clientWindows(const Connection& connection,
             std::vector<Search> remaining;
             // The searches of one trip together ask about kTripWindows windows at most
             // (one search alone asks about kClientSearchWindows at most, which fits).
-            for (std::size_t begin = 0; begin < searches.size() && !connection.broken();) {
+            for (std::size_t begin = 0; begin < searches.size() && connection.usable();) {
                 std::size_t end = begin;
                 std::size_t asked = 0;
                 while (end < searches.size() &&
@@ -175,7 +194,7 @@ std::vector<xcb_window_t> clientWindows(const Connection& connection,
                         const auto tree = connection.tree(trees[next]);
                         if (client == XCB_WINDOW_NONE && hasProperty(state.get()))
                             client = search.frontier[k];
-                        if (tree == nullptr)
+                        if (tree == nullptr || !framing(search.frontier[k], depth))
                             continue;
                         const xcb_window_t* kids = xcb_query_tree_children(tree.get());
                         const int count = xcb_query_tree_children_length(tree.get());

@@ -40,13 +40,15 @@ struct FramePlace {
 /// Whether a window manager runs: some client redirects the root's substructure.
 bool managerRuns(const Connection& connection);
 
-/// A managed top-level is a window that carries WM_STATE while a window manager runs:
-/// only the manager can restack it, and a bare restack request would be the manager's to
-/// refuse. Just after a map the manager has not marked the window yet, so a window
-/// without WM_STATE counts as well when it is a child of the root that is not
-/// override-redirect (the manager has its map request) or when the manager's client (the
-/// one that created its _NET_SUPPORTING_WM_CHECK window) created its parent but not the
-/// window itself (the manager has framed it). One round trip.
+/// A managed top-level is a window that a window manager holds: only the manager can
+/// restack it, and a bare restack request would be the manager's to refuse. While a
+/// manager runs, that is a child of the root that carries WM_STATE or is not
+/// override-redirect (the manager has its map request, and marks it a moment later), or a
+/// window that the manager's client (the one that created its _NET_SUPPORTING_WM_CHECK
+/// window) has framed: it created the window's parent but not the window. Any client may
+/// write WM_STATE on windows of its own, so WM_STATE anywhere else counts for nothing;
+/// under a manager that names no window of its own, only a WM_STATE right inside a child
+/// of the root (a frame) counts. One round trip, two for that last case.
 bool isManagedTopLevel(const Connection& connection, xcb_window_t window);
 
 /// Asks the manager to activate the window (source: a pager, which managers obey
@@ -79,7 +81,8 @@ inline constexpr std::size_t kClientSearchWindows = 256;
 
 /// For each child of the root, the client window it stands for: the child itself if it
 /// carries WM_STATE, else its first descendant (breadth-first, siblings topmost first,
-/// within the caps above) that does, else the child itself. Each level of all the
+/// within the caps above) that does and that the manager can have marked (inside the
+/// manager's frames: see isManagedTopLevel), else the child itself. Each level of all the
 /// searches together costs one round trip per batch of requests (kRequestBatchBytes).
 std::vector<xcb_window_t> clientWindows(const Connection& connection,
                                         std::vector<xcb_window_t> tops);

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <xcb/res.h>
 #include <xcb/xcbext.h>
 
@@ -51,14 +52,23 @@ std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t ty
     return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
 }
 
-std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
+std::unique_ptr<Connection> Connection::open(const std::string& displayName,
+                                             std::optional<Clock::time_point> deadline) {
     // A server that takes no new connections would hold a plain connect for ever.
+    std::chrono::milliseconds limit = kXConnectLimit;
+    if (deadline) {
+        limit =
+            std::min(limit, std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()));
+    }
+    if (limit.count() <= 0)
+        return nullptr;
     int screenNumber = 0;
-    xcb_connection_t* xcb = connectWithin(displayName, kXConnectLimit, &screenNumber);
+    xcb_connection_t* xcb = connectWithin(displayName, limit, &screenNumber);
     if (xcb == nullptr)
         return nullptr;
     std::unique_ptr<Connection> connection(new Connection);
     connection->m_xcb = xcb;
+    connection->m_actionDeadline = deadline;
 
     // Room for a few batches of requests, whatever the system's default (see
     // kRequestBatchBytes); Linux gives a Unix socket 208 KiB unless told otherwise.
@@ -101,9 +111,31 @@ std::unique_ptr<Connection> Connection::open(const std::string& displayName) {
             version != nullptr && (version->server_major > 1 ||
                                    (version->server_major == 1 && version->server_minor >= 2));
     }
-    if (connection->broken())
+    if (connection->m_clientPids) {
+        // The server names this connection's client by the id range it gave it.
+        const xcb_res_client_id_spec_t self{xcb_get_setup(xcb)->resource_id_base,
+                                            XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        const Pid own = clientPid(*connection, xcb_res_query_client_ids(xcb, 1, &self));
+        connection->m_pidsAreOurs = own == getpid();
+        connection->m_pidsForeign = own != 0 && own != getpid();
+    }
+    if (!connection->usable())
         return nullptr;
     return connection;
+}
+
+Pid clientPid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie) {
+    const auto reply = connection.await<xcb_res_query_client_ids_reply_t>(cookie);
+    if (reply == nullptr)
+        return 0;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
+         xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+            xcb_res_client_id_value_value_length(it.data) >= 1) {
+            return static_cast<Pid>(*xcb_res_client_id_value_value(it.data));
+        }
+    }
+    return 0;
 }
 
 Connection::~Connection() {
@@ -116,12 +148,13 @@ bool Connection::answers() const {
 }
 
 void* Connection::awaitReply(unsigned int sequence) const {
-    if (broken()) {
+    if (!usable()) {
         xcb_discard_reply(m_xcb, sequence);
         return nullptr;
     }
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + kXReplyLimit;
+    const auto stallAt = Clock::now() + kXReplyLimit;
+    const bool actionEndsFirst = m_actionDeadline && *m_actionDeadline < stallAt;
+    const auto deadline = actionEndsFirst ? *m_actionDeadline : stallAt;
     // Nothing waits in xcb's own queue once this has returned; the requests of one batch
     // fit into the socket's buffer, so it does not block (see kRequestBatchBytes).
     xcb_flush(m_xcb);
@@ -133,7 +166,9 @@ void* Connection::awaitReply(unsigned int sequence) const {
             return reply;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
-            m_stalled = true;
+            // A server that answers nothing for that long has stalled; one that is only
+            // slower than the action may take is still good for the next action.
+            m_stalled = !actionEndsFirst;
             xcb_discard_reply(m_xcb, sequence);
             return nullptr;
         }

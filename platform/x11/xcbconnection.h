@@ -3,6 +3,7 @@
 #pragma once
 
 #include <signal.h>
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 #include <array>
@@ -11,8 +12,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/types.h"
 
 namespace pelorus::platform::x11 {
 
@@ -77,14 +81,24 @@ std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t ty
 /// on its next call to desktop(). A server that has gone breaks it too (xcb reads the end
 /// of the connection).
 ///
+/// The user action that the connection serves (a walk, a command) may bound the waits
+/// further (setActionDeadline): past its deadline the connection is overdue() and every
+/// reply comes back null at once, but it is not broken: a server that answers slowly
+/// while another client grabs it in pulses, each pulse shorter than kXReplyLimit, holds
+/// one action until its deadline and no longer, and the next action goes on with it.
+///
 /// Every request is unchecked, so the server's error for one (BadWindow for a window that
 /// has gone, the usual case) lands in the connection's event queue, which nothing else
 /// reads: each call of the window system empties it when it ends (see CallScope), or it
 /// would grow with every walk and every command for as long as the program runs.
 class Connection {
 public:
-    /// A new connection with its atoms and extension, or null when there is no server.
-    static std::unique_ptr<Connection> open(const std::string& displayName);
+    using Clock = std::chrono::steady_clock;
+
+    /// A new connection with its atoms and extension, or null when there is no server or
+    /// it did not answer before `deadline`.
+    static std::unique_ptr<Connection> open(const std::string& displayName,
+                                            std::optional<Clock::time_point> deadline = {});
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -93,8 +107,28 @@ public:
     xcb_window_t root() const { return m_root; }
     /// The server has gone or let a reply wait for longer than kXReplyLimit.
     bool broken() const { return m_stalled || xcb_connection_has_error(m_xcb) != 0; }
+    /// Past the deadline of the action that runs (see setActionDeadline).
+    bool overdue() const { return m_actionDeadline && Clock::now() >= *m_actionDeadline; }
+    /// Neither broken nor overdue: worth sending more requests.
+    bool usable() const { return !broken() && !overdue(); }
+    /// Bounds every wait from now on by `deadline` as well (nullopt: kXReplyLimit alone).
+    void setActionDeadline(std::optional<Clock::time_point> deadline) const {
+        m_actionDeadline = deadline;
+    }
     /// X-Resource 1.2 or later: client ids with PIDs.
     bool knowsClientPids() const { return m_clientPids; }
+    /// Whether the PIDs X-Resource names are this process's own kind: the server names
+    /// this connection's client by getpid(). Not so when the viewer runs in another PID
+    /// namespace than the server (a container), where the server names it by another
+    /// number, or reaches the server over the network, where it names it by none. True
+    /// where X-Resource names no PIDs at all.
+    bool pidsAreOurs() const { return m_pidsAreOurs; }
+    /// Whether the server names this connection's client by another PID than getpid(): it
+    /// counts processes in another PID namespace, and no PID it knows, nor any a client
+    /// claims for itself, can be matched to the viewer's processes. A viewer the server
+    /// cannot name at all (over the network) still believes the claims of clients on its
+    /// own host, as for any client over TCP.
+    bool pidsForeign() const { return m_pidsForeign; }
     xcb_atom_t atom(Atom which) const { return m_atoms[which]; }
     /// Whether two resource ids belong to one client (their client bits agree).
     bool sameClient(xcb_window_t first, xcb_window_t second) const {
@@ -141,18 +175,26 @@ public:
 private:
     Connection() = default;
     /// The reply (or null) to request `sequence`: flushes what is queued, then reads what
-    /// the server sends, without blocking, until the reply is there or kXReplyLimit has
-    /// passed, which stalls the connection. A reply not taken is discarded.
+    /// the server sends, without blocking, until the reply is there, kXReplyLimit has
+    /// passed (which stalls the connection) or the action's deadline has (which does not).
+    /// A reply not taken is discarded.
     void* awaitReply(unsigned int sequence) const;
 
     xcb_connection_t* m_xcb = nullptr;
     mutable bool m_stalled = false;
+    mutable std::optional<Clock::time_point> m_actionDeadline;
+    bool m_pidsAreOurs = true;
+    bool m_pidsForeign = false;
     xcb_window_t m_root = 0;
     /// The bits of a resource id that a client chooses; the others name the client.
     std::uint32_t m_idMask = 0;
     std::array<xcb_atom_t, AtomCount> m_atoms{};
     bool m_clientPids = false;
 };
+
+/// The PID that X-Resource names in the answer to `cookie` (a query of client ids with
+/// the local-client-PID mask), or 0.
+Pid clientPid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie);
 
 /// libxcb writes without MSG_NOSIGNAL: a write to a server that has gone would end the
 /// program with SIGPIPE. Blocks it for this thread while xcb talks to the server and
@@ -170,13 +212,14 @@ private:
     bool m_pendingBefore = false;
 };
 
-/// One call of the window system: SIGPIPE held off, the connection if it is usable, and
-/// the waiting events taken when the call ends, whichever way it ends.
+/// One call of the window system: SIGPIPE held off, the connection if it is usable (not
+/// broken, and not past `deadline`, which bounds the call's waits), and the waiting events
+/// taken when the call ends, whichever way it ends.
 class CallScope {
 public:
-    explicit CallScope(const std::unique_ptr<Connection>& connection)
-        : m_connection(connection != nullptr && !connection->broken() ? connection.get()
-                                                                      : nullptr) {}
+    explicit CallScope(const std::unique_ptr<Connection>& connection,
+                       std::optional<Connection::Clock::time_point> deadline = {})
+        : m_connection(usableWithin(connection, deadline)) {}
     ~CallScope() {
         if (m_connection != nullptr)
             m_connection->discardEvents();
@@ -188,6 +231,14 @@ public:
     Connection* connection() const { return m_connection; }
 
 private:
+    static Connection* usableWithin(const std::unique_ptr<Connection>& connection,
+                                    std::optional<Connection::Clock::time_point> deadline) {
+        if (connection == nullptr)
+            return nullptr;
+        connection->setActionDeadline(deadline);
+        return connection->usable() ? connection.get() : nullptr;
+    }
+
     SigpipeGuard m_guard;
     Connection* m_connection;
 };

@@ -39,21 +39,6 @@ constexpr std::size_t kOwnerBatch = x11::batchOf(
     sizeof(xcb_res_client_id_spec_t) + 2 * kPropertyRequest);
 constexpr std::size_t kTextBatch = x11::batchOf(3 * kPropertyRequest);
 
-/// The PID X-Resource names for the client of a window, or 0.
-Pid resourcePid(const Connection& connection, xcb_res_query_client_ids_cookie_t cookie) {
-    const auto reply = connection.await<xcb_res_query_client_ids_reply_t>(cookie);
-    if (reply == nullptr)
-        return 0;
-    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
-         xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
-            xcb_res_client_id_value_value_length(it.data) >= 1) {
-            return static_cast<Pid>(*xcb_res_client_id_value_value(it.data));
-        }
-    }
-    return 0;
-}
-
 /// This machine's name, as clients write it into WM_CLIENT_MACHINE.
 std::string hostName() {
     std::array<char, HOST_NAME_MAX + 1> name{};
@@ -77,32 +62,41 @@ std::size_t XcbWindowSystem::takeWaitingEvents() {
 }
 
 WindowHandle XcbWindowSystem::desktop() {
+    if (deadlinePassed())
+        return 0;
     bool live = false;
     {
         // One round trip tells a live server from one that has gone quietly.
-        const CallScope scope(m_connection);
+        const CallScope scope(m_connection, deadline());
         live = scope.connection() != nullptr && scope.connection()->answers();
     }
+    // An answer cut short by the action's deadline says nothing about the server.
+    if (deadlinePassed())
+        return 0;
     const x11::SigpipeGuard guard;
     if (!live)
         m_connection.reset();
     if (m_connection == nullptr) {
-        m_connection = Connection::open(m_displayName);
+        m_connection = Connection::open(m_displayName, deadline());
         // Places remembered on another server name other windows.
         m_hiddenPlaces.clear();
     }
     return m_connection != nullptr ? m_connection->root() : 0;
 }
 
+bool XcbWindowSystem::ownersComparable() {
+    return m_connection == nullptr || !m_connection->pidsForeign();
+}
+
 std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
     std::span<const WindowHandle> parents) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     std::vector<std::vector<WindowHandle>> result(parents.size());
     const Connection* connection = scope.connection();
     if (connection == nullptr)
         return result;
     std::vector<xcb_query_tree_cookie_t> cookies;
-    for (std::size_t first = 0; first < parents.size() && !connection->broken();
+    for (std::size_t first = 0; first < parents.size() && connection->usable();
          first += kTreeBatch) {
         const std::size_t end = std::min(parents.size(), first + kTreeBatch);
         cookies.clear();
@@ -123,7 +117,7 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
     // and a search of all their descendants for WM_STATE would find nothing.
     const bool rootAsked =
         std::find(parents.begin(), parents.end(), connection->root()) != parents.end();
-    if (rootAsked && !connection->broken() && x11::managerRuns(*connection)) {
+    if (rootAsked && connection->usable() && x11::managerRuns(*connection)) {
         for (std::size_t i = 0; i < parents.size(); ++i) {
             if (parents[i] == connection->root() && !result[i].empty())
                 result[i] = x11::clientWindows(*connection, std::move(result[i]));
@@ -133,11 +127,15 @@ std::vector<std::vector<WindowHandle>> XcbWindowSystem::children(
 }
 
 std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     std::vector<Pid> result(windows.size(), 0);
     const Connection* connection = scope.connection();
-    if (connection == nullptr)
+    // PIDs of another namespace would name unrelated processes of the viewer's list.
+    if (connection == nullptr || connection->pidsForeign())
         return result;
+    // The server's PIDs where they are the viewer's kind; else (a viewer the server cannot
+    // name, over the network) only the claims of clients on this host.
+    const bool serverPids = connection->knowsClientPids() && connection->pidsAreOurs();
     xcb_connection_t* xcb = connection->xcb();
     // The questions go out in batches: one round trip each. The claim and the machine are
     // used only where the server names no PID.
@@ -149,7 +147,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
     };
     std::vector<Cookies> cookies;
     const std::string host = hostName();
-    for (std::size_t first = 0; first < windows.size() && !connection->broken();
+    for (std::size_t first = 0; first < windows.size() && connection->usable();
          first += kOwnerBatch) {
         const std::size_t end = std::min(windows.size(), first + kOwnerBatch);
         cookies.clear();
@@ -157,7 +155,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
             const WindowHandle window = windows[i];
             Cookies asked{};
             asked.exists = xcb_get_window_attributes_unchecked(xcb, window);
-            if (connection->knowsClientPids()) {
+            if (serverPids) {
                 const xcb_res_client_id_spec_t query{window,
                                                      XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
                 asked.ids = xcb_res_query_client_ids_unchecked(xcb, 1, &query);
@@ -170,7 +168,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
         for (std::size_t i = first; i < end; ++i) {
             const Cookies& asked = cookies[i - first];
             const bool exists = connection->attributes(asked.exists) != nullptr;
-            Pid pid = connection->knowsClientPids() ? resourcePid(*connection, asked.ids) : 0;
+            Pid pid = serverPids ? x11::clientPid(*connection, asked.ids) : 0;
             const auto claim = connection->property(asked.claim);
             const auto machine = connection->property(asked.machine);
             if (pid == 0 && !host.empty() && x11::propertyBytes(machine.get()) == host)
@@ -182,7 +180,7 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
 }
 
 std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> windows) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     std::vector<WindowText> result(windows.size());
     const Connection* connection = scope.connection();
     if (connection == nullptr)
@@ -193,7 +191,7 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
         xcb_get_property_cookie_t wmClass;
     };
     std::vector<Cookies> cookies;
-    for (std::size_t first = 0; first < windows.size() && !connection->broken();
+    for (std::size_t first = 0; first < windows.size() && connection->usable();
          first += kTextBatch) {
         const std::size_t end = std::min(windows.size(), first + kTextBatch);
         cookies.clear();
@@ -234,7 +232,7 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
 }
 
 WindowPlacement XcbWindowSystem::placement(WindowHandle window) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return {SW_HIDE};
@@ -281,7 +279,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
     }
     // Read before the scope below: the place is noted only for a window still on show.
     const bool onShow = placement.showCmd == SW_HIDE && this->placement(window).showCmd != SW_HIDE;
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return;
@@ -297,6 +295,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
         if (managed) {
             x11::withdraw(*connection, window);
             xcb_flush(xcb);
+            ++m_withdrawalWaits;
             x11::awaitWithdrawal(*connection, window);
         }
     } else {
@@ -318,7 +317,7 @@ void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& p
 }
 
 void XcbWindowSystem::raise(WindowHandle window) {
-    const CallScope scope(m_connection);
+    const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return;

@@ -45,6 +45,12 @@ struct FramePlace;
 /// call waits for the server much longer than those limits, and a walk or a command that
 /// meets either ends early with what it had.
 ///
+/// A server that answers, but slowly (another client grabs it again and again, each time
+/// for less than the reply limit), would still hold a walk of many questions for minutes:
+/// the deadline of the action (setDeadline) bounds every wait too, the connecting included.
+/// Past it every call answers at once as if there were no server, while the connection is
+/// kept for the next action.
+///
 /// Top-level windows: children(desktop()) lists the client top-levels topmost first (see
 /// x11::clientWindows: under a reparenting manager the application's own windows, not the
 /// manager's frames; while no manager runs each child of the root is itself).
@@ -58,10 +64,22 @@ struct FramePlace;
 /// client left behind with the RetainPermanent close-down mode still reports the PID of
 /// its creator, which has ended: the server keeps no other answer.
 ///
+/// PID namespaces: the server names clients by the PIDs of its own namespace. Where it
+/// names the viewer's own connection by another number than getpid() (the viewer runs in
+/// a container), its PIDs would name unrelated processes of the viewer's list:
+/// ownersComparable() is false and owners() answers 0 for every window. Where it names the
+/// viewer by none (the viewer reaches it over TCP), its PIDs are those of another machine:
+/// only the claims of clients on this host count, as for any client over TCP.
+///
 /// Texts: the title is _NET_WM_NAME, else WM_NAME; the class is the second string of
 /// WM_CLASS. Each is cut at its first NUL, turned into valid UTF-8 (a Latin-1 STRING
 /// property that is not UTF-8 is read as Latin-1; any other byte that is no part of a
 /// valid sequence becomes U+FFFD) and cut at 254 code points.
+///
+/// WM_STATE marks a client that a manager manages only where a manager can have put it:
+/// on a child of the root or of one of the manager's frames (x11::isManagedTopLevel). Any
+/// client may write it on windows of its own; there it counts for nothing, so such a
+/// window is neither taken for a top-level nor waited for when it is hidden.
 ///
 /// Placement: iconic (WM_STATE IconicState or _NET_WM_STATE_HIDDEN) reads SW_SHOWMINIMIZED,
 /// else unmapped reads SW_HIDE, else both maximised states read SW_SHOWMAXIMIZED, else
@@ -99,6 +117,7 @@ public:
     XcbWindowSystem& operator=(const XcbWindowSystem&) = delete;
 
     WindowHandle desktop() override;
+    bool ownersComparable() override;
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;
@@ -109,11 +128,14 @@ public:
     /// For tests: takes the events that wait on the connection and returns their number,
     /// which is 0 when each call has left the queue empty as it should.
     std::size_t takeWaitingEvents();
+    /// For tests: how often a hide has waited for a manager to let a window go.
+    std::size_t withdrawalWaits() const { return m_withdrawalWaits; }
 
 private:
     std::string m_displayName;
     std::unique_ptr<x11::Connection> m_connection;
     std::unordered_map<WindowHandle, std::unique_ptr<x11::FramePlace>> m_hiddenPlaces;
+    std::size_t m_withdrawalWaits = 0;
 };
 
 }  // namespace pelorus::platform

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -71,10 +72,26 @@ public:
 
     bool exists(platform::WindowHandle handle) const { return windows.contains(handle); }
 
-    platform::WindowHandle desktop() override { return desktopHandle; }
+    platform::WindowHandle desktop() override {
+        ++questions;
+        return desktopHandle;
+    }
+
+    /// Records the bound; the deadline passes when `deadlineAfter` questions have been
+    /// answered under it, whatever the clock says.
+    void setDeadline(std::optional<Deadline> deadline) override {
+        WindowSystem::setDeadline(deadline);
+        bounded = deadline.has_value();
+        m_boundedFrom = questions;
+    }
+    bool deadlinePassed() const override {
+        return bounded && deadlineAfter >= 0 && questions - m_boundedFrom >= deadlineAfter;
+    }
+    bool ownersComparable() override { return comparableOwners; }
 
     std::vector<std::vector<platform::WindowHandle>> children(
         std::span<const platform::WindowHandle> parents) override {
+        ++questions;
         ++childrenCalls;
         largestAsk = std::max(largestAsk, parents.size());
         if (beforeChildren)
@@ -93,6 +110,7 @@ public:
     }
 
     std::vector<platform::Pid> owners(std::span<const platform::WindowHandle> handles) override {
+        ++questions;
         ++ownersCalls;
         std::vector<platform::Pid> result;
         for (const auto handle : handles) {
@@ -104,6 +122,7 @@ public:
 
     std::vector<platform::WindowText> texts(
         std::span<const platform::WindowHandle> handles) override {
+        ++questions;
         ++textsCalls;
         textsAsked += handles.size();
         largestAsk = std::max(largestAsk, handles.size());
@@ -118,6 +137,7 @@ public:
     }
 
     platform::WindowPlacement placement(platform::WindowHandle handle) override {
+        ++questions;
         const auto found = windows.find(handle);
         return {found != windows.end() ? found->second.showCmd : platform::SW_HIDE};
     }
@@ -126,6 +146,7 @@ public:
     /// minimised or maximised one as it is; SW_SHOWNORMAL restores.
     void setPlacement(platform::WindowHandle handle,
                       const platform::WindowPlacement& placement) override {
+        ++questions;
         calls.push_back({"place", handle, placement.showCmd});
         const auto found = windows.find(handle);
         if (found == windows.end())
@@ -138,9 +159,12 @@ public:
         } else if (placement.showCmd == platform::SW_SHOWNORMAL) {
             state = platform::SW_SHOWNORMAL;
         }
+        if (afterPlace)
+            afterPlace();
     }
 
     void raise(platform::WindowHandle handle) override {
+        ++questions;
         calls.push_back({"raise", handle, 0});
         const auto found = windows.find(handle);
         if (found == windows.end())
@@ -161,8 +185,20 @@ public:
     /// Runs at the start of every children() call with the call's number (from 1), so
     /// that a test can change the windows while a walk runs.
     std::function<void(int)> beforeChildren;
+    /// Runs after every placement write to a window that exists.
+    std::function<void()> afterPlace;
+    /// Every call of the window system counts as a question.
+    int questions = 0;
+    /// The number of questions after which the deadline of an action passes; -1: never.
+    int deadlineAfter = -1;
+    /// Whether an action's deadline bounds the questions now.
+    bool bounded = false;
+    /// Whether the owners are the viewer's processes (not another PID namespace's).
+    bool comparableOwners = true;
 
 private:
+    int m_boundedFrom = 0;
+
     std::vector<platform::WindowHandle>& childList(platform::WindowHandle parent) {
         if (parent == desktopHandle)
             return topLevels;

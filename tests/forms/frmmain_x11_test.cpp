@@ -10,10 +10,15 @@
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "about/aboutbox.h"
+#include "details/windowtree.h"
 #include "platform/platform.h"
 #include "tests/forms/formtesting.h"
 #include "tests/support/xserver.h"
@@ -125,6 +130,71 @@ TEST(FrmMainX11, TheProgramEndsWhenItsMainWindowCloses) {
     EXPECT_FALSE(program.reapIfEnded());
     requestClose(mainWindow);
     EXPECT_TRUE(program.waitForEnd(20000));
+}
+
+/// A test client on the test's server and the ids it published.
+struct Client {
+    ChildProcess process;
+    std::map<std::string, unsigned long> ids;
+};
+
+Client startClient(const std::vector<std::string>& arguments) {
+    const std::string file = std::filesystem::temp_directory_path() /
+                             ("pelorus-forms-x11-" + std::to_string(getpid()) + "-" +
+                              std::to_string(arguments.size()) + arguments.front());
+    std::vector<std::string> argv{PELORUS_X11_TESTCLIENT, arguments.front(), file};
+    argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
+    Client client{ChildProcess::start(argv), {}};
+    if (!PollUntil([&] { return std::filesystem::exists(file); }, 60000))
+        return client;
+    std::ifstream in(file);
+    std::string name;
+    std::string id;
+    while (in >> name >> id)
+        client.ids[name] = std::stoul(id, nullptr, 16);
+    std::filesystem::remove(file);
+    return client;
+}
+
+// Another client hangs a chain of 30,000 windows nested one in the other under a
+// program's window. Opening the program returns, and the tree shows the levels up to the
+// bound and a note for the rest; the tree control lays out and draws it.
+TEST(FrmMainX11, AChainOfAnotherClientsWindowsUnderTheOpenedOnesIsCutWithANote) {
+    Client program = startClient({"toplevels", "1"});
+    auto& ids = program.ids;
+    ASSERT_TRUE(ids.contains("T1"));
+    const Client chain = startClient({"chain", std::to_string(ids["T1"]), "30000"});
+    ASSERT_TRUE(chain.ids.contains("C30000"));
+    const auto native = platform::makeNativePlatform();
+    auto form = showLoadedForm(*native);
+    const auto& tables = form->taskTables();
+    int row = -1;
+    for (int slot = 0; slot < tables.TaskCount; ++slot) {
+        if (tables.TaskPid[slot] == program.process.pid())
+            row = slot;
+    }
+    ASSERT_GE(row, 0);
+    QTreeWidgetItem* item = form->eTaskList()->topLevelItem(row);
+    form->eTaskList()->setCurrentItem(item);
+    item->setSelected(true);
+    form->ShowTaskDetails();
+    form->TFRM()->grab();
+    QApplication::processEvents();
+
+    QTreeWidget& tree = *form->TFRM();
+    ASSERT_EQ(tree.topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree.topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->child(1)->text(0).toStdString(), "Not shown: windows more than 64 levels deep");
+    int levels = 0;
+    for (QTreeWidgetItem* level = root->child(0); level != nullptr;
+         level = level->childCount() > 0 ? level->child(0) : nullptr) {
+        ++levels;
+        EXPECT_TRUE(level->isExpanded() || level->childCount() == 0) << levels;
+    }
+    EXPECT_EQ(levels, details::kMaxWindowDepth);
+    EXPECT_EQ(root->child(0)->text(0).toStdString(),
+              "T1 (Test)   (" + std::to_string(ids["T1"]) + ")");
 }
 
 }  // namespace

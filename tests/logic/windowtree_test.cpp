@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
@@ -57,11 +63,16 @@ TEST_F(WindowTreeWalk, AddsTheProcessWindowsBreadthFirstTopmostFirst) {
 TEST_F(WindowTreeWalk, RecordsWhatEachNodeStandsFor) {
     const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "app.bin");
     EXPECT_EQ(opened.pid, kPid);
-    std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>> nodes;
+    using Node = std::tuple<platform::WindowHandle, platform::WindowHandle, platform::Pid>;
+    std::vector<Node> nodes;
     for (const auto& node : opened.nodes)
-        nodes.emplace_back(node.window, node.parent);
-    EXPECT_EQ(nodes, (std::vector<std::pair<platform::WindowHandle, platform::WindowHandle>>{
-                         {10, 0}, {20, 0}, {11, 10}, {12, 10}, {13, 10}, {111, 11}}));
+        nodes.emplace_back(node.window, node.parent, node.creator);
+    EXPECT_EQ(nodes, (std::vector<Node>{{10, 0, kPid},
+                                        {20, 0, kPid},
+                                        {11, 10, kPid},
+                                        {12, 10, kPid},
+                                        {13, 10, kOther},
+                                        {111, 11, kPid}}));
 }
 
 TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
@@ -74,10 +85,11 @@ TEST_F(WindowTreeWalk, KeysAreUpperHexWithoutLeadingZerosAndTextsDecimal) {
 TEST_F(WindowTreeWalk, AsksOneTreeLevelAtATime) {
     buildWindowTree(windows, tree, kPid, "app.bin");
     // The desktop, then the levels {A, B}, {A1, A2, F}, {A1a}; texts only where a level
-    // has windows: the top-levels, {A1, A2, F}, {A1a}.
+    // has windows: the top-levels, {A1, A2, F}, {A1a}; owners of the top-levels, and the
+    // creators of the windows below them.
     EXPECT_EQ(windows.childrenCalls, 4);
     EXPECT_EQ(windows.textsCalls, 3);
-    EXPECT_EQ(windows.ownersCalls, 1);
+    EXPECT_EQ(windows.ownersCalls, 3);
 }
 
 TEST_F(WindowTreeWalk, RefusedNodeSkipsItsWholeSubtree) {
@@ -147,13 +159,88 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
     }
     FakeWindowTree tree;
     buildWindowTree(windows, tree, kPid, "many");
-    ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize);
+    // The windows the queue holds, and a note that there were more.
+    ASSERT_EQ(tree.nodeCount(), 1 + WindowQueueSize + 1);
     // Never a text asked for a window the queue has no room for, nor more than a chunk.
     EXPECT_EQ(windows.textsAsked, static_cast<std::size_t>(WindowQueueSize));
     EXPECT_LE(windows.largestAsk, kWalkChunk);
     // Two top-levels, then the first WindowQueueSize - 2 children of "first".
-    EXPECT_EQ(tree.key(tree.nodeCount()),
+    EXPECT_EQ(tree.key(tree.nodeCount() - 1),
               "S" + resources::keyHex(kFirstChild + WindowQueueSize - 3));
+    EXPECT_EQ(tree.nodes.back().key, "N:count");
+    EXPECT_EQ(tree.nodes.back().parentKey, "M4D2");
+    EXPECT_EQ(tree.nodes.back().text, "(the windows after the first 65536 are not shown)");
+}
+
+// A chain of windows nested in one another under a top-level of the process; the top-level
+// is the first level. The tree shows kMaxWindowDepth levels, and a note when there were more.
+TEST(WindowTreeDepth, ShowsTheLevelsUpToTheBoundAndANoteForTheRest) {
+    struct Case {
+        int levels;
+        int shown;
+        bool note;
+    };
+    for (const Case& chain : {Case{1, 1, false}, Case{63, 63, false}, Case{64, 64, false},
+                              Case{65, 64, true}, Case{30000, 64, true}}) {
+        SCOPED_TRACE(chain.levels);
+        FakeWindowSystem windows;
+        platform::WindowHandle outer = 1;
+        for (int level = 1; level <= chain.levels; ++level) {
+            const platform::WindowHandle window = 100 + static_cast<platform::WindowHandle>(level);
+            windows.add(window, outer, level == 1 ? kPid : kOther);
+            outer = window;
+        }
+        FakeWindowTree tree;
+        const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "deep");
+        EXPECT_EQ(opened.nodes.size(), static_cast<std::size_t>(chain.shown));
+        // Each node one level below the one before: the deepest shown is `shown` down.
+        EXPECT_EQ(tree.nodes.at(static_cast<std::size_t>(chain.shown)).key,
+                  "S" + resources::keyHex(100 + static_cast<std::uint32_t>(chain.shown)));
+        ASSERT_EQ(tree.nodes.size(), 1u + static_cast<std::size_t>(chain.shown) + chain.note);
+        if (chain.note) {
+            EXPECT_EQ(tree.nodes.back().key, "N:depth");
+            EXPECT_EQ(tree.nodes.back().parentKey, "M4D2");
+            EXPECT_EQ(tree.nodes.back().text, "(windows more than 64 levels deep are not shown)");
+        }
+        // Below the bound no window is asked about beyond its children: no texts, no creators.
+        EXPECT_LE(windows.textsAsked, static_cast<std::size_t>(chain.shown));
+    }
+}
+
+// The walk's deadline passes after a given number of questions: the tree keeps what the
+// walk had before the question that found it past, then a note; the bound ends with the
+// walk.
+TEST_F(WindowTreeWalk, PastItsTimeLimitTheWalkEndsWithWhatItHasAndANote) {
+    const std::vector<std::string> whole{"M4D2", "SA", "S14", "SB", "SC", "SD", "S6F"};
+    const std::vector<std::pair<int, std::vector<std::string>>> cases{
+        {1, {"M4D2", "N:time"}},
+        {2, {"M4D2", "N:time"}},
+        {5, {"M4D2", "SA", "S14", "N:time"}},
+        {8, {"M4D2", "SA", "S14", "SB", "SC", "SD", "N:time"}},
+        {-1, whole},
+    };
+    for (const auto& [questions, keys] : cases) {
+        SCOPED_TRACE(questions);
+        windows.deadlineAfter = questions;
+        buildWindowTree(windows, tree, kPid, "app.bin");
+        EXPECT_EQ(tree.keys(), keys);
+        EXPECT_FALSE(windows.bounded);
+    }
+    windows.deadlineAfter = 1;
+    buildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.nodes.back().text,
+              "(windows not reached are not shown: the search ended after 10 seconds)");
+}
+
+TEST_F(WindowTreeWalk, OwnersOfAnotherPidNamespaceGiveTheRootAndANote) {
+    windows.comparableOwners = false;
+    const OpenedWindows opened = buildWindowTree(windows, tree, kPid, "app.bin");
+    EXPECT_EQ(tree.keys(), (std::vector<std::string>{"M4D2", "N:pidns"}));
+    EXPECT_EQ(tree.nodes.back().text,
+              "(no window is shown: the display server counts processes in another PID namespace "
+              "than this viewer, so its windows cannot be matched to processes)");
+    EXPECT_TRUE(opened.nodes.empty());
+    EXPECT_EQ(windows.ownersCalls, 0);
 }
 
 }  // namespace

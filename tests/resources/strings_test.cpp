@@ -63,6 +63,15 @@ const std::vector<std::pair<int, std::string>>& ExpectedTable() {
         {403, "&Refresh"},
         {404, "S&how all"},
         {405, "H&ide all"},
+        {410, "(windows more than $ levels deep are not shown)"},
+        {411, "(the windows after the first $ are not shown)"},
+        {412, "(windows not reached are not shown: the search ended after $ seconds)"},
+        {413,
+         "(the last window command ended after $ seconds: the windows it had not reached are "
+         "as they were)"},
+        {414,
+         "(no window is shown: the display server counts processes in another PID namespace "
+         "than this viewer, so its windows cannot be matched to processes)"},
         {420,
          "(Native Wayland windows are not shown: this desktop's compositor tells no other program "
          "about them)"},
@@ -108,7 +117,8 @@ TEST(StringTable, MarkersStandOnlyWhereTheirCallersLookForThem) {
     for (const auto& [id, text] : ExpectedTable()) {
         const std::string loaded = load(id);
         const bool dollar = id == 101 || id == 102 || id == 221 || id == 334 ||
-                            (id >= 342 && id <= 344) || id == 423 || id == 424;
+                            (id >= 342 && id <= 344) || (id >= 410 && id <= 413) || id == 423 ||
+                            id == 424;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '$'), dollar ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '%'), id == 102 ? 1 : 0) << id;
         EXPECT_EQ(std::count(loaded.begin(), loaded.end(), '|'), id == 105 ? 1 : 0) << id;

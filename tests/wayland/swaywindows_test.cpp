@@ -282,7 +282,7 @@ TEST_F(SwayWindows, ACompositorThatGoesLeavesTheRootAndTheReason) {
     client.stop();
     sway->stop();
     open(::getpid(), tree);
-    pelorus::details::addUnseenWindowNotes(*windows, tree, ::getpid());
+    pelorus::details::addUnseenWindowNotes(*windows, tree);
     ASSERT_EQ(tree.nodes.size(), 2U);
     EXPECT_EQ(tree.nodes[1].text,
               pelorus::resources::LoadString(pelorus::resources::StringId::CompositorSilent));
@@ -301,7 +301,7 @@ TEST_F(SwayWindows, ACompositorThatStopsAnsweringIsGivenUp) {
     ASSERT_EQ(::kill(sway->pid(), SIGSTOP), 0);
     FakeWindowTree tree;
     open(client.pid(), tree);
-    pelorus::details::addUnseenWindowNotes(*windows, tree, client.pid());
+    pelorus::details::addUnseenWindowNotes(*windows, tree);
     ::kill(sway->pid(), SIGCONT);
     ASSERT_EQ(tree.nodes.size(), 2U);
     EXPECT_EQ(tree.nodes[1].text,
@@ -358,7 +358,7 @@ TEST(SwayNamespaces, PidsOfAnotherNamespaceAreNotBelieved) {
     for (const pid_t pid : {inner, outer}) {
         FakeWindowTree tree;
         pelorus::details::buildWindowTree(windows, tree, pid, "client");
-        pelorus::details::addUnseenWindowNotes(windows, tree, pid);
+        pelorus::details::addUnseenWindowNotes(windows, tree);
         ASSERT_EQ(tree.nodes.size(), 2U) << pid;
         EXPECT_EQ(tree.nodes[1].text, pelorus::resources::LoadString(
                                           pelorus::resources::StringId::CompositorPidsForeign));

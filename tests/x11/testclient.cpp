@@ -17,6 +17,17 @@
 //                                           the windows made in S's PELORUS_CHURN_COUNT
 //   testclient claim FILE PID MACHINE       a mapped top-level C whose _NET_WM_PID says
 //                                           PID and whose WM_CLIENT_MACHINE says MACHINE
+//   testclient chain FILE PARENT DEPTH      DEPTH windows nested one in the other (C1 the
+//                                           outermost, a child of PARENT; CDEPTH the
+//                                           innermost), all mapped
+//   testclient statechildren FILE COUNT     the mapped top-level W with COUNT mapped
+//                                           children (C1 the first), each carrying WM_STATE
+//                                           as a manager writes it on a client it manages
+//   testclient hidden FILE COUNT            T1..TCOUNT as toplevels makes them, none mapped
+//   testclient grabber FILE HOLD GAP        no window; grabs the server, publishes, and
+//                                           holds the grab for HOLD ms and lets it go for
+//                                           GAP ms, over and over
+#include <time.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -127,18 +138,73 @@ public:
         return 0;
     }
 
-    int TopLevels(const std::string& file, int count) {
+    int TopLevels(const std::string& file, int count, bool mapped = true) {
         std::vector<std::pair<std::string, xcb_window_t>> ids;
         for (int i = 1; i <= count; ++i) {
             const xcb_window_t window = Create(m_screen->root, 50 * i, 40 * i, 200, 150);
             const std::string name = "T" + std::to_string(i);
             SetNetName(window, name);
             SetClass(window, name + std::string("\0Test\0", 6));
-            xcb_map_window(m_x, window);
+            if (mapped)
+                xcb_map_window(m_x, window);
             ids.emplace_back(name, window);
         }
         Publish(file, ids);
         return 0;
+    }
+
+    int Chain(const std::string& file, xcb_window_t parent, int depth) {
+        std::vector<std::pair<std::string, xcb_window_t>> ids;
+        xcb_window_t outer = parent;
+        for (int level = 1; level <= depth; ++level) {
+            outer = Create(outer, 0, 0, 1, 1);
+            xcb_map_window(m_x, outer);
+            if (level == 1 || level == depth)
+                ids.emplace_back("C" + std::to_string(level), outer);
+            // Keeps the requests the server has not read yet few.
+            if (level % 1000 == 0)
+                Sync();
+        }
+        Publish(file, ids);
+        return 0;
+    }
+
+    int StateChildren(const std::string& file, int count) {
+        const xcb_window_t top = Create(m_screen->root, 100, 100, 300, 200);
+        SetNetName(top, "W");
+        const xcb_atom_t wmState = Atom("WM_STATE");
+        const uint32_t normal[] = {1, XCB_WINDOW_NONE};
+        std::vector<std::pair<std::string, xcb_window_t>> ids{{"W", top}};
+        for (int i = 1; i <= count; ++i) {
+            const xcb_window_t child = Create(top, i % 30 * 10, i / 30 * 10, 8, 8);
+            xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, child, wmState, wmState, 32, 2, normal);
+            if (i == 1)
+                ids.emplace_back("C1", child);
+        }
+        xcb_map_subwindows(m_x, top);
+        xcb_map_window(m_x, top);
+        Publish(file, ids);
+        return 0;
+    }
+
+    int Grabber(const std::string& file, int hold, int gap) {
+        const auto sleepFor = [](int milliseconds) {
+            const timespec time{milliseconds / 1000, milliseconds % 1000 * 1000000L};
+            nanosleep(&time, nullptr);
+        };
+        // The file appears once the first grab holds.
+        xcb_grab_server(m_x);
+        Publish(file, {});
+        for (;;) {
+            sleepFor(hold);
+            xcb_ungrab_server(m_x);
+            Sync();
+            if (xcb_connection_has_error(m_x) != 0)
+                return 1;
+            sleepFor(gap);
+            xcb_grab_server(m_x);
+            Sync();
+        }
     }
 
     int Claim(const std::string& file, uint32_t pid, const std::string& machine) {
@@ -242,6 +308,15 @@ int main(int argc, char** argv) {
         result = client.Tree(file, std::atoi(argv[3]), std::atoi(argv[4]));
     } else if (mode == "churn") {
         result = client.Churn(file);
+    } else if (mode == "chain" && argc == 5) {
+        result = client.Chain(file, static_cast<xcb_window_t>(std::strtoul(argv[3], nullptr, 0)),
+                              std::atoi(argv[4]));
+    } else if (mode == "statechildren" && argc == 4) {
+        result = client.StateChildren(file, std::atoi(argv[3]));
+    } else if (mode == "hidden" && argc == 4) {
+        result = client.TopLevels(file, std::atoi(argv[3]), false);
+    } else if (mode == "grabber" && argc == 5) {
+        result = client.Grabber(file, std::atoi(argv[3]), std::atoi(argv[4]));
     }
     if (result != 0)
         return result;

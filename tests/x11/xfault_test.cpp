@@ -31,6 +31,7 @@ namespace {
 
 using platform::Pid;
 using platform::WindowHandle;
+using testing::ObservedWindows;
 using testing::openTree;
 using testing::procfs;
 using testing::XFixture;
@@ -38,68 +39,6 @@ using testing::XFixture;
 std::string Key(WindowHandle window) {
     return "S" + resources::keyHex(window);
 }
-
-/// The real window system, with a hook before each of its calls and the children each
-/// parent had as the last call read them.
-class ObservedWindows final : public platform::WindowSystem {
-public:
-    explicit ObservedWindows(platform::WindowSystem& inner) : m_inner(inner) {}
-
-    WindowHandle desktop() override {
-        called();
-        m_desktop = m_inner.desktop();
-        return m_desktop;
-    }
-    std::vector<std::vector<WindowHandle>> children(
-        std::span<const WindowHandle> parents) override {
-        called();
-        auto result = m_inner.children(parents);
-        for (std::size_t i = 0; i < parents.size() && i < result.size(); ++i)
-            read[parents[i]] = std::set<WindowHandle>(result[i].begin(), result[i].end());
-        return result;
-    }
-    std::vector<Pid> owners(std::span<const WindowHandle> windows) override {
-        called();
-        auto result = m_inner.owners(windows);
-        for (std::size_t i = 0; i < windows.size() && i < result.size(); ++i)
-            owner[windows[i]] = result[i];
-        return result;
-    }
-    std::vector<platform::WindowText> texts(std::span<const WindowHandle> windows) override {
-        called();
-        return m_inner.texts(windows);
-    }
-    platform::WindowPlacement placement(WindowHandle window) override {
-        called();
-        return m_inner.placement(window);
-    }
-    void setPlacement(WindowHandle window, const platform::WindowPlacement& placement) override {
-        called();
-        m_inner.setPlacement(window, placement);
-    }
-    void raise(WindowHandle window) override {
-        called();
-        m_inner.raise(window);
-    }
-
-    WindowHandle lastDesktop() const { return m_desktop; }
-
-    /// Runs before the call numbered `calls` (from 1).
-    std::function<void()> beforeCall;
-    int calls = 0;
-    std::map<WindowHandle, std::set<WindowHandle>> read;
-    std::map<WindowHandle, Pid> owner;
-
-private:
-    void called() {
-        ++calls;
-        if (beforeCall)
-            beforeCall();
-    }
-
-    platform::WindowSystem& m_inner;
-    WindowHandle m_desktop = 0;
-};
 
 /// Whether the process has stopped (state T in /proc/PID/stat).
 bool isStopped(pid_t pid) {

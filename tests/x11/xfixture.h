@@ -9,6 +9,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,74 @@ platform::ProcfsSource& procfs();
 /// Builds the tree of `pid` as an opening does, with what the tree stands for.
 details::OpenedWindows openTree(platform::WindowSystem& windows, FakeWindowTree& tree,
                                 platform::Pid pid);
+
+/// The real window system, with a hook before each of its calls and the children each
+/// parent had as the last call read them.
+class ObservedWindows final : public platform::WindowSystem {
+public:
+    explicit ObservedWindows(platform::WindowSystem& inner) : m_inner(inner) {}
+
+    void setDeadline(std::optional<Deadline> deadline) override { m_inner.setDeadline(deadline); }
+    bool deadlinePassed() const override { return m_inner.deadlinePassed(); }
+    bool ownersComparable() override { return m_inner.ownersComparable(); }
+
+    platform::WindowHandle desktop() override {
+        called();
+        m_desktop = m_inner.desktop();
+        return m_desktop;
+    }
+    std::vector<std::vector<platform::WindowHandle>> children(
+        std::span<const platform::WindowHandle> parents) override {
+        called();
+        auto result = m_inner.children(parents);
+        for (std::size_t i = 0; i < parents.size() && i < result.size(); ++i)
+            read[parents[i]] = std::set<platform::WindowHandle>(result[i].begin(), result[i].end());
+        return result;
+    }
+    std::vector<platform::Pid> owners(std::span<const platform::WindowHandle> windows) override {
+        called();
+        auto result = m_inner.owners(windows);
+        for (std::size_t i = 0; i < windows.size() && i < result.size(); ++i)
+            owner[windows[i]] = result[i];
+        return result;
+    }
+    std::vector<platform::WindowText> texts(
+        std::span<const platform::WindowHandle> windows) override {
+        called();
+        return m_inner.texts(windows);
+    }
+    platform::WindowPlacement placement(platform::WindowHandle window) override {
+        called();
+        return m_inner.placement(window);
+    }
+    void setPlacement(platform::WindowHandle window,
+                      const platform::WindowPlacement& placement) override {
+        called();
+        m_inner.setPlacement(window, placement);
+    }
+    void raise(platform::WindowHandle window) override {
+        called();
+        m_inner.raise(window);
+    }
+
+    platform::WindowHandle lastDesktop() const { return m_desktop; }
+
+    /// Runs before the call numbered `calls` (from 1).
+    std::function<void()> beforeCall;
+    int calls = 0;
+    std::map<platform::WindowHandle, std::set<platform::WindowHandle>> read;
+    std::map<platform::WindowHandle, platform::Pid> owner;
+
+private:
+    void called() {
+        ++calls;
+        if (beforeCall)
+            beforeCall();
+    }
+
+    platform::WindowSystem& m_inner;
+    platform::WindowHandle m_desktop = 0;
+};
 
 /// A private X server for one test, the test clients started on it (ended by their PID
 /// with the fixture), and a connection of the test's own that reads the server's state

@@ -139,9 +139,13 @@ void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
     }
     // A node acts only on the window it stands for, checked right before the act; any
     // other is passed over silently, as Kill passes over a stale row. The process is opened
-    // once: a newer one that takes its PID meanwhile is never the one asked about.
-    const auto process =
+    // once: a newer one that takes its PID meanwhile is never the one asked about. One
+    // whose start time the system does not tell cannot be told from a newer process under
+    // its PID, so none of its windows is acted on.
+    auto process =
         keys.empty() || opened.pid <= 0 ? nullptr : processes.open(opened.pid, opened.startTime);
+    if (process != nullptr && !process->identityChecked())
+        process.reset();
     const bool show = command == ButtonIndex::Show || command == ButtonIndex::ShowAll;
     bool timedOut = false;
     for (std::size_t i = 0; process != nullptr && i < keys.size(); ++i) {

@@ -37,6 +37,31 @@ std::string lower(std::string text) {
     return text;
 }
 
+/// The task list refreshed through the real Tool Help source, and the row of `pid` opened
+/// as the main window opens it: its slot (TaskCount when the list has no such row).
+struct OpenedRow {
+    explicit OpenedRow(platform::Pid pid) {
+        tasks::RefreshTaskList(tables, source, eTaskList, frmMain);
+        const auto end = tables.TaskPid.begin() + tables.TaskCount;
+        slot = static_cast<std::size_t>(std::find(tables.TaskPid.begin(), end, pid) -
+                                        tables.TaskPid.begin());
+        if (slot == static_cast<std::size_t>(tables.TaskCount))
+            return;
+        eTaskList.selected = {static_cast<int>(slot) + 1};
+        details.ShowTaskDetails(tables, eTaskList, TINF, TFRM);
+    }
+    bool found() const { return slot < static_cast<std::size_t>(tables.TaskCount); }
+
+    ToolHelpSource source;
+    platform::win32::User32WindowSystem windows;
+    tasks::TaskTables tables;
+    FakeReportList eTaskList, TINF;
+    FakeWindowTree TFRM;
+    FakeForm frmMain;
+    details::TaskDetails details{source, windows, frmMain};
+    std::size_t slot = 0;
+};
+
 TEST(ToolHelpSource, TaskListShowsTheChildLowerCasedWithItsCreationTime) {
     ChildProcess child;
     ASSERT_TRUE(child.started());
@@ -94,19 +119,11 @@ TEST(ToolHelpSource, ThreadWalkCoversTheSystemAndModuleWalkTheProcess) {
 TEST(ToolHelpSource, DetailListOfTheChildHasItsThreadsAndModulesSplitAtBackslashes) {
     ChildProcess child;
     ASSERT_TRUE(child.started());
-    ToolHelpSource source;
-    platform::win32::User32WindowSystem windows;
-    tasks::TaskTables tables;
-    FakeReportList eTaskList, TINF;
-    FakeWindowTree TFRM;
-    FakeForm frmMain;
-    tasks::RefreshTaskList(tables, source, eTaskList, frmMain);
-    const auto found =
-        std::find(tables.TaskPid.begin(), tables.TaskPid.begin() + tables.TaskCount, child.pid());
-    eTaskList.selected = {static_cast<int>(found - tables.TaskPid.begin()) + 1};
-
-    details::TaskDetails details(source, windows, frmMain);
-    details.ShowTaskDetails(tables, eTaskList, TINF, TFRM);
+    OpenedRow row(child.pid());
+    ASSERT_TRUE(row.found());
+    const auto& TINF = row.TINF;
+    const auto& TFRM = row.TFRM;
+    auto& source = row.source;
 
     const auto opened = source.open(child.pid(), *source.startTime(child.pid()));
     ASSERT_NE(opened, nullptr);
@@ -193,30 +210,19 @@ TEST(ToolHelpSource, AProcessThatRefusesQueriesShowsItsThreadsAndIsLeftAloneByKi
     ASSERT_TRUE(child.started());
     if (MayOpen(child.pid(), PROCESS_QUERY_INFORMATION))
         GTEST_SKIP() << "this system lets the process be queried whatever its security says";
-    ToolHelpSource source;
-    tasks::TaskTables tables;
-    FakeReportList eTaskList, TINF;
-    FakeWindowTree TFRM;
-    FakeForm frmMain;
-    tasks::RefreshTaskList(tables, source, eTaskList, frmMain);
-    const auto found =
-        std::find(tables.TaskPid.begin(), tables.TaskPid.begin() + tables.TaskCount, child.pid());
-    ASSERT_NE(found, tables.TaskPid.begin() + tables.TaskCount);
-    const auto slot = static_cast<std::size_t>(found - tables.TaskPid.begin());
-    EXPECT_EQ(tables.TaskStartTime[slot], 0u) << "no creation time to be read";
+    OpenedRow row(child.pid());
+    ASSERT_TRUE(row.found());
+    EXPECT_EQ(row.tables.TaskStartTime[row.slot], 0u) << "no creation time to be read";
 
-    platform::win32::User32WindowSystem windows;
-    details::TaskDetails details(source, windows, frmMain);
-    eTaskList.selected = {static_cast<int>(slot) + 1};
-    details.ShowTaskDetails(tables, eTaskList, TINF, TFRM);
+    const auto& TINF = row.TINF;
     const auto threadRows = std::count_if(TINF.rows.begin(), TINF.rows.end(),
-                                          [](const auto& row) { return row.text == "Thread:"; });
+                                          [](const auto& line) { return line.text == "Thread:"; });
     EXPECT_EQ(threadRows, 3) << "the system-wide thread snapshot lists them by owner";
-    ASSERT_NE(details.openedProcess(), nullptr);
-    EXPECT_FALSE(details.openedProcess()->identityChecked());
+    ASSERT_NE(row.details.openedProcess(), nullptr);
+    EXPECT_FALSE(row.details.openedProcess()->identityChecked());
 
     platform::win32::Win32ProcessControl control;
-    tasks::killSelectedTasks(tables, eTaskList, control);
+    tasks::killSelectedTasks(row.tables, row.eTaskList, control);
     EXPECT_FALSE(child.ended(0)) << "Kill needs the identity it cannot check";
 }
 

@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build/release}"
 
 scripts/check-layers.sh
+scripts/naming-config.sh --check
 
 mapfile -t sources < <(git ls-files '*.h' '*.cpp')
 clang-format --dry-run --Werror "${sources[@]}"

@@ -386,6 +386,24 @@ bool writeLockFile(const std::string& path, pid_t killedServer) {
     return false;
 }
 
+/// Puts this process's PID, in the server's format, into the lock file of a server that
+/// still runs, in one step (a new file renamed over it).
+bool takeOverLockFile(const std::string& path) {
+    const std::string draft = path + ".pelorus";
+    const int fd = open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0444);
+    if (fd < 0)
+        return false;
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(getpid()));
+    const bool written = write(fd, text, static_cast<size_t>(length)) == length;
+    close(fd);
+    if (!written || rename(draft.c_str(), path.c_str()) != 0) {
+        unlink(draft.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<XServer> XServer::start(WindowManager manager, bool listenTcp) {
@@ -444,6 +462,12 @@ bool XServer::kill() {
     m_manager.end();
     const std::string number = m_display.substr(1);
     const pid_t server = m_server.pid();
+    const std::string lockFile = "/tmp/.X" + number + "-lock";
+    // A server that starts while this one dies takes the lowest number whose lock names no
+    // live process: the lock names this test's process before the server is killed, so no
+    // other server tries the number at all.
+    if (m_lockFile.empty() && takeOverLockFile(lockFile))
+        m_lockFile = lockFile;
     if (!m_server.reapIfEnded())
         ::kill(server, SIGKILL);
     // Bind the address the moment the dying server lets it go, before any other server
@@ -453,7 +477,6 @@ bool XServer::kill() {
         m_reservation = reserveAddress(number);
     }
     m_server.stop();
-    const std::string lockFile = "/tmp/.X" + number + "-lock";
     if (m_reservation >= 0 && m_lockFile.empty() && writeLockFile(lockFile, server))
         m_lockFile = lockFile;
     return m_reservation >= 0;

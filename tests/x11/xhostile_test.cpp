@@ -45,7 +45,9 @@ TEST_P(XWmStateOnChildren, HideAllWaitsForTheManagerOnlyWhereItCanHaveWrittenIt)
     XFixture::Client* client = x.startClient("statechildren", {"200"});
     ASSERT_NE(client, nullptr);
     const xcb_window_t top = client->ids["W"];
-    ASSERT_TRUE(XFixture::waitFor([&] { return x.parentOf(top) != x.root(); }));
+    // Managed: framed, and marked by the manager itself (the frame comes first).
+    ASSERT_TRUE(XFixture::waitFor(
+        [&] { return x.parentOf(top) != x.root() && x.hasProperty(top, "WM_STATE"); }));
     platform::XcbWindowSystem windows(x.display());
     testing::FakeWindowTree tree;
     const OpenedWindows opened = openTree(windows, tree, client->process.pid());

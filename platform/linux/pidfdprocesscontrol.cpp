@@ -39,6 +39,11 @@ TerminateResult failure(int error) {
     }
 }
 
+/// Whether a read through the directory failed because its process has gone.
+bool gone(int error) {
+    return error == ESRCH || error == ENOENT;
+}
+
 }  // namespace
 
 PidfdProcessControl::PidfdProcessControl(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
@@ -48,27 +53,27 @@ TerminateResult PidfdProcessControl::terminate(Pid pid, StartTime startTime) {
     if (pid <= 0)
         return TerminateResult::InvalidPid;
 
-    const procfs::UniqueFd root = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
-    if (!root.valid())
+    const auto root = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
+    if (!root)
         return TerminateResult::NoSuchProcess;
-    const procfs::UniqueFd process =
-        procfs::openDirectoryAt(root.get(), std::to_string(pid).c_str());
-    if (!process.valid())
-        return failure(errno);
-    const auto statText = procfs::readRecordAt(process.get(), "stat");
+    const auto process = procfs::openDirectoryAt(root->get(), std::to_string(pid).c_str());
+    if (!process)
+        return failure(process.error());
+    const auto statText = procfs::readRecordAt(process->get(), "stat");
     if (!statText)
-        return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
-                                                 : TerminateResult::Replaced;
+        return gone(statText.error()) ? TerminateResult::NoSuchProcess : TerminateResult::Replaced;
     const auto stat = procfs::parseStat(*statText);
     if (!stat || stat->startTime != startTime)
         return TerminateResult::Replaced;
     // The directory of a thread that took the PID would pass on the signal to the whole
     // process the thread belongs to.
-    if (!procfs::isThreadGroupLeader(process.get()))
-        return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
-                                                 : TerminateResult::Replaced;
+    const auto leader = procfs::isThreadGroupLeader(process->get());
+    if (!leader)
+        return gone(leader.error()) ? TerminateResult::NoSuchProcess : TerminateResult::Replaced;
+    if (!*leader)
+        return TerminateResult::Replaced;
 
-    if (pidfdSendSignal(process.get(), SIGKILL) != 0)
+    if (pidfdSendSignal(process->get(), SIGKILL) != 0)
         return failure(errno);
     return TerminateResult::Terminated;
 }

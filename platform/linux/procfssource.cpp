@@ -40,14 +40,15 @@ std::optional<ProcessEntry> readProcess(int pidDirFd, Pid pid) {
         return entry;
     }
     // An empty target names nothing: read as an absent link.
-    const int exeError = exe ? ENOENT : errno;
-    std::optional<std::string> cmdline;
+    const int exeError = exe ? ENOENT : exe.error();
+    std::string cmdline;
     if (procfs::exeLinkMayFallBack(exeError)) {
         // Only asked when the link is absent or refused: kernel threads, zombies, other
         // users' processes. Only the first string is wanted, so only its first 4 KiB.
-        cmdline = procfs::readFileAt(pidDirFd, "cmdline", procfs::kCmdlineReadLimit);
+        if (auto text = procfs::readFileAt(pidDirFd, "cmdline", procfs::kCmdlineReadLimit))
+            cmdline = std::move(*text);
     }
-    entry.path = procfs::fallbackPathText(exeError, cmdline.value_or(std::string()), stat->comm);
+    entry.path = procfs::fallbackPathText(exeError, cmdline, stat->comm);
     return entry;
 }
 
@@ -60,10 +61,10 @@ public:
             const auto pid = procfs::parseId(item->d_name);
             if (!pid)
                 continue;
-            const UniqueFd pidDir = procfs::openPlaceAt(::dirfd(m_root.get()), item->d_name);
-            if (!pidDir.valid())
+            const auto pidDir = procfs::openPlaceAt(::dirfd(m_root.get()), item->d_name);
+            if (!pidDir)
                 continue;
-            if (auto entry = readProcess(pidDir.get(), *pid)) {
+            if (auto entry = readProcess(pidDir->get(), *pid)) {
                 out = std::move(*entry);
                 return true;
             }
@@ -209,10 +210,10 @@ public:
     }
 
     std::unique_ptr<Snapshot<ThreadEntry>> threads() override {
-        DirStream tasks = procfs::openDirStreamAt(m_directory.get(), "task");
+        auto tasks = procfs::openDirStreamAt(m_directory.get(), "task");
         if (!tasks)
             return makeEmptySnapshot<ThreadEntry>();
-        return std::make_unique<ThreadSnapshot>(std::move(tasks), m_pid,
+        return std::make_unique<ThreadSnapshot>(std::move(*tasks), m_pid,
                                                 threadWalkLimit(m_threadCount));
     }
 
@@ -235,22 +236,22 @@ private:
 ProcfsSource::ProcfsSource(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
 
 std::unique_ptr<Snapshot<ProcessEntry>> ProcfsSource::processes() {
-    DirStream root = procfs::openDirStreamAt(AT_FDCWD, m_procRoot.c_str());
+    auto root = procfs::openDirStreamAt(AT_FDCWD, m_procRoot.c_str());
     if (!root)
         return makeEmptySnapshot<ProcessEntry>();
-    return std::make_unique<ProcessSnapshot>(std::move(root));
+    return std::make_unique<ProcessSnapshot>(std::move(*root));
 }
 
 std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) {
     if (pid <= 0)
         return nullptr;
-    const UniqueFd rootDir = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
-    if (!rootDir.valid())
+    const auto rootDir = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
+    if (!rootDir)
         return nullptr;
-    UniqueFd pidDir = procfs::openDirectoryAt(rootDir.get(), std::to_string(pid).c_str());
-    if (!pidDir.valid())
+    auto pidDir = procfs::openDirectoryAt(rootDir->get(), std::to_string(pid).c_str());
+    if (!pidDir)
         return nullptr;
-    const auto statText = procfs::readRecordAt(pidDir.get(), "stat");
+    const auto statText = procfs::readRecordAt(pidDir->get(), "stat");
     if (!statText)
         return nullptr;
     const auto stat = procfs::parseStat(*statText);
@@ -258,9 +259,10 @@ std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) 
         return nullptr;
     // A thread of another process that took the PID within the clock tick of the listed
     // process's start has its start time; its status names its own process.
-    if (!procfs::isThreadGroupLeader(pidDir.get()))
+    const auto leader = procfs::isThreadGroupLeader(pidDir->get());
+    if (!leader || !*leader)
         return nullptr;
-    return std::make_unique<ProcfsOpenedProcess>(std::move(pidDir), pid, startTime,
+    return std::make_unique<ProcfsOpenedProcess>(std::move(*pidDir), pid, startTime,
                                                  stat->threadCount);
 }
 

@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "platform/linux/pidfdprocesscontrol.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -10,8 +9,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/linux/procfsfiles.h"
-#include "platform/linux/procfsparse.h"
+#include "platform/linux/pinnedprocess.h"
 
 namespace pelorus::platform {
 namespace {
@@ -26,7 +24,7 @@ int pidfdSendSignal(int pidfd, int signal) {
     return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0U));
 }
 
-/// What a failed open, read or signal means for the row.
+/// What a refused open of its directory or a failed signal means for the row.
 TerminateResult failure(int error) {
     switch (error) {
         case ENOENT:
@@ -39,6 +37,19 @@ TerminateResult failure(int error) {
     }
 }
 
+/// What a process that could not be pinned means for the row.
+TerminateResult unpinned(procfs::PinFailure pin) {
+    switch (pin.reason) {
+        case procfs::PinFailure::Ended:
+            return TerminateResult::NoSuchProcess;
+        case procfs::PinFailure::Replaced:
+            return TerminateResult::Replaced;
+        case procfs::PinFailure::Refused:
+            break;
+    }
+    return failure(pin.error);
+}
+
 }  // namespace
 
 PidfdProcessControl::PidfdProcessControl(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
@@ -48,27 +59,10 @@ TerminateResult PidfdProcessControl::terminate(Pid pid, StartTime startTime) {
     if (pid <= 0)
         return TerminateResult::InvalidPid;
 
-    const procfs::UniqueFd root = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
-    if (!root.valid())
-        return TerminateResult::NoSuchProcess;
-    const procfs::UniqueFd process =
-        procfs::openDirectoryAt(root.get(), std::to_string(pid).c_str());
-    if (!process.valid())
-        return failure(errno);
-    const auto statText = procfs::readRecordAt(process.get(), "stat");
-    if (!statText)
-        return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
-                                                 : TerminateResult::Replaced;
-    const auto stat = procfs::parseStat(*statText);
-    if (!stat || stat->startTime != startTime)
-        return TerminateResult::Replaced;
-    // The directory of a thread that took the PID would pass on the signal to the whole
-    // process the thread belongs to.
-    if (!procfs::isThreadGroupLeader(process.get()))
-        return errno == ESRCH || errno == ENOENT ? TerminateResult::NoSuchProcess
-                                                 : TerminateResult::Replaced;
-
-    if (pidfdSendSignal(process.get(), SIGKILL) != 0)
+    const auto process = procfs::PinnedProcess::pin(m_procRoot, pid, startTime);
+    if (!process)
+        return unpinned(process.error());
+    if (pidfdSendSignal(process->descriptor(), SIGKILL) != 0)
         return failure(errno);
     return TerminateResult::Terminated;
 }

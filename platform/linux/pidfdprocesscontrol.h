@@ -8,17 +8,15 @@
 
 namespace pelorus::platform {
 
-/// Ends processes through the descriptor of their /proc directory, so that the process
-/// checked is the process signalled, whatever PID namespace the viewer runs in.
+/// Ends processes through the descriptor of their /proc directory (procfs::PinnedProcess),
+/// so that the process checked is the process signalled, whatever PID namespace the viewer
+/// runs in.
 ///
 /// The rows of the task list come from a /proc tree, whose PIDs are those of the PID
 /// namespace that tree was mounted for. The viewer may run in another one (started under
 /// `unshare -pf` without a /proc of its own): there a PID number names another process,
-/// or none. So the number is never handed to the kernel as a number. The directory PID
-/// of that same /proc tree is opened; it pins the process it names (reads through it fail
-/// once that process has ended, even if a newer one takes the PID); the start time is read
-/// through it and must equal the recorded one; and the signal goes through the same
-/// descriptor (pidfd_send_signal accepts a /proc directory descriptor as a pidfd). The
+/// or none. So the number is never handed to the kernel as a number: the process is
+/// pinned in that same /proc tree and the signal goes through its descriptor. The
 /// kernel refuses the signal (EINVAL) when that process lives in a PID namespace the
 /// viewer cannot see: an ancestor of its own. The row is then left alone, where sending
 /// its number would have reached whatever process the number names in the viewer's
@@ -27,13 +25,6 @@ namespace pelorus::platform {
 /// the viewer can reach (those of its own namespace and of namespaces below it, which a
 /// /proc from further up lists under other numbers), refuses only the others, and needs
 /// no second look-up that could itself race with the PID being taken again.
-///
-/// Two processes that take one PID within the same clock tick have equal start times and
-/// cannot be told apart, but the descriptor is opened before the start time is read, so
-/// a process that takes the PID after the check is never signalled. A thread of another
-/// process that takes the PID is told apart all the same: its directory opens under its
-/// TID, but its status, read through the same descriptor, names its own process as the
-/// thread group, and a signal through it would end that whole process.
 class PidfdProcessControl final : public ProcessControl {
 public:
     /// `procRoot`: the /proc tree the task list was read from.

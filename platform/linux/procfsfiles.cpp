@@ -36,42 +36,53 @@ void DirCloser::operator()(DIR* dir) const {
     ::closedir(dir);
 }
 
-UniqueFd openDirectoryAt(int dirFd, const char* name) {
-    return UniqueFd(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+namespace {
+
+/// The descriptor `fd` that a call gave, or that call's error.
+Result<UniqueFd> opened(int fd) {
+    if (fd < 0)
+        return Failed{errno};
+    return UniqueFd(fd);
 }
 
-UniqueFd openPlaceAt(int dirFd, const char* name) {
-    return UniqueFd(::openat(dirFd, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+}  // namespace
+
+Result<UniqueFd> openDirectoryAt(int dirFd, const char* name) {
+    return opened(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
-DirStream openDirStreamAt(int dirFd, const char* name) {
-    UniqueFd fd = openDirectoryAt(dirFd, name);
-    if (!fd.valid())
-        return nullptr;
-    DIR* dir = ::fdopendir(fd.get());
+Result<UniqueFd> openPlaceAt(int dirFd, const char* name) {
+    return opened(::openat(dirFd, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+Result<DirStream> openDirStreamAt(int dirFd, const char* name) {
+    auto fd = openDirectoryAt(dirFd, name);
+    if (!fd)
+        return Failed{fd.error()};
+    DIR* dir = ::fdopendir(fd->get());
     if (dir == nullptr)
-        return nullptr;
-    fd.release();  // the stream owns it now
+        return Failed{errno};
+    fd->release();  // the stream owns it now
     return DirStream(dir);
 }
 
 namespace {
 
-/// Reads `fd` to its end or to `limit` bytes. With `shortReadEnds`, a read that gives
-/// less than it was asked for is the last one.
-std::optional<std::string> readOpenedFile(const UniqueFd& fd, std::size_t limit,
-                                          bool shortReadEnds) {
-    if (!fd.valid())
-        return std::nullopt;
+/// Reads file `name` relative to `dirFd` to its end or to `limit` bytes. With
+/// `shortReadEnds`, a read that gives less than it was asked for is the last one.
+Result<std::string> readFile(int dirFd, const char* name, std::size_t limit, bool shortReadEnds) {
+    const auto fd = opened(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd)
+        return Failed{fd.error()};
     std::string content;
     char buffer[4096];
     while (content.size() < limit) {
         const std::size_t wanted = std::min(sizeof buffer, limit - content.size());
-        const ssize_t count = ::read(fd.get(), buffer, wanted);
+        const ssize_t count = ::read(fd->get(), buffer, wanted);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            return std::nullopt;
+            return Failed{errno};
         }
         if (count == 0)
             break;
@@ -84,32 +95,29 @@ std::optional<std::string> readOpenedFile(const UniqueFd& fd, std::size_t limit,
 
 }  // namespace
 
-std::optional<std::string> readFileAt(int dirFd, const char* name, std::size_t limit) {
-    const UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    return readOpenedFile(fd, limit, /*shortReadEnds=*/false);
+Result<std::string> readFileAt(int dirFd, const char* name, std::size_t limit) {
+    return readFile(dirFd, name, limit, /*shortReadEnds=*/false);
 }
 
-std::optional<std::string> readRecordAt(int dirFd, const char* name) {
-    const UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    return readOpenedFile(fd, std::string::npos, /*shortReadEnds=*/true);
+Result<std::string> readRecordAt(int dirFd, const char* name) {
+    return readFile(dirFd, name, std::string::npos, /*shortReadEnds=*/true);
 }
 
-bool isThreadGroupLeader(int pidDirFd) {
+Result<bool> isThreadGroupLeader(int pidDirFd) {
     const auto status = readFileAt(pidDirFd, "status", kStatusReadLimit);
     if (!status)
-        return false;
-    errno = 0;
+        return Failed{status.error()};
     const auto tgid = statusNumber(*status, "Tgid");
     return tgid && tgid == statusNumber(*status, "Pid");
 }
 
-std::optional<std::string> readLinkAt(int dirFd, const char* name) {
+Result<std::string> readLinkAt(int dirFd, const char* name) {
     // readlink cuts silently at the buffer's end: grow until the target fits with room.
     std::string target(256, '\0');
     for (;;) {
         const ssize_t length = ::readlinkat(dirFd, name, target.data(), target.size());
         if (length < 0)
-            return std::nullopt;
+            return Failed{errno};
         if (static_cast<std::size_t>(length) < target.size()) {
             target.resize(static_cast<std::size_t>(length));
             return target;

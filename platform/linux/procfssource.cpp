@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/pinnedprocess.h"
 #include "platform/linux/procfsfiles.h"
 #include "platform/linux/procfsparse.h"
 
@@ -40,14 +41,15 @@ std::optional<ProcessEntry> readProcess(int pidDirFd, Pid pid) {
         return entry;
     }
     // An empty target names nothing: read as an absent link.
-    const int exeError = exe ? ENOENT : errno;
-    std::optional<std::string> cmdline;
+    const int exeError = exe ? ENOENT : exe.error();
+    std::string cmdline;
     if (procfs::exeLinkMayFallBack(exeError)) {
         // Only asked when the link is absent or refused: kernel threads, zombies, other
         // users' processes. Only the first string is wanted, so only its first 4 KiB.
-        cmdline = procfs::readFileAt(pidDirFd, "cmdline", procfs::kCmdlineReadLimit);
+        if (auto text = procfs::readFileAt(pidDirFd, "cmdline", procfs::kCmdlineReadLimit))
+            cmdline = std::move(*text);
     }
-    entry.path = procfs::fallbackPathText(exeError, cmdline.value_or(std::string()), stat->comm);
+    entry.path = procfs::fallbackPathText(exeError, cmdline, stat->comm);
     return entry;
 }
 
@@ -60,10 +62,10 @@ public:
             const auto pid = procfs::parseId(item->d_name);
             if (!pid)
                 continue;
-            const UniqueFd pidDir = procfs::openPlaceAt(::dirfd(m_root.get()), item->d_name);
-            if (!pidDir.valid())
+            const auto pidDir = procfs::openPlaceAt(::dirfd(m_root.get()), item->d_name);
+            if (!pidDir)
                 continue;
-            if (auto entry = readProcess(pidDir.get(), *pid)) {
+            if (auto entry = readProcess(pidDir->get(), *pid)) {
                 out = std::move(*entry);
                 return true;
             }
@@ -193,41 +195,29 @@ std::size_t threadWalkLimit(std::int32_t threadCount) {
 /// A process held by the descriptor of its /proc directory.
 class ProcfsOpenedProcess final : public OpenedProcess {
 public:
-    ProcfsOpenedProcess(UniqueFd directory, Pid pid, StartTime startTime, std::int32_t threadCount)
-        : m_directory(std::move(directory)),
-          m_pid(pid),
-          m_startTime(startTime),
-          m_threadCount(threadCount) {}
+    explicit ProcfsOpenedProcess(procfs::PinnedProcess process) : m_process(std::move(process)) {}
 
-    Pid pid() const override { return m_pid; }
-    StartTime startTime() const override { return m_startTime; }
-
-    bool stillRunning() override {
-        const auto statText = procfs::readRecordAt(m_directory.get(), "stat");
-        const auto stat = statText ? procfs::parseStat(*statText) : std::nullopt;
-        return stat && stat->startTime == m_startTime;
-    }
+    Pid pid() const override { return m_process.pid(); }
+    StartTime startTime() const override { return m_process.startTime(); }
+    bool stillRunning() override { return m_process.stillRunning(); }
 
     std::unique_ptr<Snapshot<ThreadEntry>> threads() override {
-        DirStream tasks = procfs::openDirStreamAt(m_directory.get(), "task");
+        auto tasks = procfs::openDirStreamAt(m_process.descriptor(), "task");
         if (!tasks)
             return makeEmptySnapshot<ThreadEntry>();
-        return std::make_unique<ThreadSnapshot>(std::move(tasks), m_pid,
-                                                threadWalkLimit(m_threadCount));
+        return std::make_unique<ThreadSnapshot>(std::move(*tasks), m_process.pid(),
+                                                threadWalkLimit(m_process.threadCount()));
     }
 
     std::unique_ptr<Snapshot<ModuleEntry>> modules() override {
-        UniqueFd maps(::openat(m_directory.get(), "maps", O_RDONLY | O_CLOEXEC | O_NOCTTY));
+        UniqueFd maps(::openat(m_process.descriptor(), "maps", O_RDONLY | O_CLOEXEC | O_NOCTTY));
         if (!maps.valid())
             return makeEmptySnapshot<ModuleEntry>();
-        return std::make_unique<ModuleSnapshot>(std::move(maps), m_pid);
+        return std::make_unique<ModuleSnapshot>(std::move(maps), m_process.pid());
     }
 
 private:
-    UniqueFd m_directory;
-    Pid m_pid;
-    StartTime m_startTime;
-    std::int32_t m_threadCount;
+    procfs::PinnedProcess m_process;
 };
 
 }  // namespace
@@ -235,33 +225,17 @@ private:
 ProcfsSource::ProcfsSource(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
 
 std::unique_ptr<Snapshot<ProcessEntry>> ProcfsSource::processes() {
-    DirStream root = procfs::openDirStreamAt(AT_FDCWD, m_procRoot.c_str());
+    auto root = procfs::openDirStreamAt(AT_FDCWD, m_procRoot.c_str());
     if (!root)
         return makeEmptySnapshot<ProcessEntry>();
-    return std::make_unique<ProcessSnapshot>(std::move(root));
+    return std::make_unique<ProcessSnapshot>(std::move(*root));
 }
 
 std::unique_ptr<OpenedProcess> ProcfsSource::open(Pid pid, StartTime startTime) {
-    if (pid <= 0)
+    auto process = procfs::PinnedProcess::pin(m_procRoot, pid, startTime);
+    if (!process)
         return nullptr;
-    const UniqueFd rootDir = procfs::openDirectoryAt(AT_FDCWD, m_procRoot.c_str());
-    if (!rootDir.valid())
-        return nullptr;
-    UniqueFd pidDir = procfs::openDirectoryAt(rootDir.get(), std::to_string(pid).c_str());
-    if (!pidDir.valid())
-        return nullptr;
-    const auto statText = procfs::readRecordAt(pidDir.get(), "stat");
-    if (!statText)
-        return nullptr;
-    const auto stat = procfs::parseStat(*statText);
-    if (!stat || stat->startTime != startTime)
-        return nullptr;
-    // A thread of another process that took the PID within the clock tick of the listed
-    // process's start has its start time; its status names its own process.
-    if (!procfs::isThreadGroupLeader(pidDir.get()))
-        return nullptr;
-    return std::make_unique<ProcfsOpenedProcess>(std::move(pidDir), pid, startTime,
-                                                 stat->threadCount);
+    return std::make_unique<ProcfsOpenedProcess>(std::move(*process));
 }
 
 PathConvention ProcfsSource::pathConvention() const {

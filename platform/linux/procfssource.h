@@ -36,10 +36,8 @@ public:
     /// An unreadable or empty root delivers nothing.
     std::unique_ptr<Snapshot<ProcessEntry>> processes() override;
 
-    /// Opens the directory PID of the root once and reads the start time through it;
-    /// everything the opened process answers later is read through that same descriptor.
-    /// A /proc directory descriptor stays bound to its process: once that process has
-    /// ended, reads through it fail even if a newer process has taken the PID.
+    /// Pins the process in the root (procfs::PinnedProcess); everything the opened process
+    /// answers later is read through that same descriptor.
     std::unique_ptr<OpenedProcess> open(Pid pid, StartTime startTime) override;
 
     /// Linux paths: '/', case kept.

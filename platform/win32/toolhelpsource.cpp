@@ -140,6 +140,12 @@ std::optional<StartTime> CreationTime(void* process) {
     return (static_cast<StartTime>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
 }
 
+Identity identityOf(void* process, StartTime startTime) {
+    if (HasEnded(process))
+        return Identity::Ended;
+    return CreationTime(process) == startTime ? Identity::Same : Identity::Other;
+}
+
 std::unique_ptr<Snapshot<ProcessEntry>> ToolHelpSource::processes() {
     // Taken before the snapshot, so that every process the snapshot lists was created
     // before it.
@@ -203,7 +209,7 @@ public:
     bool stillRunning() override {
         if (m_process == nullptr)
             return true;
-        return !HasEnded(m_process) && CreationTime(m_process) == m_startTime;
+        return identityOf(m_process, m_startTime) == Identity::Same;
     }
 
 private:
@@ -249,7 +255,7 @@ std::unique_ptr<OpenedProcess> ToolHelpSource::open(Pid pid, StartTime startTime
             return nullptr;
         return std::make_unique<UnqueryableProcess>(pid, std::move(*name));
     }
-    if (HasEnded(process) || CreationTime(process) != startTime) {
+    if (identityOf(process, startTime) != Identity::Same) {
         CloseHandle(process);
         return nullptr;
     }

@@ -49,4 +49,13 @@ bool HasEnded(void* process);
 /// when the system does not tell it.
 std::optional<StartTime> CreationTime(void* process);
 
+/// What an open process is, against the start time a row recorded: the check that the
+/// opening, its still-running check and Kill share.
+enum class Identity {
+    Same,   ///< it runs and was created at that time
+    Ended,  ///< it has ended
+    Other,  ///< it was created at another time, or the system does not tell when
+};
+Identity identityOf(void* process, StartTime startTime);
+
 }  // namespace pelorus::platform::win32

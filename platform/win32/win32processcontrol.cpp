@@ -36,10 +36,10 @@ TerminateResult Win32ProcessControl::terminate(Pid pid, StartTime startTime) {
         return GetLastError() == ERROR_ACCESS_DENIED ? TerminateResult::NotPermitted
                                                      : TerminateResult::NoSuchProcess;
     }
-    TerminateResult result = TerminateResult::Replaced;
-    if (HasEnded(process)) {
-        result = TerminateResult::NoSuchProcess;
-    } else if (CreationTime(process) == startTime) {
+    const Identity identity = identityOf(process, startTime);
+    TerminateResult result =
+        identity == Identity::Ended ? TerminateResult::NoSuchProcess : TerminateResult::Replaced;
+    if (identity == Identity::Same) {
         result = TerminateProcess(process, 0) ? TerminateResult::Terminated
                                               : TerminateResult::NotPermitted;
     }

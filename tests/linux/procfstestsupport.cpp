@@ -50,6 +50,36 @@ platform::ProcessEntry rowOf(platform::ProcessSource& source, platform::Pid pid)
     return {};
 }
 
+std::optional<platform::StartTime> startTimeOf(pid_t id) {
+    std::ifstream in("/proc/" + std::to_string(id) + "/stat");
+    const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos)
+        return std::nullopt;
+    // Field 3 (the state) follows the name; field 22 is 19 further on.
+    std::istringstream fields(line.substr(nameEnd + 1));
+    std::string field;
+    for (int number = 3; number <= 22; ++number) {
+        if (!(fields >> field))
+            return std::nullopt;
+    }
+    return std::stoull(field);
+}
+
+WaitingThread::WaitingThread() {
+    auto tid = m_started.get_future();
+    m_thread = std::thread([this, released = m_release.get_future()] {
+        m_started.set_value(::gettid());
+        released.wait();
+    });
+    m_tid = tid.get();
+}
+
+WaitingThread::~WaitingThread() {
+    m_release.set_value();
+    m_thread.join();
+}
+
 std::string commOf(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
     std::string comm;

@@ -53,6 +53,19 @@ TEST(Win32ProcessControl, EndsAProcessThatGrantsOnlyWhatKillNeeds) {
     EXPECT_TRUE(child.ended(30000));
 }
 
+// The test's handle keeps the ended process's object, and with it its PID: Kill opens it
+// and must tell an ended process from a newer one.
+TEST(Win32ProcessControl, AnEndedProcessStillHeldOpenIsNoSuchProcess) {
+    ChildProcess child;
+    ASSERT_TRUE(child.started());
+    const auto started = ToolHelpSource().startTime(child.pid());
+    ASSERT_TRUE(started);
+    TerminateProcess(child.handle(), 7);
+    ASSERT_TRUE(child.ended(30000));
+    EXPECT_EQ(Win32ProcessControl().terminate(child.pid(), *started),
+              TerminateResult::NoSuchProcess);
+}
+
 TEST(Win32ProcessControl, AnEndedOrInvalidProcessIsPassedOver) {
     platform::Pid pid = 0;
     {

@@ -158,6 +158,10 @@ void* Connection::awaitReply(unsigned int sequence) const {
     // Nothing waits in xcb's own queue once this has returned; the requests of one batch
     // fit into the socket's buffer, so it does not block (see kRequestBatchBytes).
     xcb_flush(m_xcb);
+    if (const std::uint64_t written = xcb_total_written(m_xcb); written != m_writtenAtTrip) {
+        m_writtenAtTrip = written;
+        ++m_roundTrips;
+    }
     for (;;) {
         // Reads what has come without blocking; a connection that has broken answers at
         // once, with no reply.

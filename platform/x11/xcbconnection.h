@@ -139,6 +139,10 @@ public:
     bool answers() const;
     /// Takes the waiting events (the errors of unchecked requests); returns their number.
     std::size_t discardEvents() const;
+    /// The round trips so far: the waits for a reply that began by sending requests (the
+    /// replies to the requests sent together come back within the same trip). For the
+    /// tests and the benchmarks.
+    std::size_t roundTrips() const { return m_roundTrips; }
 
     xcb_get_property_cookie_t askProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                                           std::uint32_t units) const {
@@ -183,6 +187,9 @@ private:
     xcb_connection_t* m_xcb = nullptr;
     mutable bool m_stalled = false;
     mutable std::optional<Clock::time_point> m_actionDeadline;
+    mutable std::size_t m_roundTrips = 0;
+    /// The bytes xcb had written when the last round trip began.
+    mutable std::uint64_t m_writtenAtTrip = 0;
     bool m_pidsAreOurs = true;
     bool m_pidsForeign = false;
     xcb_window_t m_root = 0;

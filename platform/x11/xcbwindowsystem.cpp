@@ -61,6 +61,10 @@ std::size_t XcbWindowSystem::takeWaitingEvents() {
     return m_connection != nullptr && !m_connection->broken() ? m_connection->discardEvents() : 0;
 }
 
+std::size_t XcbWindowSystem::roundTrips() const {
+    return m_connection != nullptr ? m_connection->roundTrips() : 0;
+}
+
 WindowHandle XcbWindowSystem::desktop() {
     if (deadlinePassed())
         return 0;

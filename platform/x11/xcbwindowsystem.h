@@ -130,6 +130,9 @@ public:
     std::size_t takeWaitingEvents();
     /// For tests: how often a hide has waited for a manager to let a window go.
     std::size_t withdrawalWaits() const { return m_withdrawalWaits; }
+    /// For tests and the benchmarks: the round trips of the present connection so far
+    /// (see x11::Connection::roundTrips), 0 without one.
+    std::size_t roundTrips() const;
 
 private:
     std::string m_displayName;

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +63,7 @@ enum Atom : std::size_t {
     NetActiveWindow,
     NetSupportingWmCheck,
     NetMoveResizeWindow,
+    NetFrameExtents,
     AtomCount
 };
 
@@ -172,6 +174,13 @@ public:
     Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_cookie_t cookie) const {
         return await<xcb_get_geometry_reply_t>(cookie);
     }
+
+    /// Sends what is queued, then takes the events that come (errors included) until
+    /// `wanted` accepts one (true), `until` or the action's deadline has passed, or the
+    /// connection breaks (false). Sends no request: a wait for another client, not a round
+    /// trip.
+    bool awaitEvent(const std::function<bool(const xcb_generic_event_t&)>& wanted,
+                    Clock::time_point until) const;
 
     /// Sends a 32-byte event to the root, where a window manager listens.
     void sendToRoot(const void* event, std::size_t size) const;

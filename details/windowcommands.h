@@ -3,10 +3,8 @@
 #pragma once
 
 #include <chrono>
-#include <span>
-#include <string>
-#include <string_view>
-#include <vector>
+#include <cstddef>
+#include <optional>
 
 #include "details/windowtree.h"
 #include "platform/processsource.h"
@@ -15,12 +13,23 @@
 
 namespace pelorus::details {
 
-/// The window handle in a node key: the key from its second character on, read as an
-/// unsigned hexadecimal number up to the first non-digit; no digits give 0.
-platform::WindowHandle handleFromKey(std::string_view key);
+/// The check a command makes of the window of `opened.nodes[node]` right before it acts on
+/// it (the window system makes it, together with the act): the window, or for a window
+/// whose creator the walk did not know the nearest window above it whose creator it knew,
+/// must still have been created by that process, and `process` (the opened process) must
+/// still run. A window of unknown creator must still hang under the window of its parent
+/// node, and that one likewise, one question to the window system each. So a client that
+/// took over a departed client's ids, whether the opened process's or another's, or an id
+/// that no longer names a window, is never reached. nullopt when a window on the way up no
+/// longer hangs where it did, or `node` names no node.
+std::optional<platform::WindowCheck> windowCheck(platform::WindowSystem& windows,
+                                                 platform::OpenedProcess& process,
+                                                 const OpenedWindows& opened, std::size_t node);
 
-/// Shows (visible, restored when minimised, raised) or hides the window of a node key.
-void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, bool Show);
+/// Shows (visible, restored when minimised, raised) or hides the window of
+/// `opened.nodes[node]`, only while its check (windowCheck) holds; whether it acted.
+bool SetWindowShown(platform::WindowSystem& windows, platform::OpenedProcess& process,
+                    const OpenedWindows& opened, std::size_t node, bool Show);
 
 /// How long one window command may take. Hide all and Show all on the largest tree
 /// (WindowQueueSize windows) take about 13 s on a local server without a manager, a usual
@@ -31,36 +40,14 @@ void SetWindowShown(platform::WindowSystem& windows, const std::string& Key, boo
 /// says so.
 inline constexpr std::chrono::seconds kCommandTimeLimit{30};
 
-/// Whether `handle` still stands for the window its node was made for, asked right before
-/// a command acts on it: the opened process still runs (`process` still has the start
-/// time the opening checked), and the window still exists and was created by the process
-/// that created it when the walk met it (for a top-level window, the opened process). A
-/// window whose creator the window system did not know must still hang under the window
-/// of its parent node, which must pass the same test. So a client that took over a
-/// departed client's ids, whether the opened process's or another's, or an id that no
-/// longer names a window, is never reached. A handle without a node gives false.
-///
-/// One question to the window system (the window's creator), one more for each parent
-/// passed on the way up from a window of unknown creator, and one read of the process's
-/// start time, after the window system's answers: a process that still runs then held its
-/// PID all along, so the creator the window system named was that process.
-bool stillOpenedWindow(platform::WindowSystem& windows, platform::OpenedProcess& process,
-                       const OpenedWindows& opened, platform::WindowHandle handle);
-
-/// stillOpenedWindow for each of `handles`, the process opened once by its PID and the
-/// start time of the opening; all false when no such process runs.
-std::vector<bool> stillOpenedWindows(platform::WindowSystem& windows,
-                                     platform::ProcessSource& processes,
-                                     const OpenedWindows& opened,
-                                     std::span<const platform::WindowHandle> handles);
-
 /// The window commands of the buttons under the tree: Show, Hide, Show all, Hide all;
 /// any other button does nothing. The main form is hidden for the duration of each
 /// command and shown (and active) again afterwards. Each node's window is checked right
-/// before the command acts on it (see stillOpenedWindow), so no check goes stale however
-/// long the command runs; a node that no longer stands for its window, and a note, is
-/// passed over without a word. The command ends after `timeLimit` (kCommandTimeLimit) at
-/// the latest, with a note in the tree that says so.
+/// before the command acts on it (see windowCheck), so no check goes stale however long the
+/// command runs; a node that no longer stands for its window, and a note, is passed over
+/// without a word. The tree's node i (from 2) is `opened.nodes[i - 2]`, so the window
+/// travels as a position, never read back from a key. The command ends after `timeLimit`
+/// (kCommandTimeLimit) at the latest, with a note in the tree that says so.
 void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
                       platform::WindowSystem& windows, platform::Form& frmMain,
                       platform::ProcessSource& processes, const OpenedWindows& opened,

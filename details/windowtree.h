@@ -49,7 +49,9 @@ inline constexpr std::size_t kWalkChunk = 4096;
 /// the start time the opening checked) and, for each window node in the order of
 /// adding, the window of the node it hangs under (0 for a top-level window) and the
 /// process that created the window when the walk met it (0 when the window system did
-/// not know; a top-level window's is the opened process).
+/// not know; a top-level window's is the opened process). The tree's node i (from 2) stands
+/// for `nodes[i - 2]`: the windows' nodes come right after the process node, in the same
+/// order, and the notes after them.
 struct OpenedWindows {
     struct Node {
         platform::WindowHandle window = 0;

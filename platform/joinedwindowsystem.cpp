@@ -92,19 +92,23 @@ std::vector<WindowText> JoinedWindowSystem::texts(std::span<const WindowHandle> 
         [](WindowSystem& side, std::span<const WindowHandle> asked) { return side.texts(asked); });
 }
 
-WindowPlacement JoinedWindowSystem::placement(WindowHandle window) {
-    WindowSystem* side = sideOf(window);
-    return side != nullptr ? side->placement(window) : WindowPlacement{};
+WindowSystem* JoinedWindowSystem::sideOf(WindowHandle window, const WindowCheck& check) const {
+    return sideOf(check.window) == sideOf(window) ? sideOf(window) : nullptr;
 }
 
-void JoinedWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& placement) {
-    if (WindowSystem* side = sideOf(window))
-        side->setPlacement(window, placement);
+bool JoinedWindowSystem::show(WindowHandle window, const WindowCheck& check) {
+    WindowSystem* side = sideOf(window, check);
+    return side != nullptr && side->show(window, check);
 }
 
-void JoinedWindowSystem::raise(WindowHandle window) {
-    if (WindowSystem* side = sideOf(window))
-        side->raise(window);
+bool JoinedWindowSystem::hide(WindowHandle window, const WindowCheck& check) {
+    WindowSystem* side = sideOf(window, check);
+    return side != nullptr && side->hide(window, check);
+}
+
+bool JoinedWindowSystem::raise(WindowHandle window, const WindowCheck& check) {
+    WindowSystem* side = sideOf(window, check);
+    return side != nullptr && side->raise(window, check);
 }
 
 std::vector<UnseenWindows> JoinedWindowSystem::unseenWindows() {

@@ -14,6 +14,8 @@ namespace pelorus::platform {
 /// desktop() is X's root when an X server answers, else the compositor's root; the
 /// top-level windows under it are X's (topmost first), then the compositor's native ones
 /// (in its tree's order). The compositor lists no Xwayland window, so none comes twice.
+/// A command goes to the side of its window; a check naming a window of the other side
+/// fails (no window of one side hangs under a window of the other).
 ///
 /// unseenWindows(): the compositor's reasons; without a compositor in a Wayland session,
 /// that native windows cannot be seen at all; then X's own.
@@ -34,13 +36,15 @@ public:
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;
-    WindowPlacement placement(WindowHandle window) override;
-    void setPlacement(WindowHandle window, const WindowPlacement& placement) override;
-    void raise(WindowHandle window) override;
+    bool show(WindowHandle window, const WindowCheck& check) override;
+    bool hide(WindowHandle window, const WindowCheck& check) override;
+    bool raise(WindowHandle window, const WindowCheck& check) override;
     std::vector<UnseenWindows> unseenWindows() override;
 
 private:
     WindowSystem* sideOf(WindowHandle window) const;
+    /// The side of a command's window, null when its check names a window of the other.
+    WindowSystem* sideOf(WindowHandle window, const WindowCheck& check) const;
 
     WindowSystem& m_x;
     WindowSystem* m_compositor;

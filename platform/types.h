@@ -63,21 +63,6 @@ inline constexpr PathConvention kLinuxPaths{'/', false, true};
 /// The Windows convention: '\' and lower case; "C:\x" is a path too.
 inline constexpr PathConvention kWindowsPaths{'\\', true, false};
 
-/// Show states of a window placement, with the values of the design.
-enum ShowCommand : std::int32_t {
-    SW_HIDE = 0,
-    SW_SHOWNORMAL = 1,
-    SW_SHOWMINIMIZED = 2,
-    SW_SHOWMAXIMIZED = 3,
-    SW_SHOW = 5,
-};
-
-/// A window's placement record. Only the show state is read and written: the window
-/// system keeps a window's positions across hiding and showing by itself.
-struct WindowPlacement {
-    std::int32_t showCmd = SW_HIDE;
-};
-
 /// Window titles and class names are shown cut to this many code points.
 inline constexpr std::size_t MaxWindowTextLength = 254;
 

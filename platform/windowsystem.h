@@ -7,9 +7,22 @@
 #include <span>
 #include <vector>
 
+#include "platform/processsource.h"
 #include "platform/types.h"
 
 namespace pelorus::platform {
+
+/// What must still hold of a window for a command to act on it, checked by the window
+/// system itself right before it acts, so that a display server is asked the check's and
+/// the act's questions together: `window` (the one acted on, or the nearest window above
+/// it whose creator the walk knew) still exists and was created by `creator`, and after
+/// that answer `process` still runs, so it held its PID all along and the creator named
+/// was that process. A window whose id another client has taken over is never reached.
+struct WindowCheck {
+    WindowHandle window = 0;
+    Pid creator = 0;
+    OpenedProcess* process = nullptr;
+};
 
 /// Windows that a window system knows it cannot show, so that the tree can say why they
 /// are missing rather than pass over them in silence.
@@ -29,7 +42,9 @@ enum class UnseenWindows {
 /// level before it reads any reply. Answers come back in the order of the questions.
 ///
 /// A window that has gone, or any error of the window system, is an answer of 0, empty
-/// or no-op: never an exception, never the end of the program.
+/// or no-op: never an exception, never the end of the program. The window commands speak
+/// intentions (show, hide, raise), and each window system does what its platform needs
+/// for them.
 ///
 /// One user action (a walk, a window command) runs under a deadline: past it, every
 /// question answers at once as if the windows had gone, and no wait for the window system
@@ -69,14 +84,20 @@ public:
     /// For each window, its title and class name.
     virtual std::vector<WindowText> texts(std::span<const WindowHandle> windows) = 0;
 
-    /// The window's placement; a window that has gone reads as hidden.
-    virtual WindowPlacement placement(WindowHandle window) = 0;
+    /// The commands' Show: `window` becomes visible in the state it has, restored when that
+    /// state is minimised (a maximised one stays maximised), on top of its siblings (a
+    /// top-level also becomes the active window). The intentions act only while `check`
+    /// holds, and answer whether they acted (false: the check failed, the window has gone,
+    /// or there is no window system).
+    virtual bool show(WindowHandle window, const WindowCheck& check) = 0;
 
-    /// Applies the show state of `placement` (SW_HIDE, SW_SHOW, SW_SHOWNORMAL).
-    virtual void setPlacement(WindowHandle window, const WindowPlacement& placement) = 0;
+    /// The commands' Hide: `window` becomes invisible whatever its state; where the window
+    /// system would not keep its place by itself, it notes the place for the next show().
+    virtual bool hide(WindowHandle window, const WindowCheck& check) = 0;
 
-    /// Puts the window on top of its siblings.
-    virtual void raise(WindowHandle window) = 0;
+    /// Puts `window` on top of its siblings (a top-level also becomes the active window),
+    /// its state kept.
+    virtual bool raise(WindowHandle window, const WindowCheck& check) = 0;
 
     /// What this window system knew it could not show at its last desktop(); empty when
     /// it shows every window of the desktop.

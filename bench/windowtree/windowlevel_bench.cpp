@@ -181,7 +181,7 @@ void run(const std::string& display, int children, bool texts) {
                                        pelorus::platform::ButtonIndex::ShowAll}) {
                 const auto start = std::chrono::steady_clock::now();
                 pelorus::details::runWindowCommand(command, tree, windows, form, processes, opened);
-                windows.placement(0);  // the server has handled everything
+                windows.desktop();  // the server has handled everything
                 std::printf(
                     "  %s on %d nodes: %.2f s\n",
                     command == pelorus::platform::ButtonIndex::HideAll ? "Hide all" : "Show all",

@@ -31,9 +31,9 @@ private:
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override {
         return std::vector<WindowText>(windows.size());
     }
-    WindowPlacement placement(WindowHandle) override { return {}; }
-    void setPlacement(WindowHandle, const WindowPlacement&) override {}
-    void raise(WindowHandle) override {}
+    bool show(WindowHandle, const WindowCheck&) override { return false; }
+    bool hide(WindowHandle, const WindowCheck&) override { return false; }
+    bool raise(WindowHandle, const WindowCheck&) override { return false; }
 };
 
 }  // namespace

@@ -117,10 +117,6 @@ std::vector<Pid> SwayWindowSystem::owners(std::span<const WindowHandle> windows)
     const auto current = tree();
     if (!current)
         return result;
-    // The owners told are the ones a command may act for; the record starts afresh
-    // rather than grow without end.
-    if (m_owners.size() + windows.size() > 2 * kRememberedPlaces)
-        m_owners.clear();
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (!isContainer(windows[i]))
             continue;
@@ -128,7 +124,6 @@ std::vector<Pid> SwayWindowSystem::owners(std::span<const WindowHandle> windows)
         if (window == nullptr || !window->native || window->pid == 0)
             continue;
         result[i] = window->pid;
-        m_owners[window->id] = window->pid;
     }
     return result;
 }
@@ -151,50 +146,44 @@ std::vector<WindowText> SwayWindowSystem::texts(std::span<const WindowHandle> wi
     return result;
 }
 
-WindowPlacement SwayWindowSystem::placement(WindowHandle window) {
-    WindowPlacement result;
-    if (!isContainer(window))
-        return result;
-    const auto current = tree();
-    const sway::Window* found = current ? find(*current, containerOf(window)) : nullptr;
-    if (found == nullptr || found->hidden)
-        return result;
-    result.showCmd = found->fullscreen ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-    return result;
-}
-
-const sway::Window* SwayWindowSystem::reported(const sway::Tree& tree, WindowHandle handle,
-                                               Pid& owner) const {
-    const auto known = m_owners.find(containerOf(handle));
-    if (known == m_owners.end())
+const sway::Window* SwayWindowSystem::checked(const sway::Tree& tree, WindowHandle handle,
+                                              const WindowCheck& check) const {
+    if (!isContainer(handle) || !m_pidsOwn || check.window != handle || check.creator == 0)
         return nullptr;
-    owner = known->second;
-    return find(tree, containerOf(handle));
+    const sway::Window* found = find(tree, containerOf(handle));
+    if (found == nullptr || !found->native || found->pid != check.creator)
+        return nullptr;
+    // Asked after the compositor's answer: a process that still runs then held its PID all
+    // along, so the PID the compositor named was that process.
+    if (check.process == nullptr || !check.process->stillRunning())
+        return nullptr;
+    return found;
 }
 
-void SwayWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& placement) {
-    if (!isContainer(window))
-        return;
+bool SwayWindowSystem::hide(WindowHandle window, const WindowCheck& check) {
     const auto current = tree();
-    Pid owner = 0;
-    const sway::Window* found = current ? reported(*current, window, owner) : nullptr;
+    const sway::Window* found = current ? checked(*current, window, check) : nullptr;
     if (found == nullptr)
-        return;
-    const std::string pick = sway::criteria(found->id, owner);
-    if (placement.showCmd == SW_HIDE) {
-        if (found->hidden)
-            return;
-        const bool remember = m_hiddenPlaces.size() < kRememberedPlaces;
-        const auto results = run(pick + " move scratchpad");
-        if (remember && !results.empty() && results.front())
-            m_hiddenPlaces[found->id] = found->place;
-        return;
-    }
-    if (placement.showCmd != SW_SHOW && placement.showCmd != SW_SHOWNORMAL)
-        return;
+        return false;
     if (found->hidden)
-        putBack(*current, *found, owner);
+        return true;
+    const bool remember = m_hiddenPlaces.size() < kRememberedPlaces;
+    const auto results = run(sway::criteria(found->id, check.creator) + " move scratchpad");
+    if (remember && !results.empty() && results.front())
+        m_hiddenPlaces[found->id] = found->place;
+    return true;
+}
+
+bool SwayWindowSystem::show(WindowHandle window, const WindowCheck& check) {
+    const auto current = tree();
+    const sway::Window* found = current ? checked(*current, window, check) : nullptr;
+    if (found == nullptr)
+        return false;
+    if (found->hidden)
+        putBack(*current, *found, check.creator);
     m_hiddenPlaces.erase(found->id);
+    run(sway::criteria(found->id, check.creator) + " focus");
+    return true;
 }
 
 void SwayWindowSystem::putBack(const sway::Tree& tree, const sway::Window& window, Pid owner) {
@@ -241,14 +230,12 @@ void SwayWindowSystem::putBack(const sway::Tree& tree, const sway::Window& windo
     run(commands);
 }
 
-void SwayWindowSystem::raise(WindowHandle window) {
-    if (!isContainer(window))
-        return;
+bool SwayWindowSystem::raise(WindowHandle window, const WindowCheck& check) {
     const auto current = tree();
-    Pid owner = 0;
-    const sway::Window* found = current ? reported(*current, window, owner) : nullptr;
+    const sway::Window* found = current ? checked(*current, window, check) : nullptr;
     if (found != nullptr)
-        run(sway::criteria(found->id, owner) + " focus");
+        run(sway::criteria(found->id, check.creator) + " focus");
+    return found != nullptr;
 }
 
 std::vector<UnseenWindows> SwayWindowSystem::unseenWindows() {

@@ -32,9 +32,8 @@ class IpcConnection;
 /// than that bound once for each request it makes (at most three).
 ///
 /// Every question asks the compositor for its whole tree afresh (GET_TREE): nothing is
-/// kept from one call to the next but the owners reported (below) and the places of the
-/// windows this object hid. So a check right before a command sees the compositor as it
-/// is then.
+/// kept from one call to the next but the places of the windows this object hid. So a
+/// command's check, made in the same tree it acts from, sees the compositor as it is then.
 ///
 /// Windows: children(desktop()) lists the clients' own windows (Wayland's xdg_shell) in
 /// the tree's order, the scratchpad's first; Xwayland windows are left to the X window
@@ -47,20 +46,20 @@ class IpcConnection;
 /// title is the container's name, the class its app_id, each valid UTF-8 cut to
 /// MaxWindowTextLength code points.
 ///
-/// Placement: a window in the scratchpad reads SW_HIDE, a fullscreen one SW_SHOWMAXIMIZED,
-/// any other SW_SHOWNORMAL (it may stand on a workspace not shown now; the compositor has
-/// no minimised state); a window that has gone reads SW_HIDE. SW_HIDE moves the window to
-/// the scratchpad. SW_SHOW and SW_SHOWNORMAL bring a window out of the scratchpad: one
-/// that this object hid goes back to its workspace, floating where it stood or tiled next
-/// to the neighbour it had (through a mark of the viewer's own on that neighbour, removed
-/// at once; its size is the layout's); one hidden by someone else is shown as the
-/// compositor shows a scratchpad window, floating on the current workspace. raise() gives
-/// the window the focus, which brings its workspace into view. At most kRememberedPlaces
-/// places are kept.
+/// Commands: hide() moves the window to the scratchpad. show() brings a window out of
+/// the scratchpad: one that this object hid goes back to its workspace, floating where it
+/// stood or tiled next to the neighbour it had (through a mark of the viewer's own on that
+/// neighbour, removed at once; its size is the layout's); one hidden by someone else is
+/// shown as the compositor shows a scratchpad window, floating on the current workspace;
+/// then it gives the window the focus, which brings its workspace into view. raise() gives
+/// it the focus. The compositor has no minimised state, and a fullscreen window stays so.
+/// At most kRememberedPlaces places are kept.
 ///
-/// Identity: a command acts only on a container whose owner owners() has reported, and
-/// carries that PID in its criteria, so the compositor itself refuses a container that no
-/// longer belongs to it. Container ids are not reused while the compositor runs.
+/// Identity: a command acts only on a container whose PID in the tree it acts from is the
+/// check's creator (a compositor's window has no window above it, so the check names the
+/// window itself), and carries that PID in its criteria, so the compositor itself refuses
+/// a container that no longer belongs to it. Container ids are not reused while the
+/// compositor runs.
 class SwayWindowSystem final : public WindowSystem {
 public:
     static constexpr std::size_t kRememberedPlaces = 65536;
@@ -74,9 +73,9 @@ public:
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;
-    WindowPlacement placement(WindowHandle window) override;
-    void setPlacement(WindowHandle window, const WindowPlacement& placement) override;
-    void raise(WindowHandle window) override;
+    bool show(WindowHandle window, const WindowCheck& check) override;
+    bool hide(WindowHandle window, const WindowCheck& check) override;
+    bool raise(WindowHandle window, const WindowCheck& check) override;
     std::vector<UnseenWindows> unseenWindows() override;
 
 private:
@@ -84,16 +83,16 @@ private:
     std::optional<sway::Tree> tree();
     /// Runs `commands`; the success of each.
     std::vector<bool> run(const std::string& commands);
-    /// The window of `handle` in `tree`, with the owner last reported for it; null when
-    /// it is no container of this compositor, has gone or has no reported owner.
-    const sway::Window* reported(const sway::Tree& tree, WindowHandle handle, Pid& owner) const;
+    /// The window of `handle` in `tree` when `check` holds for it; null when it is no
+    /// container of this compositor, has gone or the check fails.
+    const sway::Window* checked(const sway::Tree& tree, WindowHandle handle,
+                                const WindowCheck& check) const;
     void putBack(const sway::Tree& tree, const sway::Window& window, Pid owner);
 
     std::string m_socketPath;
     std::unique_ptr<sway::IpcConnection> m_connection;
     bool m_pidsOwn = false;
     bool m_answered = false;
-    std::unordered_map<std::uint32_t, Pid> m_owners;
     std::unordered_map<std::uint32_t, sway::Place> m_hiddenPlaces;
 };
 

@@ -39,6 +39,45 @@ bool readPlacement(HWND window, WINDOWPLACEMENT& record) {
     return IsWindow(window) && GetWindowPlacement(window, &record);
 }
 
+/// Whether the check holds: the process is asked after the system has named the window's
+/// creator, so a process that still runs then held its PID all along.
+bool holds(const WindowCheck& check) {
+    DWORD pid = 0;
+    if (check.creator == 0 ||
+        !GetWindowThreadProcessId(static_cast<HWND>(ToHwnd(check.window)), &pid) ||
+        static_cast<Pid>(pid) != check.creator) {
+        return false;
+    }
+    return check.process != nullptr && check.process->stillRunning();
+}
+
+/// Changes only the show state of the window's record, so the window keeps its positions;
+/// the record as it reads afterwards. Writing another thread's record waits until that
+/// thread has handled the change, and a program that has hung never does: there the same
+/// show state is posted (ShowWindowAsync), which changes no position either.
+WINDOWPLACEMENT setShowState(HWND window, UINT showCmd) {
+    WINDOWPLACEMENT record;
+    if (!readPlacement(window, record))
+        return record;
+    if (!ownedByThisThread(window)) {
+        ShowWindowAsync(window, static_cast<int>(showCmd));
+    } else {
+        record.showCmd = showCmd;
+        SetWindowPlacement(window, &record);
+    }
+    readPlacement(window, record);
+    return record;
+}
+
+void bringToTop(HWND window) {
+    if (ownedByThisThread(window)) {
+        BringWindowToTop(window);
+        return;
+    }
+    // As BringWindowToTop does it, but posted to the window's thread: never waits for it.
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+}
+
 }  // namespace
 
 // A window handle carries 32 significant bits on 64-bit Windows too, so that 32-bit and
@@ -92,37 +131,30 @@ std::vector<WindowText> User32WindowSystem::texts(std::span<const WindowHandle> 
     return result;
 }
 
-WindowPlacement User32WindowSystem::placement(WindowHandle window) {
-    WINDOWPLACEMENT record;
-    if (!readPlacement(static_cast<HWND>(ToHwnd(window)), record))
-        return {};
-    return {static_cast<std::int32_t>(record.showCmd)};
+bool User32WindowSystem::show(WindowHandle window, const WindowCheck& check) {
+    const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+    if (!IsWindow(hwnd) || !holds(check))
+        return false;
+    if (setShowState(hwnd, SW_SHOW).showCmd == SW_SHOWMINIMIZED)
+        setShowState(hwnd, SW_SHOWNORMAL);
+    bringToTop(hwnd);
+    return true;
 }
 
-void User32WindowSystem::setPlacement(WindowHandle window, const WindowPlacement& placement) {
+bool User32WindowSystem::hide(WindowHandle window, const WindowCheck& check) {
     const HWND hwnd = static_cast<HWND>(ToHwnd(window));
-    WINDOWPLACEMENT record;
-    if (!readPlacement(hwnd, record))
-        return;
-    // Writing another thread's record waits until that thread has handled the change, and
-    // a program that has hung never does: there the same show state is posted
-    // (ShowWindowAsync), which changes no position either.
-    if (!ownedByThisThread(hwnd)) {
-        ShowWindowAsync(hwnd, placement.showCmd);
-        return;
-    }
-    record.showCmd = static_cast<UINT>(placement.showCmd);
-    SetWindowPlacement(hwnd, &record);
+    if (!IsWindow(hwnd) || !holds(check))
+        return false;
+    setShowState(hwnd, SW_HIDE);
+    return true;
 }
 
-void User32WindowSystem::raise(WindowHandle window) {
+bool User32WindowSystem::raise(WindowHandle window, const WindowCheck& check) {
     const HWND hwnd = static_cast<HWND>(ToHwnd(window));
-    if (ownedByThisThread(hwnd)) {
-        BringWindowToTop(hwnd);
-        return;
-    }
-    // As BringWindowToTop does it, but posted to the window's thread: never waits for it.
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+    if (!IsWindow(hwnd) || !holds(check))
+        return false;
+    bringToTop(hwnd);
+    return true;
 }
 
 }  // namespace pelorus::platform::win32

@@ -11,21 +11,23 @@ namespace pelorus::platform::win32 {
 /// GetClassNameA (255-character buffers, handed on as UTF-8), the placement record of
 /// 44 bytes and BringWindowToTop. No call waits for another program's thread, so one that
 /// has hung costs the viewer nothing. A handle that is no longer a window answers 0 or empty.
+/// A command's check asks GetWindowThreadProcessId of the check's window.
 class User32WindowSystem final : public WindowSystem {
 public:
     WindowHandle desktop() override;
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;
-    /// SW_HIDE for a window that has gone; else the record's show state (Windows reports
-    /// the restore state there: normal, minimised or maximised, visible or not).
-    WindowPlacement placement(WindowHandle window) override;
-    /// Reads the window's record, changes only its show state and writes it back, so the
-    /// window keeps its positions. A window of another thread gets the show state posted
-    /// (ShowWindowAsync) instead: a program that has hung cannot hold the viewer.
-    void setPlacement(WindowHandle window, const WindowPlacement& placement) override;
+    /// SW_SHOW written into the window's record, SW_SHOWNORMAL too when the record then
+    /// reads minimised, and BringWindowToTop. Only the show state of the record changes, so
+    /// the window keeps its positions. A window of another thread gets the show states
+    /// posted (ShowWindowAsync) and the raise too (SetWindowPos with SWP_ASYNCWINDOWPOS):
+    /// a program that has hung cannot hold the viewer.
+    bool show(WindowHandle window, const WindowCheck& check) override;
+    /// SW_HIDE, written or posted as show() does it.
+    bool hide(WindowHandle window, const WindowCheck& check) override;
     /// BringWindowToTop; for a window of another thread the same request posted to it.
-    void raise(WindowHandle window) override;
+    bool raise(WindowHandle window, const WindowCheck& check) override;
 };
 
 /// A window handle as the viewer's 32-bit value, and back.

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <climits>
 #include <utility>
 
 namespace pelorus::platform::x11 {
@@ -19,6 +19,10 @@ constexpr std::uint32_t kMoveResizeAll = (1U << 8) | (1U << 9) | (1U << 10) | (1
 /// Searches run in batches of this many root children, so that the replies waiting at
 /// once stay few whatever the number of top-levels.
 constexpr std::size_t kSearchBatch = 1024;
+/// How long a hide waits for the manager to let a window go.
+constexpr std::chrono::milliseconds kWithdrawalLimit{250};
+constexpr std::uint32_t kIconicState = 3;
+constexpr std::uint32_t kStateUnits = 64;
 /// The windows whose state and children one trip asks about (see kRequestBatchBytes).
 constexpr std::size_t kTripWindows =
     batchOf(sizeof(xcb_get_property_request_t) + sizeof(xcb_query_tree_request_t));
@@ -40,38 +44,68 @@ bool managerRuns(const Connection& connection) {
            (attributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
 }
 
-bool isManagedTopLevel(const Connection& connection, xcb_window_t window) {
+FactQuestions askFacts(const Connection& connection, xcb_window_t window) {
     xcb_connection_t* xcb = connection.xcb();
-    const auto stateCookie = connection.askProperty(window, WmState, XCB_GET_PROPERTY_TYPE_ANY, 0);
-    const auto treeCookie = xcb_query_tree_unchecked(xcb, window);
-    const auto attributesCookie = xcb_get_window_attributes_unchecked(xcb, window);
-    const auto checkCookie =
-        connection.askProperty(connection.root(), NetSupportingWmCheck, XCB_ATOM_WINDOW, 1);
-    const bool manager = managerRuns(connection);
-    const auto state = connection.property(stateCookie);
-    const auto tree = connection.tree(treeCookie);
-    const auto attributes = connection.attributes(attributesCookie);
-    const auto check = connection.property(checkCookie);
-    if (!manager || tree == nullptr || attributes == nullptr)
-        return false;
+    return {xcb_get_window_attributes_unchecked(xcb, window),
+            xcb_query_tree_unchecked(xcb, window),
+            connection.askProperty(window, WmState, XCB_GET_PROPERTY_TYPE_ANY, 1),
+            connection.askProperty(window, NetWmState, XCB_ATOM_ATOM, kStateUnits),
+            xcb_get_window_attributes_unchecked(xcb, connection.root()),
+            connection.askProperty(connection.root(), NetSupportingWmCheck, XCB_ATOM_WINDOW, 1)};
+}
+
+WindowFacts readFacts(const Connection& connection, xcb_window_t window,
+                      const FactQuestions& questions) {
+    const auto attributes = connection.attributes(questions.attributes);
+    const auto tree = connection.tree(questions.tree);
+    const auto state = connection.property(questions.state);
+    const auto netState = connection.property(questions.netState);
+    const auto root = connection.attributes(questions.rootAttributes);
+    const auto check = connection.property(questions.supporting);
+    WindowFacts facts;
+    if (attributes == nullptr || tree == nullptr || window == XCB_WINDOW_NONE)
+        return facts;
+    facts.exists = true;
+    facts.managerRuns =
+        root != nullptr && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+    facts.mapped = attributes->map_state != XCB_MAP_STATE_UNMAPPED;
+    facts.framed = tree->parent != connection.root();
+    facts.minimised =
+        state != nullptr && state->format == 32 &&
+        xcb_get_property_value_length(state.get()) >= 4 &&
+        *static_cast<const std::uint32_t*>(xcb_get_property_value(state.get())) == kIconicState;
+    if (netState != nullptr && netState->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(netState.get()));
+        const int count = xcb_get_property_value_length(netState.get()) / 4;
+        facts.minimised =
+            facts.minimised ||
+            std::find(atoms, atoms + count, connection.atom(NetWmStateHidden)) != atoms + count;
+    }
+    if (!facts.managerRuns)
+        return facts;
     // Just after a map the manager may not have marked the window yet: either the map
     // request still waits for it (the window is a child of the root), or it has put
     // the window into a frame of its own and sets WM_STATE a moment later.
-    if (tree->parent == connection.root())
-        return hasProperty(state.get()) || attributes->override_redirect == 0;
+    if (!facts.framed) {
+        facts.managed = hasProperty(state.get()) || attributes->override_redirect == 0;
+        return facts;
+    }
     const xcb_window_t supporting = firstCardinal(check.get(), XCB_ATOM_WINDOW);
     if (supporting != XCB_WINDOW_NONE) {
         // The manager's own supporting window tells which client the manager is.
-        return connection.sameClient(tree->parent, supporting) &&
-               !connection.sameClient(window, supporting);
+        facts.managed = connection.sameClient(tree->parent, supporting) &&
+                        !connection.sameClient(window, supporting);
+        return facts;
     }
     // A manager that names no window of its own: its frames are the root's children. Any
     // deeper WM_STATE was written by a client on a window of its own, which no manager
     // withdraws.
-    if (!hasProperty(state.get()))
-        return false;
-    const auto frame = connection.tree(xcb_query_tree_unchecked(xcb, tree->parent));
-    return frame != nullptr && frame->parent == connection.root();
+    if (hasProperty(state.get())) {
+        const auto frame =
+            connection.tree(xcb_query_tree_unchecked(connection.xcb(), tree->parent));
+        facts.managed = frame != nullptr && frame->parent == connection.root();
+    }
+    return facts;
 }
 
 void activate(const Connection& connection, xcb_window_t window) {
@@ -94,15 +128,61 @@ void withdraw(const Connection& connection, xcb_window_t window) {
     connection.sendToRoot(&notify, sizeof notify);
 }
 
+void watchStructure(const Connection& connection, xcb_window_t window, bool watch) {
+    const std::uint32_t mask = watch ? XCB_EVENT_MASK_STRUCTURE_NOTIFY : XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+}
+
 void awaitWithdrawal(const Connection& connection, xcb_window_t window) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(250);
-    do {
-        const auto tree = connection.tree(xcb_query_tree_unchecked(connection.xcb(), window));
-        if (tree == nullptr || tree->parent == connection.root())
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (Clock::now() < deadline && connection.usable());
+    const xcb_window_t root = connection.root();
+    connection.awaitEvent(
+        [&](const xcb_generic_event_t& event) {
+            switch (event.response_type & ~0x80) {
+                case XCB_REPARENT_NOTIFY: {
+                    const auto& reparent =
+                        reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+                    return reparent.window == window && reparent.parent == root;
+                }
+                case XCB_DESTROY_NOTIFY:
+                    return reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window ==
+                           window;
+                case 0:  // an error: the window went before the watch began
+                    return reinterpret_cast<const xcb_generic_error_t&>(event).resource_id ==
+                           window;
+                default:
+                    return false;
+            }
+        },
+        Connection::Clock::now() + kWithdrawalLimit);
+}
+
+PlaceQuestions askPlace(const Connection& connection, xcb_window_t window) {
+    xcb_connection_t* xcb = connection.xcb();
+    return {xcb_get_geometry_unchecked(xcb, window),
+            xcb_translate_coordinates_unchecked(xcb, window, connection.root(), 0, 0),
+            connection.askProperty(window, NetFrameExtents, XCB_ATOM_CARDINAL, 4)};
+}
+
+std::optional<FramePlace> readPlace(const Connection& connection, xcb_window_t window,
+                                    const PlaceQuestions& questions) {
+    const auto client = connection.geometry(questions.geometry);
+    const auto corner = connection.await<xcb_translate_coordinates_reply_t>(questions.corner);
+    const auto extents = connection.property(questions.extents);
+    if (client == nullptr || corner == nullptr)
+        return std::nullopt;
+    if (extents == nullptr || extents->type != XCB_ATOM_CARDINAL || extents->format != 32 ||
+        xcb_get_property_value_length(extents.get()) < 16) {
+        return framePlace(connection, window);
+    }
+    const auto* sides = static_cast<const std::uint32_t*>(xcb_get_property_value(extents.get()));
+    const auto along = [](std::int16_t at, std::uint32_t extent) {
+        const std::int32_t place =
+            at - static_cast<std::int32_t>(std::min<std::uint32_t>(extent, 0x7FFF));
+        return static_cast<std::int16_t>(std::max<std::int32_t>(place, INT16_MIN));
+    };
+    // The extents are left, right, top, bottom.
+    return FramePlace{along(corner->dst_x, sides[0]), along(corner->dst_y, sides[2]), client->width,
+                      client->height};
 }
 
 std::optional<FramePlace> framePlace(const Connection& connection, xcb_window_t window) {

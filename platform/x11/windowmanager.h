@@ -26,6 +26,9 @@
 ///   the client's own hints say; with Static gravity and the client's position openbox
 ///   misplaces a client whose hints say user position and NorthWest gravity.
 /// - Mapping an iconic window and asking for its activation restores it in place.
+/// - Each writes `_NET_FRAME_EXTENTS`, and the client's place on the root less the left and
+///   top extents is exactly its frame's outer corner (openbox and fluxbox count the frame's
+///   border in, icewm its nested frame windows).
 namespace pelorus::platform::x11 {
 
 /// Where a managed top-level stands: its frame's outer top-left corner on the root and
@@ -40,16 +43,41 @@ struct FramePlace {
 /// Whether a window manager runs: some client redirects the root's substructure.
 bool managerRuns(const Connection& connection);
 
-/// A managed top-level is a window that a window manager holds: only the manager can
-/// restack it, and a bare restack request would be the manager's to refuse. While a
-/// manager runs, that is a child of the root that carries WM_STATE or is not
-/// override-redirect (the manager has its map request, and marks it a moment later), or a
-/// window that the manager's client (the one that created its _NET_SUPPORTING_WM_CHECK
-/// window) has framed: it created the window's parent but not the window. Any client may
-/// write WM_STATE on windows of its own, so WM_STATE anywhere else counts for nothing;
-/// under a manager that names no window of its own, only a WM_STATE right inside a child
-/// of the root (a frame) counts. One round trip, two for that last case.
-bool isManagedTopLevel(const Connection& connection, xcb_window_t window);
+/// What a window command needs to know of its window before it acts.
+struct WindowFacts {
+    bool exists = false;
+    bool managerRuns = false;
+    /// A managed top-level: a window that a window manager holds, which only the manager
+    /// can restack and which it must be told to withdraw (see readFacts).
+    bool managed = false;
+    bool mapped = false;
+    /// WM_STATE IconicState or _NET_WM_STATE_HIDDEN.
+    bool minimised = false;
+    /// Its parent is not the root (under a manager: it sits in a frame).
+    bool framed = false;
+};
+
+/// The questions of WindowFacts, sent in one batch with whatever else the caller asks.
+struct FactQuestions {
+    xcb_get_window_attributes_cookie_t attributes;
+    xcb_query_tree_cookie_t tree;
+    xcb_get_property_cookie_t state;
+    xcb_get_property_cookie_t netState;
+    xcb_get_window_attributes_cookie_t rootAttributes;
+    xcb_get_property_cookie_t supporting;
+};
+FactQuestions askFacts(const Connection& connection, xcb_window_t window);
+
+/// The answers to askFacts. While a manager runs, a managed top-level is a child of the
+/// root that carries WM_STATE or is not override-redirect (the manager has its map
+/// request, and marks it a moment later), or a window that the manager's client (the one
+/// that created its _NET_SUPPORTING_WM_CHECK window) has framed: it created the window's
+/// parent but not the window. Any client may write WM_STATE on windows of its own, so
+/// WM_STATE anywhere else counts for nothing; under a manager that names no window of its
+/// own, only a WM_STATE right inside a child of the root (a frame) counts, which costs
+/// one more round trip.
+WindowFacts readFacts(const Connection& connection, xcb_window_t window,
+                      const FactQuestions& questions);
 
 /// Asks the manager to activate the window (source: a pager, which managers obey
 /// without the focus-stealing checks they apply to applications).
@@ -59,11 +87,33 @@ void activate(const Connection& connection, xcb_window_t window);
 /// the real UnmapNotify never reached it.
 void withdraw(const Connection& connection, xcb_window_t window);
 
-/// Waits (a quarter of a second at most) until the manager has let the withdrawn window go:
-/// it is a child of the root again, or it has gone. A map sent while the manager still
-/// holds the window in its frame can be lost (icewm unmaps it as it lets it go), so the
-/// next Show would find it hidden. Returns at once where there is no frame.
+/// Asks the server to tell this connection when `window` is reparented or destroyed
+/// (StructureNotify), or, with `watch` false, no longer; sent before a withdrawal, so that
+/// awaitWithdrawal sends no request of its own.
+void watchStructure(const Connection& connection, xcb_window_t window, bool watch);
+
+/// Waits (a quarter of a second at most, and no longer than the action may take) until
+/// the manager has let the withdrawn window go: the event that puts it under the root, or
+/// the one that says it has gone, as watchStructure asked. A map sent while the manager
+/// still holds the window in its frame can be lost (icewm unmaps it as it lets it go), so
+/// the next Show would find it hidden.
 void awaitWithdrawal(const Connection& connection, xcb_window_t window);
+
+/// The questions of a top-level's frame place, sent with the facts of a hide: the client's
+/// size, its place on the root and the frame extents its manager wrote.
+struct PlaceQuestions {
+    xcb_get_geometry_cookie_t geometry;
+    xcb_translate_coordinates_cookie_t corner;
+    xcb_get_property_cookie_t extents;
+};
+PlaceQuestions askPlace(const Connection& connection, xcb_window_t window);
+
+/// The window's frame place from the answers to askPlace: the client's place on the root
+/// less the frame's left and top extents (_NET_FRAME_EXTENTS) is the frame's outer corner.
+/// Where the manager wrote no extents, the frame itself is asked (framePlace). None when
+/// the window has gone.
+std::optional<FramePlace> readPlace(const Connection& connection, xcb_window_t window,
+                                    const PlaceQuestions& questions);
 
 /// The window's frame place (its outermost ancestor below the root, or itself); none
 /// when it has gone. A few round trips: one per frame level.
@@ -82,7 +132,7 @@ inline constexpr std::size_t kClientSearchWindows = 256;
 /// For each child of the root, the client window it stands for: the child itself if it
 /// carries WM_STATE, else its first descendant (breadth-first, siblings topmost first,
 /// within the caps above) that does and that the manager can have marked (inside the
-/// manager's frames: see isManagedTopLevel), else the child itself. Each level of all the
+/// manager's frames: see readFacts), else the child itself. Each level of all the
 /// searches together costs one round trip per batch of requests (kRequestBatchBytes).
 std::vector<xcb_window_t> clientWindows(const Connection& connection,
                                         std::vector<xcb_window_t> tops);

@@ -29,6 +29,7 @@ constexpr std::array<std::string_view, AtomCount> kAtomNames{
     "_NET_ACTIVE_WINDOW",
     "_NET_SUPPORTING_WM_CHECK",
     "_NET_MOVERESIZE_WINDOW",
+    "_NET_FRAME_EXTENTS",
 };
 
 }  // namespace
@@ -158,6 +159,10 @@ void* Connection::awaitReply(unsigned int sequence) const {
     // Nothing waits in xcb's own queue once this has returned; the requests of one batch
     // fit into the socket's buffer, so it does not block (see kRequestBatchBytes).
     xcb_flush(m_xcb);
+    if (const std::uint64_t written = xcb_total_written(m_xcb); written != m_writtenAtTrip) {
+        m_writtenAtTrip = written;
+        ++m_roundTrips;
+    }
     for (;;) {
         // Reads what has come without blocking; a connection that has broken answers at
         // once, with no reply.
@@ -172,6 +177,27 @@ void* Connection::awaitReply(unsigned int sequence) const {
             xcb_discard_reply(m_xcb, sequence);
             return nullptr;
         }
+        pollfd readable{xcb_get_file_descriptor(m_xcb), POLLIN, 0};
+        poll(&readable, 1, static_cast<int>(left.count()));
+    }
+}
+
+bool Connection::awaitEvent(const std::function<bool(const xcb_generic_event_t&)>& wanted,
+                            Clock::time_point until) const {
+    if (m_actionDeadline && *m_actionDeadline < until)
+        until = *m_actionDeadline;
+    xcb_flush(m_xcb);
+    for (;;) {
+        // Takes what xcb holds, and what has come, without blocking.
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_xcb)) {
+            const bool found = wanted(*event);
+            std::free(event);
+            if (found)
+                return true;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+        if (broken() || left.count() <= 0)
+            return false;
         pollfd readable{xcb_get_file_descriptor(m_xcb), POLLIN, 0};
         poll(&readable, 1, static_cast<int>(left.count()));
     }

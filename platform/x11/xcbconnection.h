@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +63,7 @@ enum Atom : std::size_t {
     NetActiveWindow,
     NetSupportingWmCheck,
     NetMoveResizeWindow,
+    NetFrameExtents,
     AtomCount
 };
 
@@ -139,6 +141,10 @@ public:
     bool answers() const;
     /// Takes the waiting events (the errors of unchecked requests); returns their number.
     std::size_t discardEvents() const;
+    /// The round trips so far: the waits for a reply that began by sending requests (the
+    /// replies to the requests sent together come back within the same trip). For the
+    /// tests and the benchmarks.
+    std::size_t roundTrips() const { return m_roundTrips; }
 
     xcb_get_property_cookie_t askProperty(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                                           std::uint32_t units) const {
@@ -169,6 +175,13 @@ public:
         return await<xcb_get_geometry_reply_t>(cookie);
     }
 
+    /// Sends what is queued, then takes the events that come (errors included) until
+    /// `wanted` accepts one (true), `until` or the action's deadline has passed, or the
+    /// connection breaks (false). Sends no request: a wait for another client, not a round
+    /// trip.
+    bool awaitEvent(const std::function<bool(const xcb_generic_event_t&)>& wanted,
+                    Clock::time_point until) const;
+
     /// Sends a 32-byte event to the root, where a window manager listens.
     void sendToRoot(const void* event, std::size_t size) const;
 
@@ -183,6 +196,9 @@ private:
     xcb_connection_t* m_xcb = nullptr;
     mutable bool m_stalled = false;
     mutable std::optional<Clock::time_point> m_actionDeadline;
+    mutable std::size_t m_roundTrips = 0;
+    /// The bytes xcb had written when the last round trip began.
+    mutable std::uint64_t m_writtenAtTrip = 0;
     bool m_pidsAreOurs = true;
     bool m_pidsForeign = false;
     xcb_window_t m_root = 0;

@@ -23,12 +23,10 @@ using x11::CallScope;
 using x11::Connection;
 using x11::Reply;
 
-constexpr std::uint32_t kIconicState = 3;
 /// Property lengths asked for, in 32-bit units: enough for 254 code points of 4 bytes,
 /// and for a class after a long instance name.
 constexpr std::uint32_t kTitleUnits = 256;
 constexpr std::uint32_t kClassUnits = 1024;
-constexpr std::uint32_t kStateUnits = 64;
 constexpr std::uint32_t kHostUnits = 64;
 
 /// The requests asked per window, in bytes, for the batches of kRequestBatchBytes.
@@ -47,6 +45,100 @@ std::string hostName() {
     return name.data();
 }
 
+/// Which owners the server's answers give: its PIDs where they are the viewer's kind; else
+/// (a viewer the server cannot name, over the network) only the claims of clients on this
+/// host; none where it counts processes in another PID namespace.
+struct OwnerSource {
+    bool foreign = false;
+    bool serverPids = false;
+    std::string host;
+};
+
+OwnerSource ownerSource(const Connection& connection) {
+    return {connection.pidsForeign(), connection.knowsClientPids() && connection.pidsAreOurs(),
+            hostName()};
+}
+
+/// The questions that name a window's owner. The claim and the machine are used only where
+/// the server names no PID.
+struct OwnerQuestions {
+    xcb_get_window_attributes_cookie_t exists;
+    xcb_res_query_client_ids_cookie_t ids;
+    xcb_get_property_cookie_t claim;
+    xcb_get_property_cookie_t machine;
+};
+
+OwnerQuestions askOwner(const Connection& connection, WindowHandle window,
+                        const OwnerSource& source) {
+    OwnerQuestions asked{};
+    asked.exists = xcb_get_window_attributes_unchecked(connection.xcb(), window);
+    if (source.serverPids) {
+        const xcb_res_client_id_spec_t query{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        asked.ids = xcb_res_query_client_ids_unchecked(connection.xcb(), 1, &query);
+    }
+    asked.claim = connection.askProperty(window, x11::NetWmPid, XCB_ATOM_CARDINAL, 1);
+    asked.machine =
+        connection.askProperty(window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, kHostUnits);
+    return asked;
+}
+
+Pid readOwner(const Connection& connection, WindowHandle window, const OwnerQuestions& asked,
+              const OwnerSource& source) {
+    const bool exists = connection.attributes(asked.exists) != nullptr;
+    Pid pid = source.serverPids ? x11::clientPid(connection, asked.ids) : 0;
+    const auto claim = connection.property(asked.claim);
+    const auto machine = connection.property(asked.machine);
+    if (pid == 0 && !source.host.empty() && x11::propertyBytes(machine.get()) == source.host)
+        pid = static_cast<Pid>(x11::firstCardinal(claim.get(), XCB_ATOM_CARDINAL));
+    return exists && window != XCB_WINDOW_NONE && !source.foreign ? pid : 0;
+}
+
+/// The questions of one command, sent in one batch: the owner of the check's window, the
+/// facts of the window acted on and, for a hide, its frame place.
+struct CommandQuestions {
+    OwnerQuestions owner;
+    x11::FactQuestions facts;
+    std::optional<x11::PlaceQuestions> place;
+};
+
+CommandQuestions askCommand(const Connection& connection, WindowHandle window,
+                            const WindowCheck& check, const OwnerSource& source, bool place) {
+    CommandQuestions asked{askOwner(connection, check.window, source),
+                           x11::askFacts(connection, window), std::nullopt};
+    if (place)
+        asked.place = x11::askPlace(connection, window);
+    return asked;
+}
+
+/// The facts of the window when the check holds, read from the answers to askCommand;
+/// nullopt when it fails or the window has gone. The process is asked after the server has
+/// answered: one that still runs then held its PID all along, so the creator the server
+/// named was that process.
+std::optional<x11::WindowFacts> checkedFacts(const Connection& connection, WindowHandle window,
+                                             const WindowCheck& check,
+                                             const CommandQuestions& asked,
+                                             const OwnerSource& source) {
+    const Pid owner = readOwner(connection, check.window, asked.owner, source);
+    const x11::WindowFacts facts = x11::readFacts(connection, window, asked.facts);
+    if (check.creator == 0 || owner != check.creator || !facts.exists || check.process == nullptr ||
+        !check.process->stillRunning()) {
+        return std::nullopt;
+    }
+    return facts;
+}
+
+/// Lets the replies to questions that turned out not to be needed go.
+void discardPlace(const Connection& connection, const x11::PlaceQuestions& asked) {
+    xcb_discard_reply(connection.xcb(), asked.geometry.sequence);
+    xcb_discard_reply(connection.xcb(), asked.corner.sequence);
+    xcb_discard_reply(connection.xcb(), asked.extents.sequence);
+}
+
+void restackAbove(const Connection& connection, WindowHandle window) {
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(connection.xcb(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+}
+
 }  // namespace
 
 XcbWindowSystem::XcbWindowSystem(std::string displayName) : m_displayName(std::move(displayName)) {}
@@ -59,6 +151,10 @@ XcbWindowSystem::~XcbWindowSystem() {
 std::size_t XcbWindowSystem::takeWaitingEvents() {
     const x11::SigpipeGuard guard;
     return m_connection != nullptr && !m_connection->broken() ? m_connection->discardEvents() : 0;
+}
+
+std::size_t XcbWindowSystem::roundTrips() const {
+    return m_connection != nullptr ? m_connection->roundTrips() : 0;
 }
 
 WindowHandle XcbWindowSystem::desktop() {
@@ -133,48 +229,17 @@ std::vector<Pid> XcbWindowSystem::owners(std::span<const WindowHandle> windows) 
     // PIDs of another namespace would name unrelated processes of the viewer's list.
     if (connection == nullptr || connection->pidsForeign())
         return result;
-    // The server's PIDs where they are the viewer's kind; else (a viewer the server cannot
-    // name, over the network) only the claims of clients on this host.
-    const bool serverPids = connection->knowsClientPids() && connection->pidsAreOurs();
-    xcb_connection_t* xcb = connection->xcb();
-    // The questions go out in batches: one round trip each. The claim and the machine are
-    // used only where the server names no PID.
-    struct Cookies {
-        xcb_get_window_attributes_cookie_t exists;
-        xcb_res_query_client_ids_cookie_t ids;
-        xcb_get_property_cookie_t claim;
-        xcb_get_property_cookie_t machine;
-    };
-    std::vector<Cookies> cookies;
-    const std::string host = hostName();
+    const OwnerSource source = ownerSource(*connection);
+    // The questions go out in batches: one round trip each.
+    std::vector<OwnerQuestions> cookies;
     for (std::size_t first = 0; first < windows.size() && connection->usable();
          first += kOwnerBatch) {
         const std::size_t end = std::min(windows.size(), first + kOwnerBatch);
         cookies.clear();
-        for (std::size_t i = first; i < end; ++i) {
-            const WindowHandle window = windows[i];
-            Cookies asked{};
-            asked.exists = xcb_get_window_attributes_unchecked(xcb, window);
-            if (serverPids) {
-                const xcb_res_client_id_spec_t query{window,
-                                                     XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-                asked.ids = xcb_res_query_client_ids_unchecked(xcb, 1, &query);
-            }
-            asked.claim = connection->askProperty(window, x11::NetWmPid, XCB_ATOM_CARDINAL, 1);
-            asked.machine = connection->askProperty(window, XCB_ATOM_WM_CLIENT_MACHINE,
-                                                    XCB_ATOM_STRING, kHostUnits);
-            cookies.push_back(asked);
-        }
-        for (std::size_t i = first; i < end; ++i) {
-            const Cookies& asked = cookies[i - first];
-            const bool exists = connection->attributes(asked.exists) != nullptr;
-            Pid pid = serverPids ? x11::clientPid(*connection, asked.ids) : 0;
-            const auto claim = connection->property(asked.claim);
-            const auto machine = connection->property(asked.machine);
-            if (pid == 0 && !host.empty() && x11::propertyBytes(machine.get()) == host)
-                pid = static_cast<Pid>(x11::firstCardinal(claim.get(), XCB_ATOM_CARDINAL));
-            result[i] = exists && windows[i] != XCB_WINDOW_NONE ? pid : 0;
-        }
+        for (std::size_t i = first; i < end; ++i)
+            cookies.push_back(askOwner(*connection, windows[i], source));
+        for (std::size_t i = first; i < end; ++i)
+            result[i] = readOwner(*connection, windows[i], cookies[i - first], source);
     }
     return result;
 }
@@ -231,104 +296,84 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
     return result;
 }
 
-WindowPlacement XcbWindowSystem::placement(WindowHandle window) {
+// Show: the map makes a withdrawn window managed again and an iconic one Normal (ICCCM);
+// the activation raises a managed top-level under most managers and de-iconifies it under
+// EWMH ones; the restack request reaches the manager of a managed top-level too (icewm
+// activates without raising, and honours it), and restacks any other window among its
+// siblings.
+bool XcbWindowSystem::show(WindowHandle window, const WindowCheck& check) {
     const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
-        return {SW_HIDE};
-    const auto attributesCookie = xcb_get_window_attributes_unchecked(connection->xcb(), window);
-    const auto stateCookie =
-        connection->askProperty(window, x11::WmState, XCB_GET_PROPERTY_TYPE_ANY, 1);
-    const auto netStateCookie =
-        connection->askProperty(window, x11::NetWmState, XCB_ATOM_ATOM, kStateUnits);
-    const auto attributes = connection->attributes(attributesCookie);
-    const auto state = connection->property(stateCookie);
-    const auto netState = connection->property(netStateCookie);
-    if (attributes == nullptr)
-        return {SW_HIDE};
-
-    bool hidden = false;
-    bool vertical = false;
-    bool horizontal = false;
-    if (netState != nullptr && netState->format == 32) {
-        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(netState.get()));
-        const int count = xcb_get_property_value_length(netState.get()) / 4;
-        for (int i = 0; i < count; ++i) {
-            hidden = hidden || atoms[i] == connection->atom(x11::NetWmStateHidden);
-            vertical = vertical || atoms[i] == connection->atom(x11::NetWmStateMaximizedVert);
-            horizontal = horizontal || atoms[i] == connection->atom(x11::NetWmStateMaximizedHorz);
-        }
-    }
-    const bool iconicState =
-        state != nullptr && state->format == 32 &&
-        xcb_get_property_value_length(state.get()) >= 4 &&
-        *static_cast<const std::uint32_t*>(xcb_get_property_value(state.get())) == kIconicState;
-    if (iconicState || hidden)
-        return {SW_SHOWMINIMIZED};
-    if (attributes->map_state == XCB_MAP_STATE_UNMAPPED)
-        return {SW_HIDE};
-    if (vertical && horizontal)
-        return {SW_SHOWMAXIMIZED};
-    return {SW_SHOWNORMAL};
+        return false;
+    const OwnerSource source = ownerSource(*connection);
+    const auto facts = checkedFacts(*connection, window, check,
+                                    askCommand(*connection, window, check, source, false), source);
+    if (!facts)
+        return false;
+    xcb_connection_t* xcb = connection->xcb();
+    const auto remembered = m_hiddenPlaces.extract(window);
+    xcb_map_window(xcb, window);
+    // The manager handles the map first, then puts the frame back where it stood.
+    if (!remembered.empty() && facts->managerRuns && !facts->mapped)
+        x11::moveFrame(*connection, window, *remembered.mapped());
+    if (facts->managed || (facts->managerRuns && facts->minimised))
+        x11::activate(*connection, window);
+    restackAbove(*connection, window);
+    xcb_flush(xcb);
+    return true;
 }
 
-void XcbWindowSystem::setPlacement(WindowHandle window, const WindowPlacement& placement) {
-    if (placement.showCmd != SW_HIDE && placement.showCmd != SW_SHOW &&
-        placement.showCmd != SW_SHOWNORMAL) {
-        return;
-    }
-    // Read before the scope below: the place is noted only for a window still on show.
-    const bool onShow = placement.showCmd == SW_HIDE && this->placement(window).showCmd != SW_HIDE;
+bool XcbWindowSystem::hide(WindowHandle window, const WindowCheck& check) {
     const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
-        return;
+        return false;
+    const OwnerSource source = ownerSource(*connection);
+    const CommandQuestions asked = askCommand(*connection, window, check, source, true);
+    const auto facts = checkedFacts(*connection, window, check, asked, source);
+    // The place is noted only for a window still on show.
+    const bool note = facts && facts->managed && (facts->mapped || facts->minimised) &&
+                      !m_hiddenPlaces.contains(window) && m_hiddenPlaces.size() < kRememberedPlaces;
+    if (!note) {
+        discardPlace(*connection, *asked.place);
+    } else if (const auto place = x11::readPlace(*connection, window, *asked.place)) {
+        m_hiddenPlaces.emplace(window, std::make_unique<x11::FramePlace>(*place));
+    }
+    if (!facts)
+        return false;
     xcb_connection_t* xcb = connection->xcb();
-    if (placement.showCmd == SW_HIDE) {
-        const bool managed = x11::isManagedTopLevel(*connection, window);
-        if (managed && onShow && !m_hiddenPlaces.contains(window) &&
-            m_hiddenPlaces.size() < kRememberedPlaces) {
-            if (const auto place = x11::framePlace(*connection, window))
-                m_hiddenPlaces.emplace(window, std::make_unique<x11::FramePlace>(*place));
-        }
-        xcb_unmap_window(xcb, window);
-        if (managed) {
-            x11::withdraw(*connection, window);
-            xcb_flush(xcb);
-            ++m_withdrawalWaits;
-            x11::awaitWithdrawal(*connection, window);
-        }
-    } else {
-        const auto remembered = m_hiddenPlaces.extract(window);
-        const auto attributes =
-            connection->attributes(xcb_get_window_attributes_unchecked(xcb, window));
-        const bool manager = x11::managerRuns(*connection);
-        // Mapping an iconic client makes it Normal; EWMH managers de-iconify on the
-        // activation request as well.
-        xcb_map_window(xcb, window);
-        if (!remembered.empty() && manager && attributes != nullptr &&
-            attributes->map_state == XCB_MAP_STATE_UNMAPPED) {
-            x11::moveFrame(*connection, window, *remembered.mapped());
-        }
-        if (placement.showCmd == SW_SHOWNORMAL && manager)
-            x11::activate(*connection, window);
+    // A framed top-level is let go by its manager, which the hide waits for.
+    const bool wait = facts->managed && facts->framed;
+    if (wait)
+        x11::watchStructure(*connection, window, true);
+    xcb_unmap_window(xcb, window);
+    if (facts->managed)
+        x11::withdraw(*connection, window);
+    if (wait) {
+        ++m_withdrawalWaits;
+        x11::awaitWithdrawal(*connection, window);
+        x11::watchStructure(*connection, window, false);
     }
     xcb_flush(xcb);
+    return true;
 }
 
-void XcbWindowSystem::raise(WindowHandle window) {
+bool XcbWindowSystem::raise(WindowHandle window, const WindowCheck& check) {
     const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
-        return;
-    // A managed top-level is activated, which raises it under most managers; the restack
-    // request reaches its manager too (icewm activates without raising), which honours
-    // it. Any other window is restacked among its siblings.
-    if (x11::isManagedTopLevel(*connection, window))
+        return false;
+    const OwnerSource source = ownerSource(*connection);
+    const auto facts = checkedFacts(*connection, window, check,
+                                    askCommand(*connection, window, check, source, false), source);
+    if (!facts)
+        return false;
+    if (facts->managed)
         x11::activate(*connection, window);
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(connection->xcb(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    restackAbove(*connection, window);
     xcb_flush(connection->xcb());
+    return true;
 }
 
 }  // namespace pelorus::platform

@@ -77,21 +77,25 @@ struct FramePlace;
 /// valid sequence becomes U+FFFD) and cut at 254 code points.
 ///
 /// WM_STATE marks a client that a manager manages only where a manager can have put it:
-/// on a child of the root or of one of the manager's frames (x11::isManagedTopLevel). Any
-/// client may write it on windows of its own; there it counts for nothing, so such a
-/// window is neither taken for a top-level nor waited for when it is hidden.
+/// on a child of the root or of one of the manager's frames (x11::readFacts). Any client
+/// may write it on windows of its own; there it counts for nothing, so such a window is
+/// neither taken for a top-level nor waited for when it is hidden.
 ///
-/// Placement: iconic (WM_STATE IconicState or _NET_WM_STATE_HIDDEN) reads SW_SHOWMINIMIZED,
-/// else unmapped reads SW_HIDE, else both maximised states read SW_SHOWMAXIMIZED, else
-/// SW_SHOWNORMAL. Writing SW_HIDE unmaps the window (a managed top-level also gets the
-/// synthetic UnmapNotify to the root, so that its manager withdraws it, and the call waits,
-/// a quarter of a second at most, until the manager has let it go: see
-/// x11::awaitWithdrawal); SW_SHOW maps it;
-/// SW_SHOWNORMAL maps it and, when a manager runs, asks it to activate the window, which
-/// de-iconifies it. Other show states change nothing. raise() asks the manager to activate
-/// a managed top-level (source: pager), and asks for the window to be restacked above its
-/// siblings: icewm activates without raising, and takes the restack request (which the
-/// server hands to the manager of a managed top-level).
+/// Commands: each sends the questions of its check (the owner of the check's window) and
+/// of its act (the window's map state, WM_STATE, _NET_WM_STATE and parent, whether a
+/// manager runs and which window it names as its own, and for a hide the frame place) in
+/// one batch: one round trip, and a second only under a manager that names no window of
+/// its own (for a window in a frame) or writes no frame extents (for the place). Then, the
+/// check passed, it acts without waiting for an answer. show() maps the window, asks the
+/// manager to put back a frame it withdrew (below), asks it to activate a managed top-level
+/// or a minimised window (which de-iconifies it and raises it under most managers), and
+/// asks for the window to be restacked above its siblings (icewm activates without
+/// raising, and takes the restack request, which the server hands to the manager of a
+/// managed top-level). hide() unmaps the window; a managed top-level also gets the
+/// synthetic UnmapNotify to the root, so that its manager withdraws it, and the hide
+/// waits, a quarter of a second at most, for the event that says the manager has let it
+/// go (x11::awaitWithdrawal): no request, no round trip. raise() activates a managed
+/// top-level and restacks the window.
 ///
 /// Positions: without a manager the X server keeps a window's position across unmap and
 /// map. Under a reparenting manager a withdrawn top-level is managed afresh when mapped
@@ -121,15 +125,18 @@ public:
     std::vector<std::vector<WindowHandle>> children(std::span<const WindowHandle> parents) override;
     std::vector<Pid> owners(std::span<const WindowHandle> windows) override;
     std::vector<WindowText> texts(std::span<const WindowHandle> windows) override;
-    WindowPlacement placement(WindowHandle window) override;
-    void setPlacement(WindowHandle window, const WindowPlacement& placement) override;
-    void raise(WindowHandle window) override;
+    bool show(WindowHandle window, const WindowCheck& check) override;
+    bool hide(WindowHandle window, const WindowCheck& check) override;
+    bool raise(WindowHandle window, const WindowCheck& check) override;
 
     /// For tests: takes the events that wait on the connection and returns their number,
     /// which is 0 when each call has left the queue empty as it should.
     std::size_t takeWaitingEvents();
     /// For tests: how often a hide has waited for a manager to let a window go.
     std::size_t withdrawalWaits() const { return m_withdrawalWaits; }
+    /// For tests and the benchmarks: the round trips of the present connection so far
+    /// (see x11::Connection::roundTrips), 0 without one.
+    std::size_t roundTrips() const;
 
 private:
     std::string m_displayName;

@@ -15,25 +15,27 @@
 namespace pelorus::testing {
 
 /// An in-memory window system: numbered windows with a parent, children in z-order
-/// (topmost first), an owning process, a title, a class and a show state. It records the
-/// placement writes and raises in order, and counts the questions asked. A window that
-/// is not there has no children, no owner and no texts, as a window that has gone.
+/// (topmost first), an owning process, a title, a class and a show state. Its commands
+/// keep the seam's contract (tests/contract holds the suite it shares with the real ones);
+/// it records the commands that acted, in order, and counts the questions asked. A window
+/// that is not there has no children, no owner and no texts, as a window that has gone.
 class FakeWindowSystem final : public platform::WindowSystem {
 public:
+    enum class State { Hidden, Normal, Minimised, Maximised };
+
     struct Window {
         platform::WindowHandle parent = 0;
         platform::Pid owner = 0;
         std::string title;
         std::string className;
-        std::int32_t showCmd = platform::SW_SHOWNORMAL;
+        State state = State::Normal;
         std::vector<platform::WindowHandle> children;  ///< topmost first
     };
 
-    /// A placement write ("place", with its show state) or a raise ("raise").
+    /// A command that acted: "show", "hide" or "raise".
     struct Call {
         std::string what;
         platform::WindowHandle window = 0;
-        std::int32_t showCmd = 0;
         bool operator==(const Call&) const = default;
     };
 
@@ -136,42 +138,29 @@ public:
         return result;
     }
 
-    platform::WindowPlacement placement(platform::WindowHandle handle) override {
-        ++questions;
-        const auto found = windows.find(handle);
-        return {found != windows.end() ? found->second.showCmd : platform::SW_HIDE};
+    /// Visible, restored from minimised (a maximised window stays so), on top.
+    bool show(platform::WindowHandle handle, const platform::WindowCheck& check) override {
+        if (!holds(handle, check))
+            return false;
+        State& state = windows[handle].state;
+        if (state == State::Hidden || state == State::Minimised)
+            state = State::Normal;
+        toTop(handle);
+        return acted("show", handle);
     }
 
-    /// SW_HIDE hides; SW_SHOW shows a hidden window in its normal state and leaves a
-    /// minimised or maximised one as it is; SW_SHOWNORMAL restores.
-    void setPlacement(platform::WindowHandle handle,
-                      const platform::WindowPlacement& placement) override {
-        ++questions;
-        calls.push_back({"place", handle, placement.showCmd});
-        const auto found = windows.find(handle);
-        if (found == windows.end())
-            return;
-        std::int32_t& state = found->second.showCmd;
-        if (placement.showCmd == platform::SW_HIDE) {
-            state = platform::SW_HIDE;
-        } else if (placement.showCmd == platform::SW_SHOW && state == platform::SW_HIDE) {
-            state = platform::SW_SHOWNORMAL;
-        } else if (placement.showCmd == platform::SW_SHOWNORMAL) {
-            state = platform::SW_SHOWNORMAL;
-        }
-        if (afterPlace)
-            afterPlace();
+    bool hide(platform::WindowHandle handle, const platform::WindowCheck& check) override {
+        if (!holds(handle, check))
+            return false;
+        windows[handle].state = State::Hidden;
+        return acted("hide", handle);
     }
 
-    void raise(platform::WindowHandle handle) override {
-        ++questions;
-        calls.push_back({"raise", handle, 0});
-        const auto found = windows.find(handle);
-        if (found == windows.end())
-            return;
-        auto& siblings = childList(found->second.parent);
-        std::erase(siblings, handle);
-        siblings.insert(siblings.begin(), handle);
+    bool raise(platform::WindowHandle handle, const platform::WindowCheck& check) override {
+        if (!holds(handle, check))
+            return false;
+        toTop(handle);
+        return acted("raise", handle);
     }
 
     std::map<platform::WindowHandle, Window> windows;
@@ -185,8 +174,8 @@ public:
     /// Runs at the start of every children() call with the call's number (from 1), so
     /// that a test can change the windows while a walk runs.
     std::function<void(int)> beforeChildren;
-    /// Runs after every placement write to a window that exists.
-    std::function<void()> afterPlace;
+    /// Runs after every command that acted.
+    std::function<void()> afterAct;
     /// Every call of the window system counts as a question.
     int questions = 0;
     /// The number of questions after which the deadline of an action passes; -1: never.
@@ -198,6 +187,29 @@ public:
 
 private:
     int m_boundedFrom = 0;
+
+    /// One question: whether a command acts (the window is there and the check holds, the
+    /// process asked last).
+    bool holds(platform::WindowHandle handle, const platform::WindowCheck& check) {
+        ++questions;
+        const auto checked = windows.find(check.window);
+        return exists(handle) && checked != windows.end() && check.creator != 0 &&
+               checked->second.owner == check.creator && check.process != nullptr &&
+               check.process->stillRunning();
+    }
+
+    bool acted(const char* what, platform::WindowHandle handle) {
+        calls.push_back({what, handle});
+        if (afterAct)
+            afterAct();
+        return true;
+    }
+
+    void toTop(platform::WindowHandle handle) {
+        auto& siblings = childList(windows[handle].parent);
+        std::erase(siblings, handle);
+        siblings.insert(siblings.begin(), handle);
+    }
 
     std::vector<platform::WindowHandle>& childList(platform::WindowHandle parent) {
         if (parent == desktopHandle)

@@ -177,10 +177,8 @@ TEST_F(FrmMainOpening, AWindowCommandDuringAnOpeningActsOnTheTreeShownAndTheForm
 
     // Until the walk ends the tree is the one the last opening built.
     using Call = FakeWindowSystem::Call;
-    EXPECT_EQ(platform.windows.calls, (std::vector<Call>{{"place", 10, platform::SW_SHOW},
-                                                         {"raise", 10, 0},
-                                                         {"place", 11, platform::SW_HIDE},
-                                                         {"place", 10, platform::SW_HIDE}}));
+    EXPECT_EQ(platform.windows.calls,
+              (std::vector<Call>{{"show", 10}, {"hide", 11}, {"hide", 10}}));
     EXPECT_TRUE(visibleAfterCommands);
     EXPECT_EQ(headRows(), 1);
     EXPECT_EQ(form->TINF()->topLevelItemCount(), 6);

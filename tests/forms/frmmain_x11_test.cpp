@@ -27,6 +27,17 @@ namespace pelorus::testing {
 namespace {
 
 /// Sends WM_DELETE_WINDOW to `window`, as a window manager does for its close box.
+/// Whether the window is viewable, read by a connection of the test's own.
+bool viewable(platform::WindowHandle window) {
+    xcb_connection_t* connection = xcb_connect(std::getenv("DISPLAY"), nullptr);
+    auto* attributes = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), nullptr);
+    const bool result = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    xcb_disconnect(connection);
+    return result;
+}
+
 void requestClose(WId window) {
     xcb_connection_t* connection = xcb_connect(std::getenv("DISPLAY"), nullptr);
     ASSERT_EQ(xcb_connection_has_error(connection), 0);
@@ -119,8 +130,7 @@ TEST(FrmMainX11, TheProgramEndsWhenItsMainWindowCloses) {
             const auto topLevels = windows.children(std::span(&desktop, 1)).at(0);
             const auto owners = windows.owners(topLevels);
             for (size_t i = 0; i < topLevels.size(); ++i) {
-                if (owners[i] == program.pid() &&
-                    windows.placement(topLevels[i]).showCmd != platform::SW_HIDE) {
+                if (owners[i] == program.pid() && viewable(topLevels[i])) {
                     mainWindow = topLevels[i];
                 }
             }

@@ -215,7 +215,7 @@ TEST_F(TaskDetailsTest, AProcessThatTellsNoStartTimeShowsItsSnapshotsAndIsActedO
     // The system lists it but will not tell its start time (another user's process on
     // Windows): the opening shows what the snapshots and the walk find under its PID.
     processes.uncheckedPids = {kEditor};
-    windows.windows[600].showCmd = platform::SW_SHOWNORMAL;
+    windows.windows[600].state = FakeWindowSystem::State::Normal;
     Select(2);
     Open();
     EXPECT_EQ(Shown(), EditorRows());
@@ -226,7 +226,7 @@ TEST_F(TaskDetailsTest, AProcessThatTellsNoStartTimeShowsItsSnapshotsAndIsActedO
         runWindowCommand(command, TFRM, windows, form, processes, details.openedWindows());
     }
     EXPECT_TRUE(windows.calls.empty());
-    EXPECT_EQ(windows.windows[600].showCmd, platform::SW_SHOWNORMAL);
+    EXPECT_EQ(windows.windows[600].state, FakeWindowSystem::State::Normal);
 
     // Once the system no longer lists it, the tree is its root alone.
     processes.startTimes.erase(kEditor);

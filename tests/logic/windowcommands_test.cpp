@@ -16,23 +16,8 @@
 namespace pelorus::details {
 namespace {
 
-using platform::SW_HIDE;
-using platform::SW_SHOW;
-using platform::SW_SHOWMAXIMIZED;
-using platform::SW_SHOWMINIMIZED;
-using platform::SW_SHOWNORMAL;
 using Call = testing::FakeWindowSystem::Call;
-
-TEST(handleFromKey, ReadsHexAfterTheFirstCharacterUpToTheFirstNonDigit) {
-    EXPECT_EQ(handleFromKey("SA01C4"), 655812u);
-    EXPECT_EQ(handleFromKey("Sa01c4"), 655812u);
-    EXPECT_EQ(handleFromKey("S000A01C4"), 655812u);
-    EXPECT_EQ(handleFromKey("SFFFFFFFF"), 0xFFFFFFFFu);
-    EXPECT_EQ(handleFromKey("S12G4"), 0x12u);
-    EXPECT_EQ(handleFromKey("S"), 0u);
-    EXPECT_EQ(handleFromKey("SX1"), 0u);
-    EXPECT_EQ(handleFromKey(""), 0u);
-}
+using State = testing::FakeWindowSystem::State;
 
 constexpr platform::Pid kPid = 7;
 constexpr platform::StartTime kStarted = 4000;
@@ -40,9 +25,9 @@ constexpr platform::StartTime kStarted = 4000;
 class WindowCommands : public ::testing::Test {
 protected:
     /// Adds a top-level window of the opened process with `state`, and its node.
-    void addWindow(platform::WindowHandle handle, std::int32_t state) {
+    void addWindow(platform::WindowHandle handle, State state) {
         windows.add(handle, 1, kPid, "w", "c", true);
-        windows.windows[handle].showCmd = state;
+        windows.windows[handle].state = state;
         addNode(handle, 0);
     }
     /// The node of `handle` under `parent`'s (the process's for 0), with the creator the
@@ -61,12 +46,11 @@ protected:
     void run(platform::ButtonIndex command) {
         runWindowCommand(command, tree, windows, form, processes, opened);
     }
-    std::vector<platform::WindowHandle> placed() const {
+    /// The windows that commands acted on, in order.
+    std::vector<platform::WindowHandle> actedOn() const {
         std::vector<platform::WindowHandle> result;
-        for (const auto& call : windows.calls) {
-            if (call.what == "place")
-                result.push_back(call.window);
-        }
+        for (const auto& call : windows.calls)
+            result.push_back(call.window);
         return result;
     }
 
@@ -77,49 +61,29 @@ protected:
     OpenedWindows opened;
 };
 
-TEST_F(WindowCommands, ShowMapsAndRaisesKeepingMaximisedAndRestoringMinimised) {
-    addWindow(0x10, SW_HIDE);
-    addWindow(0x20, SW_SHOWMINIMIZED);
-    addWindow(0x30, SW_SHOWMAXIMIZED);
-    SetWindowShown(windows, "S10", true);
-    SetWindowShown(windows, "S20", true);
-    SetWindowShown(windows, "S30", true);
-    EXPECT_EQ(windows.calls, (std::vector<Call>{{"place", 0x10, SW_SHOW},
-                                                {"raise", 0x10, 0},
-                                                {"place", 0x20, SW_SHOW},
-                                                {"place", 0x20, SW_SHOWNORMAL},
-                                                {"raise", 0x20, 0},
-                                                {"place", 0x30, SW_SHOW},
-                                                {"raise", 0x30, 0}}));
-    EXPECT_EQ(windows.windows[0x10].showCmd, SW_SHOWNORMAL);
-    EXPECT_EQ(windows.windows[0x20].showCmd, SW_SHOWNORMAL);
-    EXPECT_EQ(windows.windows[0x30].showCmd, SW_SHOWMAXIMIZED);
-}
-
-TEST_F(WindowCommands, HideThenShowReturnsTheWindowOnTop) {
-    addWindow(0x10, SW_SHOWNORMAL);
-    addWindow(0x20, SW_SHOWNORMAL);
-    SetWindowShown(windows, "S20", false);
-    EXPECT_EQ(windows.windows[0x20].showCmd, SW_HIDE);
-    SetWindowShown(windows, "S20", true);
-    EXPECT_EQ(windows.windows[0x20].showCmd, SW_SHOWNORMAL);
-    EXPECT_EQ(windows.topLevels.front(), 0x20u);
+TEST_F(WindowCommands, SetWindowShownActsOnTheWindowAtItsNodesPosition) {
+    addWindow(0x10, State::Normal);
+    addWindow(0x20, State::Normal);
+    const auto process = processes.open(kPid, kStarted);
+    ASSERT_NE(process, nullptr);
+    EXPECT_TRUE(SetWindowShown(windows, *process, opened, 1, false));
+    EXPECT_TRUE(SetWindowShown(windows, *process, opened, 1, true));
+    EXPECT_FALSE(SetWindowShown(windows, *process, opened, 2, true)) << "no such node";
+    EXPECT_EQ(windows.calls, (std::vector<Call>{{"hide", 0x20}, {"show", 0x20}}));
 }
 
 TEST_F(WindowCommands, ShowAndHideActOnTheFirstSelectedWindowNode) {
-    addWindow(0x10, SW_SHOWNORMAL);
-    addWindow(0x20, SW_HIDE);
+    addWindow(0x10, State::Normal);
+    addWindow(0x20, State::Hidden);
     tree.selectedIndex = 3;
     run(platform::ButtonIndex::Show);
     run(platform::ButtonIndex::Hide);
-    EXPECT_EQ(windows.calls,
-              (std::vector<Call>{
-                  {"place", 0x20, SW_SHOW}, {"raise", 0x20, 0}, {"place", 0x20, SW_HIDE}}));
+    EXPECT_EQ(windows.calls, (std::vector<Call>{{"show", 0x20}, {"hide", 0x20}}));
     EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
 }
 
 TEST_F(WindowCommands, NothingSelectedOrOnlyTheProcessNodeChangesNoWindow) {
-    addWindow(0x10, SW_SHOWNORMAL);
+    addWindow(0x10, State::Normal);
     for (const int selected : {0, 1}) {
         tree.selectedIndex = selected;
         run(platform::ButtonIndex::Show);
@@ -130,40 +94,31 @@ TEST_F(WindowCommands, NothingSelectedOrOnlyTheProcessNodeChangesNoWindow) {
     EXPECT_TRUE(form.visible);
 }
 
-TEST_F(WindowCommands, ShowAllRaisesFromTheLastNodeAndHideAllHidesFromTheSecond) {
-    addWindow(0x10, SW_HIDE);
-    addWindow(0x20, SW_SHOWMINIMIZED);
-    addWindow(0x30, SW_SHOWNORMAL);
+TEST_F(WindowCommands, ShowAllShowsFromTheLastNodeAndHideAllHidesFromTheSecond) {
+    addWindow(0x10, State::Hidden);
+    addWindow(0x20, State::Minimised);
+    addWindow(0x30, State::Normal);
     run(platform::ButtonIndex::ShowAll);
-    std::vector<platform::WindowHandle> raised;
-    for (const auto& call : windows.calls) {
-        if (call.what == "raise")
-            raised.push_back(call.window);
-    }
-    EXPECT_EQ(raised, (std::vector<platform::WindowHandle>{0x30, 0x20, 0x10}));
-    EXPECT_EQ(windows.topLevels.front(), 0x10u);
+    EXPECT_EQ(windows.calls, (std::vector<Call>{{"show", 0x30}, {"show", 0x20}, {"show", 0x10}}));
+    EXPECT_EQ(windows.topLevels.front(), 0x10u) << "node 2 shown last, on top";
 
     windows.calls.clear();
     run(platform::ButtonIndex::HideAll);
-    EXPECT_EQ(windows.calls,
-              (std::vector<Call>{
-                  {"place", 0x10, SW_HIDE}, {"place", 0x20, SW_HIDE}, {"place", 0x30, SW_HIDE}}));
+    EXPECT_EQ(windows.calls, (std::vector<Call>{{"hide", 0x10}, {"hide", 0x20}, {"hide", 0x30}}));
     EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
 }
 
 TEST_F(WindowCommands, DestroyedWindowIsPassedOverAndTheRestGoesOn) {
-    addWindow(0x10, SW_SHOWNORMAL);
-    addWindow(0x20, SW_SHOWNORMAL);
-    addWindow(0x30, SW_SHOWNORMAL);
+    addWindow(0x10, State::Normal);
+    addWindow(0x20, State::Normal);
+    addWindow(0x30, State::Normal);
     windows.destroy(0x20);
     run(platform::ButtonIndex::HideAll);
-    EXPECT_EQ(windows.windows[0x10].showCmd, SW_HIDE);
-    EXPECT_EQ(windows.windows[0x30].showCmd, SW_HIDE);
-    EXPECT_FALSE(windows.exists(0x20));
+    EXPECT_EQ(actedOn(), (std::vector<platform::WindowHandle>{0x10, 0x30}));
 }
 
 TEST_F(WindowCommands, OtherButtonsDoNothingAtAll) {
-    addWindow(0x10, SW_HIDE);
+    addWindow(0x10, State::Hidden);
     tree.selectedIndex = 2;
     using platform::ButtonIndex;
     for (const auto button : {ButtonIndex::Kill, ButtonIndex::Refresh, ButtonIndex::About,
@@ -176,7 +131,7 @@ TEST_F(WindowCommands, OtherButtonsDoNothingAtAll) {
 TEST_F(WindowCommands, HideAllReachesEveryNodePastA16BitCount) {
     constexpr int kWindows = 40000;
     for (int i = 0; i < kWindows; ++i)
-        addWindow(static_cast<platform::WindowHandle>(0x1000 + i), SW_SHOWNORMAL);
+        addWindow(static_cast<platform::WindowHandle>(0x1000 + i), State::Normal);
     run(platform::ButtonIndex::HideAll);
     ASSERT_EQ(windows.calls.size(), static_cast<size_t>(kWindows));
     EXPECT_EQ(windows.calls.back().window,
@@ -186,16 +141,16 @@ TEST_F(WindowCommands, HideAllReachesEveryNodePastA16BitCount) {
 TEST_F(WindowCommands, AfterItsTimeLimitACommandEndsWithANoteAndShowsTheFormAgain) {
     const std::vector<platform::WindowHandle> order{0x10, 0x20, 0x30, 0x40, 0x50};
     for (const platform::WindowHandle window : order)
-        addWindow(window, SW_SHOWNORMAL);
-    // The deadline passes after a few questions: the first windows in order were hidden,
-    // the rest are as they were.
-    windows.deadlineAfter = 6;
+        addWindow(window, State::Normal);
+    // The deadline passes after a few questions (one a window): the first windows in order
+    // were hidden, the rest are as they were.
+    windows.deadlineAfter = 2;
     run(platform::ButtonIndex::HideAll);
-    const auto hidden = placed();
+    const auto hidden = actedOn();
     ASSERT_FALSE(hidden.empty());
     ASSERT_LT(hidden.size(), order.size());
     EXPECT_TRUE(std::equal(hidden.begin(), hidden.end(), order.begin()));
-    EXPECT_EQ(windows.windows[0x50].showCmd, SW_SHOWNORMAL);
+    EXPECT_EQ(windows.windows[0x50].state, State::Normal);
     EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show"}));
     EXPECT_FALSE(windows.bounded) << "the bound ends with the command";
     ASSERT_EQ(tree.nodes.back().key, "N:command");
@@ -208,7 +163,7 @@ TEST_F(WindowCommands, AfterItsTimeLimitACommandEndsWithANoteAndShowsTheFormAgai
     // second cut adds no second note.
     windows.calls.clear();
     run(platform::ButtonIndex::ShowAll);
-    const auto shown = placed();
+    const auto shown = actedOn();
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.front(), 0x50u);
     EXPECT_EQ(tree.nodes.size(), 7u);
@@ -228,9 +183,9 @@ class StaleWindowCommands : public WindowCommands {
 protected:
     void SetUp() override {
         WindowCommands::SetUp();
-        addWindow(0x10, SW_SHOWNORMAL);
-        addWindow(0x20, SW_SHOWNORMAL);
-        addWindow(0x30, SW_SHOWNORMAL);
+        addWindow(0x10, State::Normal);
+        addWindow(0x20, State::Normal);
+        addWindow(0x30, State::Normal);
         windows.add(0x11, 0x10, kPid);
         addNode(0x11, 0x10);
         windows.add(0x21, 0x20, kPid);
@@ -249,12 +204,12 @@ protected:
 
 TEST_F(StaleWindowCommands, OnlyTheOpenedProcessWindowsAreReached) {
     run(platform::ButtonIndex::HideAll);
-    EXPECT_EQ(placed(), (std::vector<platform::WindowHandle>{0x10, 0x11, 0x12, 0x13}));
+    EXPECT_EQ(actedOn(), (std::vector<platform::WindowHandle>{0x10, 0x11, 0x12, 0x13}));
     windows.calls.clear();
     run(platform::ButtonIndex::ShowAll);
-    EXPECT_EQ(placed(), (std::vector<platform::WindowHandle>{0x13, 0x12, 0x11, 0x10}));
-    EXPECT_EQ(windows.windows[0x20].showCmd, SW_SHOWNORMAL);
-    EXPECT_EQ(windows.windows[0x21].showCmd, SW_SHOWNORMAL);
+    EXPECT_EQ(actedOn(), (std::vector<platform::WindowHandle>{0x13, 0x12, 0x11, 0x10}));
+    EXPECT_EQ(windows.windows[0x20].state, State::Normal);
+    EXPECT_EQ(windows.windows[0x21].state, State::Normal);
     EXPECT_EQ(form.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
 }
 
@@ -267,7 +222,7 @@ TEST_F(StaleWindowCommands, ASelectedStaleNodeChangesNothing) {
     EXPECT_TRUE(windows.calls.empty());
     tree.selectedIndex = tree.find("S11");
     run(platform::ButtonIndex::Hide);
-    EXPECT_EQ(placed(), std::vector<platform::WindowHandle>{0x11});
+    EXPECT_EQ(actedOn(), std::vector<platform::WindowHandle>{0x11});
 }
 
 TEST_F(StaleWindowCommands, AProcessThatEndedOrRestartedReachesNothing) {
@@ -281,22 +236,22 @@ TEST_F(StaleWindowCommands, AProcessThatEndedOrRestartedReachesNothing) {
 // Each window is checked right before the command acts on it, not once for the whole
 // command: the world changes right after the first window is hidden.
 TEST_F(StaleWindowCommands, AWindowIsCheckedRightBeforeTheCommandActsOnIt) {
-    windows.afterPlace = [&] {
-        windows.afterPlace = nullptr;
+    windows.afterAct = [&] {
+        windows.afterAct = nullptr;
         processes.startTimes.erase(kPid);  // the process ends
     };
     run(platform::ButtonIndex::HideAll);
-    EXPECT_EQ(placed(), std::vector<platform::WindowHandle>{0x10});
+    EXPECT_EQ(actedOn(), std::vector<platform::WindowHandle>{0x10});
 }
 
 TEST_F(StaleWindowCommands, AClientTakingOverTheIdsMidwayIsNotReached) {
-    windows.afterPlace = [&] {
-        windows.afterPlace = nullptr;
+    windows.afterAct = [&] {
+        windows.afterAct = nullptr;
         for (auto& [handle, window] : windows.windows)
             window.owner = 99;
     };
     run(platform::ButtonIndex::HideAll);
-    EXPECT_EQ(placed(), std::vector<platform::WindowHandle>{0x10});
+    EXPECT_EQ(actedOn(), std::vector<platform::WindowHandle>{0x10});
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ protected:
         windows.add(20, 1, kPid, "B", "ClassB");
         windows.add(30, 1, kOther, "X", "ClassX");
         windows.add(10, 1, kPid, "A", "ClassA");
-        windows.windows[20].showCmd = platform::SW_HIDE;
+        windows.windows[20].state = testing::FakeWindowSystem::State::Hidden;
         windows.add(12, 10, kPid, "A2", "ClassA2");
         windows.add(11, 10, kPid, "A1", "ClassA1");
         windows.add(13, 10, kOther, "F", "ClassF", true);

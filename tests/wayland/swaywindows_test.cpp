@@ -259,12 +259,16 @@ TEST_F(SwayWindows, AStaleTreeActsOnNothing) {
         for (const auto& window : swayWindowsOf(sway->tree(), newcomer.pid()))
             EXPECT_TRUE(window.visible) << window.name;
     }
-    // Below the check of the commands, the window system itself refuses: the owner it
-    // reported for the old container travels with the command, and the compositor finds
-    // no such container of that process.
-    pelorus::platform::WindowPlacement hide;
-    windows->setPlacement(kCompositorWindow | old[0].id, hide);
-    windows->raise(kCompositorWindow | old[0].id);
+    // The commands pass over every node, since the old program has ended; the window
+    // system refuses as well, even with a process that still runs: the old program, the
+    // creator the check names, owns no such container in the compositor's tree.
+    const auto running = procfs().open(
+        newcomer.pid(), pelorus::testing::startTimeOf(procfs(), newcomer.pid()).value_or(0));
+    ASSERT_NE(running, nullptr);
+    const auto container = kCompositorWindow | old[0].id;
+    const pelorus::platform::WindowCheck stale{container, opened.pid, running.get()};
+    EXPECT_FALSE(windows->hide(container, stale));
+    EXPECT_FALSE(windows->raise(container, stale));
     for (const auto& window : swayWindowsOf(sway->tree(), newcomer.pid()))
         EXPECT_TRUE(window.visible) << window.name;
     sway.reset();

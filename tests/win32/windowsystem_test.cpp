@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,14 @@ protected:
     }
 
     static platform::Pid ownPid() { return static_cast<platform::Pid>(GetCurrentProcessId()); }
+    /// The check a command makes of one of the test's windows.
+    platform::WindowCheck checkOf(const TestWindow& window) {
+        return {window.handle(), ownPid(), m_process.get()};
+    }
 
+    platform::win32::ToolHelpSource m_processes;
+    std::unique_ptr<platform::OpenedProcess> m_process =
+        m_processes.open(ownPid(), m_processes.startTime(ownPid()).value_or(0));
     User32WindowSystem m_windows;
     TestWindow m_b{"B", WS_OVERLAPPEDWINDOW};
     TestWindow m_a{"A", WS_OVERLAPPEDWINDOW};
@@ -97,9 +105,10 @@ TEST_F(Win32Windows, AGoneWindowAnswersEmptyAndHidden) {
     EXPECT_EQ(m_windows.texts(asked).front().title, "");
     EXPECT_EQ(m_windows.texts(asked).front().className, "");
     EXPECT_TRUE(m_windows.children(asked).front().empty());
-    EXPECT_EQ(m_windows.placement(gone).showCmd, SW_HIDE);
-    m_windows.setPlacement(gone, {SW_SHOW});  // nothing to do, nothing breaks
-    m_windows.raise(gone);
+    const platform::WindowCheck check{gone, ownPid(), m_process.get()};
+    EXPECT_FALSE(m_windows.show(gone, check));
+    EXPECT_FALSE(m_windows.hide(gone, check));
+    EXPECT_FALSE(m_windows.raise(gone, check));
 }
 
 TEST_F(Win32Windows, TitleIsCutAt254Characters) {
@@ -112,7 +121,7 @@ TEST_F(Win32Windows, TitleIsCutAt254Characters) {
 TEST_F(Win32Windows, ShowRestoresAMinimisedWindowAndRaisesIt) {
     ShowWindow(m_b.hwnd(), SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(IsIconic(m_b.hwnd()));
-    details::SetWindowShown(m_windows, keyOf(m_b), true);
+    EXPECT_TRUE(m_windows.show(m_b.handle(), checkOf(m_b)));
     EXPECT_TRUE(IsWindowVisible(m_b.hwnd()));
     EXPECT_FALSE(IsIconic(m_b.hwnd()));
     const WindowHandle desktop = m_windows.desktop();
@@ -124,7 +133,7 @@ TEST_F(Win32Windows, ShowRestoresAMinimisedWindowAndRaisesIt) {
 
 TEST_F(Win32Windows, ShowKeepsAMaximisedWindowMaximised) {
     ShowWindow(m_b.hwnd(), SW_MAXIMIZE);
-    details::SetWindowShown(m_windows, keyOf(m_b), true);
+    EXPECT_TRUE(m_windows.show(m_b.handle(), checkOf(m_b)));
     EXPECT_TRUE(IsZoomed(m_b.hwnd()));
     EXPECT_TRUE(IsWindowVisible(m_b.hwnd()));
 }
@@ -132,9 +141,9 @@ TEST_F(Win32Windows, ShowKeepsAMaximisedWindowMaximised) {
 TEST_F(Win32Windows, HideThenShowAChildWindowKeepsItsPosition) {
     RECT before{};
     GetWindowRect(m_a1.hwnd(), &before);
-    details::SetWindowShown(m_windows, keyOf(m_a1), false);
+    EXPECT_TRUE(m_windows.hide(m_a1.handle(), checkOf(m_a1)));
     EXPECT_FALSE(GetWindowLongA(m_a1.hwnd(), GWL_STYLE) & WS_VISIBLE);
-    details::SetWindowShown(m_windows, keyOf(m_a1), true);
+    EXPECT_TRUE(m_windows.show(m_a1.handle(), checkOf(m_a1)));
     EXPECT_TRUE(GetWindowLongA(m_a1.hwnd(), GWL_STYLE) & WS_VISIBLE);
     RECT after{};
     GetWindowRect(m_a1.hwnd(), &after);
@@ -145,7 +154,7 @@ TEST_F(Win32Windows, HideThenShowAChildWindowKeepsItsPosition) {
 TEST_F(Win32Windows, HideAllAndShowAllActOnEveryWindowNode) {
     FakeWindowTree tree;
     FakeForm frmMain;
-    platform::win32::ToolHelpSource processes;
+    platform::win32::ToolHelpSource& processes = m_processes;
     details::OpenedWindows opened =
         details::buildWindowTree(m_windows, tree, ownPid(), "tests.exe");
     opened.startTime = processes.startTime(ownPid()).value_or(0);
@@ -166,13 +175,13 @@ TEST_F(Win32Windows, HideAllAndShowAllActOnEveryWindowNode) {
     EXPECT_EQ(frmMain.calls, (std::vector<std::string>{"hide", "show", "hide", "show"}));
 }
 
-/// Show, Hide and a raise of the window of `key`, as the commands do them.
-DWORD WINAPI showHideAndRaise(void* key) {
+/// Show, Hide and a raise of the window of a check, as the commands do them.
+DWORD WINAPI showHideAndRaise(void* check) {
     User32WindowSystem windows;
-    const std::string& text = *static_cast<const std::string*>(key);
-    details::SetWindowShown(windows, text, true);
-    details::SetWindowShown(windows, text, false);
-    windows.raise(details::handleFromKey(text));
+    const auto& checked = *static_cast<const platform::WindowCheck*>(check);
+    windows.show(checked.window, checked);
+    windows.hide(checked.window, checked);
+    windows.raise(checked.window, checked);
     return 0;
 }
 
@@ -181,10 +190,13 @@ TEST(Win32HungProgram, ShowHideAndRaiseOfItsWindowDoNotWaitForIt) {
     ASSERT_TRUE(child.started());
     const HWND window = FindWindowA("PelorusChild", "pelorus child");
     ASSERT_NE(window, nullptr);
-    std::string key = "S" + resources::keyHex(platform::win32::ToWindowHandle(window));
+    platform::win32::ToolHelpSource processes;
+    const auto opened = processes.open(child.pid(), processes.startTime(child.pid()).value_or(0));
+    ASSERT_NE(opened, nullptr);
+    platform::WindowCheck check{platform::win32::ToWindowHandle(window), child.pid(), opened.get()};
     // On a thread of its own, so that a call that waits for the child fails the test
     // instead of holding the suite.
-    const HANDLE thread = CreateThread(nullptr, 0, showHideAndRaise, &key, 0, nullptr);
+    const HANDLE thread = CreateThread(nullptr, 0, showHideAndRaise, &check, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     const bool returned = WaitForSingleObject(thread, 60000) == WAIT_OBJECT_0;
     EXPECT_TRUE(returned) << "a command waited for the hung program";

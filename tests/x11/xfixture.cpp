@@ -120,6 +120,23 @@ int XFixture::mapState(xcb_window_t window) const {
     return state;
 }
 
+bool XFixture::iconic(xcb_window_t window) const {
+    constexpr std::uint32_t kIconicState = 3;
+    const auto state = cardinals(window, "WM_STATE");
+    const auto netState = cardinals(window, "_NET_WM_STATE");
+    return (!state.empty() && state[0] == kIconicState) ||
+           std::find(netState.begin(), netState.end(), atom("_NET_WM_STATE_HIDDEN")) !=
+               netState.end();
+}
+
+bool XFixture::maximised(xcb_window_t window) const {
+    const auto netState = cardinals(window, "_NET_WM_STATE");
+    const auto holds = [&](const char* name) {
+        return std::find(netState.begin(), netState.end(), atom(name)) != netState.end();
+    };
+    return holds("_NET_WM_STATE_MAXIMIZED_VERT") && holds("_NET_WM_STATE_MAXIMIZED_HORZ");
+}
+
 xcb_window_t XFixture::parentOf(xcb_window_t window) const {
     auto* reply = xcb_query_tree_reply(m_x, xcb_query_tree(m_x, window), nullptr);
     const xcb_window_t parent = reply != nullptr ? reply->parent : xcb_window_t{XCB_WINDOW_NONE};

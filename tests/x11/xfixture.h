@@ -64,18 +64,17 @@ public:
         called();
         return m_inner.texts(windows);
     }
-    platform::WindowPlacement placement(platform::WindowHandle window) override {
+    bool show(platform::WindowHandle window, const platform::WindowCheck& check) override {
         called();
-        return m_inner.placement(window);
+        return m_inner.show(window, check);
     }
-    void setPlacement(platform::WindowHandle window,
-                      const platform::WindowPlacement& placement) override {
+    bool hide(platform::WindowHandle window, const platform::WindowCheck& check) override {
         called();
-        m_inner.setPlacement(window, placement);
+        return m_inner.hide(window, check);
     }
-    void raise(platform::WindowHandle window) override {
+    bool raise(platform::WindowHandle window, const platform::WindowCheck& check) override {
         called();
-        m_inner.raise(window);
+        return m_inner.raise(window, check);
     }
 
     platform::WindowHandle lastDesktop() const { return m_desktop; }
@@ -137,6 +136,10 @@ public:
     bool hasProperty(xcb_window_t window, const char* property) const;
     /// XCB_MAP_STATE_*, or -1 when the window has gone.
     int mapState(xcb_window_t window) const;
+    /// WM_STATE says IconicState, or _NET_WM_STATE holds _NET_WM_STATE_HIDDEN.
+    bool iconic(xcb_window_t window) const;
+    /// _NET_WM_STATE holds both maximised states.
+    bool maximised(xcb_window_t window) const;
     xcb_window_t parentOf(xcb_window_t window) const;
     /// The window's position on the root and its size {x, y, width, height}; empty when
     /// it has gone.

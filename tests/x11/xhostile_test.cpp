@@ -95,12 +95,12 @@ TEST(XSlotReuseDuringACommand, TheNewcomerInTheOpenedProgramsSlotIsLeftHidden) {
     const OpenedWindows nodes = openTree(windows, tree, opened->process.pid());
     ASSERT_EQ(tree.nodes.size(), 4u);
 
-    // Each window of a Show costs five calls: its check, the placement read, the write,
-    // the read again and the raise. The sixth is the second window's check.
+    // Each window of a Show costs one call, its check and its act together: the second
+    // is the second window's.
     XFixture::Client* newcomer = nullptr;
     windows.calls = 0;
     windows.beforeCall = [&] {
-        if (windows.calls == 6)
+        if (windows.calls == 2)
             newcomer = replace(x, *opened, "hidden", {"3"});
     };
     testing::FakeForm form;
@@ -131,11 +131,11 @@ TEST(XSlotReuseDuringACommand, ANewcomerInTheSlotOfAClientInsideTheProgramIsLeft
               (std::vector<std::string>{rootKey(program->process.pid()), key(program->ids["T1"]),
                                         key(inside->ids["F"])}));
 
-    // A Hide costs three calls: the check, the placement read and the write.
+    // A Hide costs one call, the check and the act together.
     XFixture::Client* newcomer = nullptr;
     windows.calls = 0;
     windows.beforeCall = [&] {
-        if (windows.calls == 4)
+        if (windows.calls == 2)
             newcomer = replace(x, *inside, "child", {parent});
     };
     testing::FakeForm form;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
+#include "tests/support/starttime.h"
 #include "tests/x11/xfixture.h"
 
 namespace pelorus::details {
@@ -26,7 +28,6 @@ using testing::procfs;
 using testing::WindowManager;
 
 constexpr std::uint32_t kIconicState = 3;
-constexpr std::uint32_t kNormalState = 1;
 
 /// Three mapped top-levels T1..T3 of one client (T3 topmost), their tree built.
 class XWindowCommandsBase {
@@ -50,9 +51,15 @@ protected:
         windows = std::make_unique<platform::XcbWindowSystem>(x.display());
         opened = openTree(*windows, tree, client->process.pid());
         ASSERT_EQ(tree.nodes.size(), 4u);
+        process = procfs().open(opened.pid, opened.startTime);
+        ASSERT_NE(process, nullptr);
     }
 
     xcb_window_t id(const char* name) { return client->ids[name]; }
+    /// The check a command makes of one of the client's windows.
+    platform::WindowCheck checkOf(xcb_window_t window) {
+        return {window, client->process.pid(), process.get()};
+    }
     /// Runs the command on the node of `name` selected.
     void command(platform::ButtonIndex button, const char* name) {
         tree.selectedIndex = tree.find("S" + resources::keyHex(id(name)));
@@ -71,6 +78,7 @@ protected:
     testing::FakeWindowTree tree;
     testing::FakeForm form;
     OpenedWindows opened;
+    std::unique_ptr<platform::OpenedProcess> process;
 };
 
 class XWindowCommands : public XWindowCommandsBase, public ::testing::TestWithParam<WindowManager> {
@@ -88,7 +96,7 @@ TEST_P(XWindowCommands, HideThenShowReturnsTheWindowVisibleOnTop) {
                         XCB_ATOM_CARDINAL, 32, 1, &never);
     command(platform::ButtonIndex::Hide, "T1");
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(id("T1")) == XCB_MAP_STATE_UNMAPPED; }));
-    EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_HIDE);
+    EXPECT_FALSE(x.iconic(id("T1")));
     command(platform::ButtonIndex::Show, "T1");
     EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T1")); }));
     if (x.withManager()) {
@@ -102,8 +110,8 @@ TEST_P(XWindowCommands, HideThenShowReturnsTheWindowVisibleOnTop) {
 
 TEST_P(XWindowCommands, ShowAllLeavesTheSecondNodeOnTopOfTheOthers) {
     // Reorder first, so that the result differs from the order the tree was built in.
-    windows->raise(id("T2"));
-    windows->raise(id("T1"));
+    windows->raise(id("T2"), checkOf(id("T2")));
+    windows->raise(id("T1"), checkOf(id("T1")));
     ASSERT_TRUE(XFixture::waitFor([&] {
         return x.topmostFirst(targets) == std::vector<xcb_window_t>{id("T1"), id("T2"), id("T3")};
     }));
@@ -162,7 +170,6 @@ TEST_P(XWindowCommands, ErrorsAboutADestroyedWindowDoNotPileUp) {
         windows->children(std::span(&gone, 1));
         windows->owners(std::span(&gone, 1));
         windows->texts(std::span(&gone, 1));
-        windows->placement(gone);
     }
     // The last call waited for replies, so the errors of every request before it have
     // arrived by now.
@@ -198,8 +205,7 @@ TEST_P(XWindowCommands, HideAndShowKeepThePlaceOfEveryWindow) {
         return true;
     };
     const auto unmapped = [&](xcb_window_t window) {
-        return x.mapState(window) == XCB_MAP_STATE_UNMAPPED &&
-               (!x.withManager() || windows->placement(window).showCmd == platform::SW_HIDE);
+        return x.mapState(window) == XCB_MAP_STATE_UNMAPPED && !x.iconic(window);
     };
 
     command(platform::ButtonIndex::Hide, "T1");
@@ -214,30 +220,58 @@ TEST_P(XWindowCommands, HideAndShowKeepThePlaceOfEveryWindow) {
     EXPECT_TRUE(XFixture::waitFor(placesKept)) << "Hide all, Show all";
 }
 
+/// Show and Hide of one window cost one round trip each, the check of the window included:
+/// of a top-level (which a manager holds, where one runs), of a minimised one and of another
+/// client's child window inside it. A hide of a window the manager holds also waits for the
+/// manager to let it go: for an event, not an answer.
+TEST_P(XWindowCommands, ShowAndHideOfOneWindowTakeOneRoundTrip) {
+    XFixture::Client* inside = x.startClient("child", {std::to_string(id("T1"))});
+    ASSERT_NE(inside, nullptr);
+    const xcb_window_t child = inside->ids["F"];
+    opened = openTree(*windows, tree, client->process.pid());
+    ASSERT_NE(tree.find("S" + resources::keyHex(child)), 0);
+    if (x.withManager()) {
+        x.sendToRoot(id("T2"), "WM_CHANGE_STATE", {kIconicState});
+        ASSERT_TRUE(XFixture::waitFor([&] { return x.iconic(id("T2")); }));
+    }
+    using platform::ButtonIndex;
+    const std::size_t managed = x.withManager() ? 1 : 0;
+    const struct {
+        const char* what;
+        xcb_window_t window;
+        ButtonIndex command;
+        std::size_t managerWaits;
+        int mapState;
+    } cases[] = {
+        {"Hide, a top-level", id("T1"), ButtonIndex::Hide, managed, XCB_MAP_STATE_UNMAPPED},
+        {"Show, a top-level", id("T1"), ButtonIndex::Show, 0, XCB_MAP_STATE_VIEWABLE},
+        {"Hide, a child window", child, ButtonIndex::Hide, 0, XCB_MAP_STATE_UNMAPPED},
+        {"Show, a child window", child, ButtonIndex::Show, 0, XCB_MAP_STATE_VIEWABLE},
+        {"Show, a minimised top-level", id("T2"), ButtonIndex::Show, 0, XCB_MAP_STATE_VIEWABLE},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        tree.selectedIndex = tree.find("S" + resources::keyHex(each.window));
+        const std::size_t trips = windows->roundTrips();
+        const std::size_t waits = windows->withdrawalWaits();
+        runWindowCommand(each.command, tree, *windows, form, procfs(), opened);
+        EXPECT_EQ(windows->roundTrips() - trips, 1u);
+        EXPECT_EQ(windows->withdrawalWaits() - waits, each.managerWaits);
+        EXPECT_TRUE(XFixture::waitFor([&] { return x.mapState(each.window) == each.mapState; }));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Managers, XWindowCommands,
                          ::testing::Values(WindowManager::None, WindowManager::Openbox,
                                            WindowManager::Icewm, WindowManager::Fluxbox),
                          [](const auto& info) { return testing::managerName(info.param); });
-
-TEST_P(XWindowCommandsManaged, ShowRestoresAMinimisedWindowOnTop) {
-    x.sendToRoot(id("T1"), "WM_CHANGE_STATE", {kIconicState});
-    ASSERT_TRUE(XFixture::waitFor(
-        [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMINIMIZED; }));
-    command(platform::ButtonIndex::Show, "T1");
-    EXPECT_TRUE(XFixture::waitFor([&] {
-        const auto state = x.cardinals(id("T1"), "WM_STATE");
-        return !state.empty() && state[0] == kNormalState && shownOnTop(id("T1"));
-    }));
-    EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_SHOWNORMAL);
-}
 
 TEST_P(XWindowCommandsManaged, ShowRestoresAMinimisedWindowInItsPlace) {
     x.moveAsUser(id("T1"), 333, 222);
     ASSERT_TRUE(XFixture::waitFor([&] { return x.placeOf(id("T1")).at(0) == 333; }));
     const std::vector<int> before = x.placeOf(id("T1"));
     x.sendToRoot(id("T1"), "WM_CHANGE_STATE", {kIconicState});
-    ASSERT_TRUE(XFixture::waitFor(
-        [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMINIMIZED; }));
+    ASSERT_TRUE(XFixture::waitFor([&] { return x.iconic(id("T1")); }));
     command(platform::ButtonIndex::Show, "T1");
     // Fluxbox now and then gives a window it de-iconifies the height of its title bar more
     // (150 -> 172 here); its place and width stay. Under the others the whole box stays.
@@ -251,20 +285,6 @@ TEST_P(XWindowCommandsManaged, ShowRestoresAMinimisedWindowInItsPlace) {
         return x.mapState(id("T1")) == XCB_MAP_STATE_VIEWABLE && kept();
     })) << ::testing::PrintToString(x.placeOf(id("T1")))
         << " was " << ::testing::PrintToString(before);
-}
-
-TEST_P(XWindowCommandsManaged, ShowKeepsAMaximisedWindowMaximised) {
-    constexpr std::uint32_t kAdd = 1;
-    x.sendToRoot(
-        id("T1"), "_NET_WM_STATE",
-        {kAdd, x.atom("_NET_WM_STATE_MAXIMIZED_VERT"), x.atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
-    ASSERT_TRUE(XFixture::waitFor(
-        [&] { return windows->placement(id("T1")).showCmd == platform::SW_SHOWMAXIMIZED; }));
-    windows->raise(id("T2"));
-    ASSERT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T2")); }));
-    command(platform::ButtonIndex::Show, "T1");
-    EXPECT_TRUE(XFixture::waitFor([&] { return shownOnTop(id("T1")); }));
-    EXPECT_EQ(windows->placement(id("T1")).showCmd, platform::SW_SHOWMAXIMIZED);
 }
 
 INSTANTIATE_TEST_SUITE_P(Managers, XWindowCommandsManaged,
@@ -289,7 +309,9 @@ TEST(XServerGone, AnswersBecomeEmptyAndTheDesktopGoes) {
               std::vector<std::vector<platform::WindowHandle>>(1));
     EXPECT_EQ(windows.owners(std::span(&t1, 1)), std::vector<platform::Pid>{0});
     EXPECT_EQ(windows.texts(std::span(&t1, 1)).at(0).title, "");
-    EXPECT_EQ(windows.placement(t1).showCmd, platform::SW_HIDE);
+    const auto process = procfs().open(opened.pid, opened.startTime);
+    ASSERT_NE(process, nullptr);
+    EXPECT_FALSE(windows.show(t1, {t1, opened.pid, process.get()}));
     tree.selectedIndex = 2;
     testing::FakeForm form;
     runWindowCommand(platform::ButtonIndex::Show, tree, windows, form, procfs(), opened);
@@ -330,8 +352,11 @@ TEST(XServerGone, NoServerMeansNoDesktopAndNoAnswers) {
     EXPECT_EQ(windows.desktop(), 0u);
     const platform::WindowHandle some = 0x200001;
     EXPECT_EQ(windows.children(std::span(&some, 1)).at(0).size(), 0u);
-    EXPECT_EQ(windows.placement(some).showCmd, platform::SW_HIDE);
-    windows.raise(some);
+    const auto process =
+        procfs().open(getpid(), testing::startTimeOf(procfs(), getpid()).value_or(0));
+    const platform::WindowCheck check{some, getpid(), process.get()};
+    EXPECT_FALSE(windows.hide(some, check));
+    EXPECT_FALSE(windows.raise(some, check));
     testing::FakeWindowTree tree;
     buildWindowTree(windows, tree, 1, "init");
     EXPECT_EQ(tree.keys(), std::vector<std::string>{"M1"});

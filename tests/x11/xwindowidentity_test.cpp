@@ -33,7 +33,7 @@ protected:
     /// Whether every one of `ids` is mapped once the server has handled everything the
     /// window system sent (its next question is a round trip on the same connection).
     bool allShown(platform::XcbWindowSystem& windows, const XFixture::Ids& ids) {
-        windows.placement(0);
+        windows.desktop();
         return std::all_of(ids.begin(), ids.end(), [&](const auto& named) {
             return x.mapState(named.second) == XCB_MAP_STATE_VIEWABLE;
         });
@@ -80,11 +80,17 @@ TEST_P(XWindowIdentity, AnIdThatNoLongerExistsInALiveClientsRangeHasNoOwner) {
     xcb_destroy_window(x.x(), gone);
     ASSERT_TRUE(XFixture::waitFor([&] { return x.mapState(gone) == -1; }));
 
-    // The client still runs, and its range still holds the id: only the window is gone.
+    // The client still runs, and its range still holds the id: only the window is gone,
+    // and a command's check of it fails while the one of a window still there holds.
     const std::vector<platform::WindowHandle> asked{client->ids["T1"], gone};
     EXPECT_EQ(windows.owners(asked), (std::vector<platform::Pid>{client->process.pid(), 0}));
-    EXPECT_EQ(stillOpenedWindows(windows, testing::procfs(), opened, asked),
-              (std::vector<bool>{true, false}));
+    const auto process = testing::procfs().open(opened.pid, opened.startTime);
+    ASSERT_NE(process, nullptr);
+    const platform::WindowCheck ofGone{gone, client->process.pid(), process.get()};
+    EXPECT_FALSE(windows.raise(gone, ofGone));
+    EXPECT_FALSE(windows.hide(client->ids["T1"], ofGone)) << "the check names the gone window";
+    EXPECT_TRUE(
+        windows.hide(client->ids["T1"], {client->ids["T1"], client->process.pid(), process.get()}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Managers, XWindowIdentity,

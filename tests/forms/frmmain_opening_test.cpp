@@ -134,7 +134,8 @@ TEST_F(FrmMainOpening, ACloseOrQuitDuringAnOpeningIsCarriedOutAfterIt) {
         // The opening ran to its end: both threads and the window tree's root.
         EXPECT_EQ(form->TINF()->topLevelItemCount(), 6);
         EXPECT_EQ(form->TFRM()->topLevelItemCount(), 1);
-        EXPECT_FALSE(form->isVisible());
+        // Carried out once the event that ended the opening has been handled.
+        EXPECT_TRUE(waitUntil([&] { return !form->isVisible(); }));
     }
 }
 

@@ -185,7 +185,8 @@ TEST(FrmMainX11, AChainOfAnotherClientsWindowsUnderTheOpenedOnesIsCutWithANote) 
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree.topLevelItem(0);
     ASSERT_EQ(root->childCount(), 2);
-    EXPECT_EQ(root->child(1)->text(0).toStdString(), "(windows more than 64 levels deep are not shown)");
+    EXPECT_EQ(root->child(1)->text(0).toStdString(),
+              "(windows more than 64 levels deep are not shown)");
     int levels = 0;
     for (QTreeWidgetItem* level = root->child(0); level != nullptr;
          level = level->childCount() > 0 ? level->child(0) : nullptr) {

@@ -3,24 +3,14 @@
 #include "app/win32/frmmain.h"
 
 #include "about/win32/infoform.h"
-#include "details/windowcommands.h"
 #include "platform/win32/ansitext.h"
-#include "resources/strings.h"
-#include "resources/version.h"
 #include "resources/win32/formmetrics.h"
-#include "tasks/kill.h"
-#include "tasks/refresh.h"
-
-// windows.h names its own LoadString as a macro; the program's string table is meant here.
-#undef LoadString
 
 namespace pelorus::app::win32 {
 namespace {
 
 using platform::ButtonIndex;
 using platform::win32::Utf8ToWide;
-using resources::LoadString;
-using resources::StringId;
 using resources::win32::FormFont;
 using resources::win32::TwipsToDevice;
 
@@ -29,6 +19,8 @@ constexpr int kButtonId = 100;  // eButton(i) has the id 100 + i
 constexpr int kTaskListId = 200;
 constexpr int kDetailListId = 201;
 constexpr int kTreeId = 202;
+// The task list hands its key codes on as they come: Enter's is the one MainForm knows.
+static_assert(VK_RETURN == kEnterKey);
 
 void setText(HWND window, const std::string& text) {
     SetWindowTextW(window, Utf8ToWide(text).c_str());
@@ -64,10 +56,7 @@ HICON loadIcon(int id, int size) {
 
 }  // namespace
 
-frmMain::frmMain(platform::Platform& platform)
-    : m_platform(platform),
-      m_tables(std::make_unique<tasks::TaskTables>()),
-      m_details(platform.processSource(), platform.windowSystem(), *this) {
+frmMain::frmMain(platform::Platform& platform) : m_form(platform, *this) {
     static const bool registered = [] {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
@@ -84,7 +73,6 @@ frmMain::frmMain(platform::Platform& platform)
     (void)registered;
     m_dpi = resources::win32::SystemDpi();
     m_captionBrush = GetSysColorBrush(COLOR_ACTIVECAPTION);
-    m_boxes = roundDesign(mainDesign());
 
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -151,94 +139,43 @@ void frmMain::createControls() {
     SetWindowSubclass(m_eTaskList.hwnd(), taskListProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void frmMain::Form_Load() {
-    setText(m_window, resources::titleLine(resources::programVersion()));
+void frmMain::loadForm(const MainTexts& texts) {
+    setText(m_window, texts.title);
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadIcon(110, 32)));
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadIcon(110, 16)));
-    setText(m_eLabel[0], LoadString(StringId::TasksHeader));
-    const StringId taskButtons[] = {StringId::KillCaption, StringId::RefreshCaption,
-                                    StringId::AboutCaption, StringId::QuitCaption};
-    for (int i = 0; i < 4; ++i)
-        setText(eButton(i), LoadString(taskButtons[i]));
-    setColumnText(m_eTaskList.hwnd(), 1, LoadString(StringId::TaskColumn));
-    setColumnText(m_eTaskList.hwnd(), 2, LoadString(StringId::ProcIdColumn));
-    setColumnText(m_eTaskList.hwnd(), 3, LoadString(StringId::LocationColumn));
-    setText(m_eLabel[1], LoadString(StringId::InformationHeader));
-    setColumnText(m_TINF.hwnd(), 1, LoadString(StringId::PropertyColumn));
-    setColumnText(m_TINF.hwnd(), 2, LoadString(StringId::FileOrTidColumn));
-    setColumnText(m_TINF.hwnd(), 3, LoadString(StringId::LocationOrPriorityColumn));
-    setText(m_eLabel[2], LoadString(StringId::WindowsHeader));
-    const StringId windowButtons[] = {StringId::ShowCaption, StringId::HideCaption,
-                                      StringId::RefreshWindowsCaption, StringId::ShowAllCaption,
-                                      StringId::HideAllCaption};
-    for (int i = 0; i < 5; ++i)
-        setText(eButton(4 + i), LoadString(windowButtons[i]));
-    m_measures = measuresFromDesign(mainDesign());
+    for (std::size_t i = 0; i < m_eLabel.size(); ++i)
+        setText(m_eLabel[i], texts.eLabel[i]);
+    for (std::size_t i = 0; i < m_eButton.size(); ++i)
+        setText(m_eButton[i], texts.eButton[i]);
+    for (int column = 1; column <= 3; ++column) {
+        const auto at = static_cast<std::size_t>(column - 1);
+        setColumnText(m_eTaskList.hwnd(), column, texts.taskColumns[at]);
+        setColumnText(m_TINF.hwnd(), column, texts.detailColumns[at]);
+    }
     m_eImgList = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 2, 0);
     ImageList_AddIcon(m_eImgList, loadIcon(200, 16));
     ImageList_AddIcon(m_eImgList, loadIcon(210, 16));
     SendMessageW(m_TFRM.hwnd(), TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(m_eImgList));
-    processEvents();
-    RefreshTaskList();
-    m_focus = m_eTaskList.hwnd();
-    SetFocus(m_focus);
-}
-
-void frmMain::eButton_Click(int Index) {
-    if (Index < 0 || Index >= platform::ButtonCount)
-        return;
-    switch (const auto command = static_cast<ButtonIndex>(Index)) {
-        case ButtonIndex::Kill:
-            tasks::killSelectedTasks(*m_tables, m_eTaskList, m_platform.processControl());
-            break;
-        case ButtonIndex::Refresh:
-            RefreshTaskList();
-            break;
-        case ButtonIndex::About:
-            setEnabled(false);
-            if (!m_about)
-                m_about = std::make_unique<about::win32::FORM_Info>(*this, m_window);
-            m_about->setVisible(true);
-            break;
-        case ButtonIndex::Quit:
-            SendMessageW(m_window, WM_CLOSE, 0, 0);
-            break;
-        default:
-            details::runWindowCommand(command, m_TFRM, m_platform.windowSystem(), *this,
-                                      m_platform.processSource(), m_details.openedWindows());
-            break;
-    }
-}
-
-void frmMain::RefreshTaskList() {
-    tasks::RefreshTaskList(*m_tables, m_platform.processSource(), m_eTaskList, *this);
 }
 
 void frmMain::ShowTaskDetails() {
-    m_details.ShowTaskDetails(*m_tables, m_eTaskList, m_TINF, m_TFRM);
-    // Wine's tree view can leave the first tree it gets undrawn: draw it afresh.
+    m_form.ShowTaskDetails();
+    redrawTree();
+}
+
+void frmMain::redrawTree() {
     InvalidateRect(m_TFRM.hwnd(), nullptr, TRUE);
-    if (m_closeDeferred && !m_details.isRunning() && IsWindowEnabled(m_window))
-        PostMessageW(m_window, WM_CLOSE, 0, 0);
 }
 
-void frmMain::eTaskList_DblClick() {
-    ShowTaskDetails();
-}
-
-void frmMain::eTaskList_KeyUp(int KeyCode, int) {
-    // Enter opens whatever modifier keys are held.
-    if (KeyCode == VK_RETURN)
-        ShowTaskDetails();
-}
-
-void frmMain::Form_Resize() {
+TwipSize frmMain::clientSize() const {
     RECT client{};
     GetClientRect(m_window, &client);
     using resources::win32::DeviceToTwips;
-    layoutMainWindow(m_boxes, m_measures, DeviceToTwips(client.right, m_dpi),
-                     DeviceToTwips(client.bottom, m_dpi));
+    return {DeviceToTwips(client.right, m_dpi), DeviceToTwips(client.bottom, m_dpi)};
+}
+
+void frmMain::placeControls(const ControlGeometry& boxes) {
     const auto place = [&](HWND control, const TwipRect& box) {
         const int left = TwipsToDevice(box.left, m_dpi);
         const int top = TwipsToDevice(box.top, m_dpi);
@@ -247,12 +184,12 @@ void frmMain::Form_Resize() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     };
     for (std::size_t i = 0; i < m_eLabel.size(); ++i)
-        place(m_eLabel[i], m_boxes.eLabel[i]);
-    place(m_eTaskList.hwnd(), m_boxes.eTaskList);
-    place(m_TINF.hwnd(), m_boxes.TINF);
-    place(m_TFRM.hwnd(), m_boxes.TFRM);
+        place(m_eLabel[i], boxes.eLabel[i]);
+    place(m_eTaskList.hwnd(), boxes.eTaskList);
+    place(m_TINF.hwnd(), boxes.TINF);
+    place(m_TFRM.hwnd(), boxes.TFRM);
     for (std::size_t i = 0; i < m_eButton.size(); ++i)
-        place(m_eButton[i], m_boxes.eButton[i]);
+        place(m_eButton[i], boxes.eButton[i]);
 }
 
 void frmMain::pressFocusedButton() {
@@ -263,34 +200,72 @@ void frmMain::pressFocusedButton() {
     }
 }
 
-void frmMain::rememberFocus() {
+HWND frmMain::controlWindow(ControlId control) const {
+    switch (control.kind) {
+        case ControlId::eTaskList:
+            return m_eTaskList.hwnd();
+        case ControlId::TINF:
+            return m_TINF.hwnd();
+        case ControlId::TFRM:
+            return m_TFRM.hwnd();
+        case ControlId::eButton:
+            return control.index >= 0 && control.index < platform::ButtonCount
+                       ? eButton(control.index)
+                       : nullptr;
+    }
+    return nullptr;
+}
+
+std::optional<ControlId> frmMain::focusedControl() const {
     const HWND focus = GetFocus();
-    if (focus && IsChild(m_window, focus))
-        m_focus = focus;
+    if (!focus || !IsChild(m_window, focus))
+        return std::nullopt;
+    for (const ControlId control : keyboardControls()) {
+        const HWND window = controlWindow(control);
+        if (window == focus || IsChild(window, focus))
+            return control;
+    }
+    return std::nullopt;
+}
+
+void frmMain::giveKeyboard(ControlId control) {
+    // A window that is not active would be activated by SetFocus; its activation gives
+    // the keyboard to the control instead.
+    const HWND window = controlWindow(control);
+    if (window && IsWindowEnabled(window) && GetActiveWindow() == m_window)
+        SetFocus(window);
+}
+
+bool frmMain::isEnabled() const {
+    return IsWindowEnabled(m_window) != FALSE;
 }
 
 void frmMain::setEnabled(bool enabled) {
-    if (!enabled)
-        rememberFocus();
     EnableWindow(m_window, enabled ? TRUE : FALSE);
-    if (enabled && m_focus && GetActiveWindow() == m_window)
-        SetFocus(m_focus);
-    // A close that an opening deferred, while the about box then locked the window, is
-    // carried out once the input is back: the user asked for it and never took it back.
-    if (enabled && m_closeDeferred && !m_details.isRunning())
-        PostMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+bool frmMain::isVisible() const {
+    return IsWindowVisible(m_window) != FALSE;
 }
 
 void frmMain::setVisible(bool visible) {
-    // The control in use when a command hides the window gets the keyboard back.
-    if (!visible)
-        rememberFocus();
     ShowWindow(m_window, visible ? SW_SHOW : SW_HIDE);
-    if (visible) {
+    if (visible)
         SetForegroundWindow(m_window);
-        if (m_focus)
-            SetFocus(m_focus);
-    }
+}
+
+void frmMain::showAboutBox(platform::Form& frmMain) {
+    if (!m_about)
+        m_about = std::make_unique<about::win32::FORM_Info>(frmMain, m_window);
+    m_about->setVisible(true);
+}
+
+void frmMain::close() {
+    SendMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+void frmMain::closeLater() {
+    PostMessageW(m_window, WM_CLOSE, 0, 0);
 }
 
 void frmMain::processEvents() {
@@ -343,10 +318,12 @@ LRESULT CALLBACK frmMain::taskListProcedure(HWND window, UINT message, WPARAM wP
         return DLGC_WANTALLKEYS;  // Enter belongs to the list, not to a default button
     // With Alt held the release comes as a system key: Enter opens whatever is held.
     if (message == WM_KEYUP || (message == WM_SYSKEYUP && wParam == VK_RETURN)) {
-        const int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
-                          (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                          (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-        reinterpret_cast<frmMain*>(data)->eTaskList_KeyUp(static_cast<int>(wParam), shift);
+        const int shift = (GetKeyState(VK_SHIFT) < 0 ? kShiftBit : 0) |
+                          (GetKeyState(VK_CONTROL) < 0 ? kCtrlBit : 0) |
+                          (GetKeyState(VK_MENU) < 0 ? kAltBit : 0);
+        auto* form = reinterpret_cast<frmMain*>(data);
+        form->m_form.eTaskList_KeyUp(static_cast<int>(wParam), shift);
+        form->redrawTree();
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -364,13 +341,15 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (HIWORD(wParam) == BN_CLICKED && id >= kButtonId &&
                 id < kButtonId + platform::ButtonCount)
-                eButton_Click(id - kButtonId);
+                m_form.eButton_Click(id - kButtonId);
             return 0;
         }
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->hwndFrom == m_eTaskList.hwnd() && header->code == NM_DBLCLK)
-                eTaskList_DblClick();
+            if (header->hwndFrom == m_eTaskList.hwnd() && header->code == NM_DBLCLK) {
+                m_form.eTaskList_DblClick();
+                redrawTree();
+            }
             return 0;
         }
         case WM_CTLCOLORSTATIC:
@@ -379,35 +358,28 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_CAPTIONTEXT));
             return reinterpret_cast<LRESULT>(m_captionBrush);
         case WM_SIZE:
-            Form_Resize();
+            m_form.Form_Resize();
             return 0;
         case WM_ACTIVATE:
-            // A window that is no dialog box keeps no focus of its own: leaving it, note
-            // the control that had the keyboard; coming back (from another program, or
-            // from the about box as it closes), give it back, where the system would
-            // give it to the frame.
+            // A window that is no dialog box keeps no focus of its own: MainForm notes the
+            // control that had the keyboard and gives it back, where the system would give
+            // it to the frame.
             if (LOWORD(wParam) == WA_INACTIVE) {
-                rememberFocus();
+                m_form.windowDeactivated();
                 return 0;
             }
-            if (m_focus && IsWindowEnabled(m_window) && !HIWORD(wParam)) {
-                SetFocus(m_focus);
+            if (!HIWORD(wParam) && m_form.windowActivated())
                 return 0;
-            }
             break;
         case WM_SETFOCUS:
-            if (m_focus && IsWindowEnabled(m_focus))
-                SetFocus(m_focus);
+            m_form.windowActivated();
             return 0;
         case WM_CLOSE:
-            // Not while an opening still writes the lists: carried out when it ends.
-            if (m_details.isRunning()) {
-                m_closeDeferred = true;
-                return 0;
+            if (m_form.closeRequested()) {
+                if (m_about)
+                    m_about->setVisible(false);
+                DestroyWindow(m_window);
             }
-            if (m_about)
-                m_about->setVisible(false);
-            DestroyWindow(m_window);
             return 0;
         case WM_DESTROY:
             m_window = nullptr;

@@ -64,7 +64,11 @@ public:
             default:
                 return false;
         }
-        return becomes(window, state);
+        // A manager's withdrawal ends when it hands the window back to the root; a Show
+        // that comes before then may be dropped with the frame it was sent into.
+        const bool released = state != State::Hidden || !m_x.withManager() ||
+                              XFixture::waitFor([&] { return m_x.parentOf(window) == m_x.root(); });
+        return released && becomes(window, state);
     }
     bool becomes(platform::WindowHandle window, State state) override {
         return XFixture::waitFor([&] { return stateOf(window) == state; });

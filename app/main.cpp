@@ -8,8 +8,6 @@
 #include "app/frmmain.h"
 #include "app/session.h"
 #include "platform/platform.h"
-#include "platform/sway/waylandprobe.h"
-#include "platform/x11/connectprobe.h"
 #include "resources/version.h"
 
 int main(int argc, char** argv) {
@@ -30,11 +28,8 @@ int main(int argc, char** argv) {
     }
     // Before Qt starts: with no place for the window, Qt would abort.
     const auto session = pelorus::app::chooseSession(
-        pelorus::app::readSessionEnvironment(argc, argv),
-        [](const std::string& display) {
-            return pelorus::platform::xServerAnswers(display, pelorus::platform::kXConnectLimit);
-        },
-        pelorus::platform::waylandCompositorAnswers);
+        pelorus::app::readSessionEnvironment(argc, argv), pelorus::platform::xDisplayAnswers,
+        pelorus::platform::waylandSocketAnswers);
     if (!session.missing.empty()) {
         std::fputs(session.missing.c_str(), stderr);
         return 1;

@@ -9,9 +9,10 @@
 
 #include "details/windownotes.h"
 #include "details/windowtree.h"
+#include "platform/text/hex.h"
+#include "platform/text/pathtext.h"
 #include "resources/formatting.h"
 #include "resources/strings.h"
-#include "tasks/pathtext.h"
 
 namespace pelorus::details {
 
@@ -87,7 +88,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
     TINF.setCell(1, 2, shownProcessText(task.file));
     TINF.setCell(1, 3, shownProcessText(task.location));
     TINF.appendRow(resources::LoadString(resources::StringId::ProcessId));
-    TINF.setCell(2, 2, resources::HexHandle(task.pid));
+    TINF.setCell(2, 2, text::HexHandle(task.pid));
     TINF.setCell(2, 3, resources::PriorityText(task.priority));
     TINF.appendRow(std::string());
     std::int32_t detailRow = 4;
@@ -104,7 +105,7 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
             }
             if (thread.owner == task.pid) {
                 TINF.appendRow(resources::LoadString(resources::StringId::Thread));
-                TINF.setCell(detailRow, 2, resources::HexHandle(thread.tid));
+                TINF.setCell(detailRow, 2, text::HexHandle(thread.tid));
                 TINF.setCell(detailRow, 3, resources::PriorityText(thread.basePriority));
                 ++detailRow;
             }
@@ -142,8 +143,8 @@ void TaskDetails::ShowTaskDetails(const tasks::TaskTables& tables,
                     walkNote(resources::StringId::ModuleRowsLeftOut, std::to_string(MaxModuleRows));
                 break;
             }
-            const tasks::PathParts parts = tasks::splitPath(
-                tasks::pathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
+            const text::PathParts parts = text::splitPath(
+                text::pathText(module.path, convention, /*trimLeadingBlanks=*/false), convention);
             TINF.appendRow(resources::LoadString(resources::StringId::Modul));
             TINF.setCell(detailRow, 2, shownProcessText(parts.file));
             TINF.setCell(detailRow, 3, shownProcessText(parts.location));

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "resources/strings.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 std::string windowKey(platform::WindowHandle handle) {
     std::string key = "S";
-    key += resources::keyHex(handle);
+    key += text::keyHex(handle);
     return key;
 }
 
@@ -190,7 +191,7 @@ OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowT
     opened.pid = pid;
     TFRM.clear();
     std::string RootKey = "M";
-    RootKey += resources::keyHex(static_cast<std::uint32_t>(pid));
+    RootKey += text::keyHex(static_cast<std::uint32_t>(pid));
     if (!TFRM.addNode(std::nullopt, RootKey, file, 1))
         return opened;
     TFRM.expand(1);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/processcontrol.h"
 #include "platform/processsource.h"
@@ -27,5 +28,11 @@ std::unique_ptr<Platform> makeNativePlatform();
 
 /// A backend that knows no process and no window: runs anywhere, ends nothing.
 std::unique_ptr<Platform> makeNullPlatform();
+
+/// Whether the desktops that the session names answer before any window opens (Linux):
+/// an X server on `display` within the time a connection is given, a Wayland compositor
+/// on the socket at `path`.
+bool xDisplayAnswers(const std::string& display);
+bool waylandSocketAnswers(const std::string& path);
 
 }  // namespace pelorus::platform

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # SPDX-FileCopyrightText: Pelorus Viewer authors
 #
-# Writes resources/hiddencharacters.inc, the ranges of the characters that the lists and
+# Writes platform/text/hiddencharacters.inc, the ranges of the characters that the lists and
 # the tree show escaped, from the Unicode data files that Debian's package unicode-data
 # installs under /usr/share/unicode (apt-get install unicode-data):
 #
@@ -19,7 +19,7 @@ import sys
 
 root = pathlib.Path(__file__).resolve().parent.parent
 data = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "/usr/share/unicode")
-out = root / "resources" / "hiddencharacters.inc"
+out = root / "platform" / "text" / "hiddencharacters.inc"
 
 
 def property_ranges(name, wanted):

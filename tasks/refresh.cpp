@@ -2,9 +2,10 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "tasks/refresh.h"
 
+#include "platform/text/hex.h"
+#include "platform/text/pathtext.h"
 #include "resources/formatting.h"
 #include "resources/strings.h"
-#include "tasks/pathtext.h"
 
 namespace pelorus::tasks {
 
@@ -32,18 +33,19 @@ void RefreshTaskList(TaskTables& tables, platform::ProcessSource& source,
             break;
         }
         const std::int32_t i = tables.TaskCount;
-        const std::string shownPath = pathText(entry.path, convention, /*trimLeadingBlanks=*/true);
+        const std::string shownPath =
+            text::pathText(entry.path, convention, /*trimLeadingBlanks=*/true);
         tables.TaskPid[i] = entry.pid;
         tables.TaskPriority[i] = entry.basePriority;
         tables.TaskStartTime[i] = entry.startTime;
-        PathParts parts = splitPath(shownPath, convention);
+        text::PathParts parts = text::splitPath(shownPath, convention);
         tables.TaskFile[i] = std::move(parts.file);
         tables.TaskLocation[i] = std::move(parts.location);
         // The tables keep what was read; the list shows it escaped and held to its bound.
         eTaskList.appendRow(
             resources::shownText(tables.TaskFile[i], resources::MaxProcessTextLength));
         tables.TaskCount = i + 1;
-        eTaskList.setCell(tables.TaskCount, 2, resources::HexHandle(entry.pid));
+        eTaskList.setCell(tables.TaskCount, 2, text::HexHandle(entry.pid));
         eTaskList.setCell(
             tables.TaskCount, 3,
             resources::shownText(tables.TaskLocation[i], resources::MaxProcessTextLength));

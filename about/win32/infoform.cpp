@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "about/win32/infoform.h"
 
-#include "platform/win32/ansitext.h"
+#include "platform/text/wide.h"
 #include "resources/strings.h"
 #include "resources/version.h"
 #include "resources/win32/formmetrics.h"
@@ -13,12 +13,12 @@
 namespace pelorus::about::win32 {
 namespace {
 
-using platform::win32::Utf8ToWide;
 using resources::LoadString;
 using resources::StringId;
 using resources::win32::FormFont;
 using resources::win32::SystemDpi;
 using resources::win32::TwipsToDevice;
+using text::utf8ToWide;
 
 constexpr wchar_t kClassName[] = L"PelorusInfo";
 constexpr int kClientWidth = 5010;
@@ -50,7 +50,7 @@ HWND makeControl(const wchar_t* className, DWORD style, const Design& box, HWND 
 }
 
 void setText(HWND window, const std::string& text) {
-    SetWindowTextW(window, Utf8ToWide(text).c_str());
+    SetWindowTextW(window, utf8ToWide(text).c_str());
 }
 
 }  // namespace

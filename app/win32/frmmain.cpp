@@ -3,16 +3,16 @@
 #include "app/win32/frmmain.h"
 
 #include "about/win32/infoform.h"
-#include "platform/win32/ansitext.h"
+#include "platform/text/wide.h"
 #include "resources/win32/formmetrics.h"
 
 namespace pelorus::app::win32 {
 namespace {
 
 using platform::ButtonIndex;
-using platform::win32::Utf8ToWide;
 using resources::win32::FormFont;
 using resources::win32::TwipsToDevice;
+using text::utf8ToWide;
 
 constexpr wchar_t kClassName[] = L"PelorusMain";
 constexpr int kButtonId = 100;  // eButton(i) has the id 100 + i
@@ -23,11 +23,11 @@ constexpr int kTreeId = 202;
 static_assert(VK_RETURN == kEnterKey);
 
 void setText(HWND window, const std::string& text) {
-    SetWindowTextW(window, Utf8ToWide(text).c_str());
+    SetWindowTextW(window, utf8ToWide(text).c_str());
 }
 
 void setColumnText(HWND list, int column, const std::string& text) {
-    std::wstring wide = Utf8ToWide(text);
+    std::wstring wide = utf8ToWide(text);
     LVCOLUMNW header{};
     header.mask = LVCF_TEXT;
     header.pszText = wide.data();

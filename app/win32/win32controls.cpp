@@ -2,12 +2,12 @@
 // SPDX-FileCopyrightText: Pelorus Viewer authors
 #include "app/win32/win32controls.h"
 
-#include "platform/win32/ansitext.h"
+#include "platform/text/wide.h"
 
 namespace pelorus::app::win32 {
 
-using platform::win32::Utf8ToWide;
-using platform::win32::WideToUtf8;
+using text::utf8ToWide;
+using text::wideToUtf8;
 
 int ListViewReportList::rowCount() const {
     return static_cast<int>(SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
@@ -18,7 +18,7 @@ void ListViewReportList::clear() {
 }
 
 void ListViewReportList::appendRow(const std::string& text) {
-    std::wstring wide = Utf8ToWide(text);
+    std::wstring wide = utf8ToWide(text);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = rowCount();
@@ -27,7 +27,7 @@ void ListViewReportList::appendRow(const std::string& text) {
 }
 
 void ListViewReportList::setCell(int row, int column, const std::string& text) {
-    std::wstring wide = Utf8ToWide(text);
+    std::wstring wide = utf8ToWide(text);
     LVITEMW item{};
     item.iSubItem = column - 1;
     item.pszText = wide.data();
@@ -63,7 +63,7 @@ std::string ListViewReportList::cell(int row, int column) const {
     item.cchTextMax = static_cast<int>(std::size(buffer));
     SendMessageW(m_list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1),
                  reinterpret_cast<LPARAM>(&item));
-    return WideToUtf8(buffer);
+    return wideToUtf8(buffer);
 }
 
 void TreeViewWindowTree::clear() {
@@ -83,7 +83,7 @@ bool TreeViewWindowTree::addNode(const std::optional<std::string>& parentKey,
             return false;
         parent = found->second;
     }
-    std::wstring wide = Utf8ToWide(text);
+    std::wstring wide = utf8ToWide(text);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;

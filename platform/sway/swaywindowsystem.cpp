@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/sway/swayipc.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace pelorus::platform {
 namespace {
@@ -140,8 +140,8 @@ std::vector<WindowText> SwayWindowSystem::texts(std::span<const WindowHandle> wi
         const sway::Window* window = current ? find(*current, containerOf(windows[i])) : nullptr;
         if (window == nullptr)
             continue;
-        result[i].title = sanitizeUtf8(window->name, MaxWindowTextLength);
-        result[i].className = sanitizeUtf8(window->appId, MaxWindowTextLength);
+        result[i].title = text::sanitizeUtf8(window->name, MaxWindowTextLength);
+        result[i].className = text::sanitizeUtf8(window->appId, MaxWindowTextLength);
     }
     return result;
 }

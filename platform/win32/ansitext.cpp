@@ -4,44 +4,18 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include "platform/text/wide.h"
 
 namespace pelorus::platform::win32 {
 
-std::wstring Utf8ToWide(std::string_view utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string WideToUtf8(std::wstring_view wide) {
-    if (wide.empty())
-        return {};
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-std::string AnsiToUtf8(std::string_view ansi) {
+std::string ansiToUtf8(std::string_view ansi) {
     if (ansi.empty())
         return {};
     const int size = static_cast<int>(ansi.size());
     const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
-    return WideToUtf8(wide);
-}
-
-std::string_view UntilNul(const char* buffer, std::size_t size) {
-    const void* nul = std::memchr(buffer, '\0', size);
-    return {buffer, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - buffer) : size};
+    return text::wideToUtf8(wide);
 }
 
 }  // namespace pelorus::platform::win32

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/text/wide.h"
 #include "platform/win32/ansitext.h"
 
 namespace pelorus::platform::win32 {
@@ -121,7 +122,7 @@ std::optional<std::string> listedName(DWORD pid) {
     for (BOOL more = Process32First(snapshot, &record); more && !name;
          more = Process32Next(snapshot, &record)) {
         if (record.th32ProcessID == pid)
-            name = std::string(UntilNul(record.szExeFile, sizeof record.szExeFile));
+            name = std::string(text::untilNul(record.szExeFile, sizeof record.szExeFile));
     }
     CloseHandle(snapshot);
     return name;
@@ -155,7 +156,7 @@ std::unique_ptr<Snapshot<ProcessEntry>> ToolHelpSource::processes() {
             ProcessEntry entry;
             entry.pid = static_cast<Pid>(record.th32ProcessID);
             entry.basePriority = record.pcPriClassBase;
-            entry.path = AnsiToUtf8(UntilNul(record.szExeFile, sizeof record.szExeFile));
+            entry.path = ansiToUtf8(text::untilNul(record.szExeFile, sizeof record.szExeFile));
             entry.startTime = startTimeAt(record.th32ProcessID, moment).value_or(0);
             return entry;
         });
@@ -183,8 +184,9 @@ public:
     std::unique_ptr<Snapshot<ModuleEntry>> modules() override {
         return makeWalk<ModuleEntry, MODULEENTRY32, Module32First, Module32Next>(
             TH32CS_SNAPMODULE, static_cast<DWORD>(m_pid), [](const MODULEENTRY32& record) {
-                return ModuleEntry{static_cast<Pid>(record.th32ProcessID),
-                                   AnsiToUtf8(UntilNul(record.szExePath, sizeof record.szExePath))};
+                return ModuleEntry{
+                    static_cast<Pid>(record.th32ProcessID),
+                    ansiToUtf8(text::untilNul(record.szExePath, sizeof record.szExePath))};
             });
     }
 

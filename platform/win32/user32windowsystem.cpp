@@ -24,7 +24,7 @@ std::string readText(int(WINAPI* read)(HWND, LPSTR, int), HWND window) {
     const int copied = read(window, buffer, kTextBuffer);
     if (copied <= 0)
         return {};
-    return AnsiToUtf8(std::string_view(buffer, static_cast<std::size_t>(copied)));
+    return ansiToUtf8(std::string_view(buffer, static_cast<std::size_t>(copied)));
 }
 
 /// Whether the calling thread handles the window's messages; calls that change another

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/text/windowtext.h"
 #include "platform/x11/windowmanager.h"
-#include "platform/x11/windowtext.h"
 #include "platform/x11/xcbconnection.h"
 
 namespace pelorus::platform {
@@ -280,16 +280,16 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
             WindowText& text = result[i];
             if (x11::hasProperty(netName.get()) &&
                 netName->type == connection->atom(x11::Utf8String)) {
-                text.title = x11::utf8Text(x11::propertyBytes(netName.get()));
+                text.title = text::utf8Text(x11::propertyBytes(netName.get()));
             } else if (x11::hasProperty(name.get())) {
                 text.title = name->type == XCB_ATOM_STRING
-                                 ? x11::stringText(x11::propertyBytes(name.get()))
-                                 : x11::utf8Text(x11::propertyBytes(name.get()));
+                                 ? text::stringText(x11::propertyBytes(name.get()))
+                                 : text::utf8Text(x11::propertyBytes(name.get()));
             }
             if (x11::hasProperty(wmClass.get())) {
-                const std::string_view part = x11::classPart(x11::propertyBytes(wmClass.get()));
-                text.className =
-                    wmClass->type == XCB_ATOM_STRING ? x11::stringText(part) : x11::utf8Text(part);
+                const std::string_view part = text::classPart(x11::propertyBytes(wmClass.get()));
+                text.className = wmClass->type == XCB_ATOM_STRING ? text::stringText(part)
+                                                                  : text::utf8Text(part);
             }
         }
     }

@@ -21,6 +21,7 @@
 #include "platform/linux/pidfdprocesscontrol.h"
 #include "platform/linux/procfssource.h"
 #include "platform/platform.h"
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakewindowsystem.h"
 #include "tests/linux/procfstestsupport.h"
@@ -116,7 +117,7 @@ inline void expectSoundRefresh(const app::frmMain& form, platform::Pid stormPid)
         ASSERT_TRUE(seen.insert(tables.TaskPid[slot]).second)
             << "PID twice: " << tables.TaskPid[slot];
         ASSERT_EQ(form.eTaskList()->topLevelItem(i)->text(1).toStdString(),
-                  resources::HexHandle(tables.TaskPid[slot]));
+                  text::HexHandle(tables.TaskPid[slot]));
     }
     ASSERT_TRUE(seen.count(::getpid()) == 1) << missingRow(seen, ::getpid());
     // The helper is not reaped before the end: even ended, it stays listed as a zombie.
@@ -159,14 +160,14 @@ inline bool openAndCheck(app::frmMain& form, int slot, const std::string& stormN
     if (details.topLevelItemCount() < 4)
         return false;
     EXPECT_EQ(cell(0, 1), file);
-    EXPECT_EQ(cell(1, 1), resources::HexHandle(pid));
+    EXPECT_EQ(cell(1, 1), text::HexHandle(pid));
     int threads = 0;
     int modules = 0;
     bool ownFile = false;
     for (int row = 3; row < details.topLevelItemCount(); ++row) {
         if (cell(row, 0) == "Thread:") {
             ++threads;
-            EXPECT_EQ(cell(row, 1), resources::HexHandle(pid)) << "a thread of another process";
+            EXPECT_EQ(cell(row, 1), text::HexHandle(pid)) << "a thread of another process";
         } else if (cell(row, 0) == "Modul:") {
             ++modules;
             ownFile = ownFile || cell(row, 1) == stormName;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "platform/text/hex.h"
 #include "tests/churn/churntesting.h"
 #include "tests/forms/formtesting.h"
 
@@ -28,7 +29,7 @@ struct Measure {
 /// directory of its process open until the next one, and none when it had ended.
 Measure measureNow(app::frmMain& form) {
     QTreeWidget& list = *form.eTaskList();
-    const int own = rowOf(list, resources::HexHandle(::getpid()));
+    const int own = rowOf(list, text::HexHandle(::getpid()));
     list.clearSelection();
     list.setCurrentItem(list.topLevelItem(own));
     form.ShowTaskDetails();

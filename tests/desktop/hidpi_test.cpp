@@ -15,6 +15,7 @@
 #include "app/frmmain.h"
 #include "app/mainlayout.h"
 #include "platform/platform.h"
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "resources/pictures.h"
 #include "resources/twips.h"
@@ -100,7 +101,7 @@ TEST_F(ScaleTwoTest, ThePicturesAreDrawnAtTwiceTheirResolution) {
 // The screenshot of the main window at ratio 2 for the documentation: this test's own
 // process opened, with its windows in the tree.
 TEST_F(ScaleTwoTest, Screenshot) {
-    const int row = testing::rowOf(*form->eTaskList(), resources::HexHandle(getpid()));
+    const int row = testing::rowOf(*form->eTaskList(), text::HexHandle(getpid()));
     ASSERT_GE(row, 0);
     form->eTaskList()->setCurrentItem(form->eTaskList()->topLevelItem(row));
     form->ShowTaskDetails();

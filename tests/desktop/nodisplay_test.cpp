@@ -9,6 +9,7 @@
 
 #include "app/frmmain.h"
 #include "platform/platform.h"
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "resources/strings.h"
 #include "tests/forms/formtesting.h"
@@ -26,14 +27,14 @@ TEST(SessionWithoutX, TheViewerListsAndOpensProcessesAndTheTreeHasTheRootAlone) 
     const auto platform = platform::makeNativePlatform();
     auto form = testing::showLoadedForm(*platform);
 
-    const int row = rowOf(*form->eTaskList(), resources::HexHandle(getpid()));
+    const int row = rowOf(*form->eTaskList(), text::HexHandle(getpid()));
     ASSERT_GE(row, 0);
     form->eTaskList()->setCurrentItem(form->eTaskList()->topLevelItem(row));
     form->ShowTaskDetails();
 
     ASSERT_GE(form->TINF()->topLevelItemCount(), 4);
     EXPECT_EQ(form->TINF()->topLevelItem(0)->text(0), "Exefile");
-    EXPECT_EQ(form->TINF()->topLevelItem(1)->text(1).toStdString(), resources::HexHandle(getpid()));
+    EXPECT_EQ(form->TINF()->topLevelItem(1)->text(1).toStdString(), text::HexHandle(getpid()));
     ASSERT_EQ(form->TFRM()->topLevelItemCount(), 1);
     EXPECT_EQ(form->TFRM()->topLevelItem(0)->childCount(), 0);
 }
@@ -49,7 +50,7 @@ TEST(SessionWithoutX, AWaylandSessionWithoutACompositorInterfaceSaysWhyTheTreeIs
     unsetenv("XDG_SESSION_TYPE");
     auto form = testing::showLoadedForm(*platform);
 
-    const int row = rowOf(*form->eTaskList(), resources::HexHandle(getpid()));
+    const int row = rowOf(*form->eTaskList(), text::HexHandle(getpid()));
     ASSERT_GE(row, 0);
     form->eTaskList()->setCurrentItem(form->eTaskList()->topLevelItem(row));
     form->ShowTaskDetails();

@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "about/aboutbox.h"
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "resources/pictures.h"
 #include "tests/forms/formtesting.h"
@@ -55,7 +56,7 @@ TEST(FrmMainCommands, KillEndsEverySelectedRealProcessAndTheRowsStayUntilRefresh
     const auto platform = platform::makeNativePlatform();
     auto form = showLoadedForm(*platform);
     for (const ChildProcess& child : children) {
-        const int row = rowOf(*form->eTaskList(), resources::HexHandle(child.pid()));
+        const int row = rowOf(*form->eTaskList(), text::HexHandle(child.pid()));
         ASSERT_GE(row, 0);
         form->eTaskList()->topLevelItem(row)->setSelected(true);
     }
@@ -67,14 +68,14 @@ TEST(FrmMainCommands, KillEndsEverySelectedRealProcessAndTheRowsStayUntilRefresh
     EXPECT_FALSE(bystander.reapIfEnded());
     EXPECT_EQ(form->eTaskList()->topLevelItemCount(), rows);
     for (const ChildProcess& child : children) {
-        EXPECT_GE(rowOf(*form->eTaskList(), resources::HexHandle(child.pid())), 0);
+        EXPECT_GE(rowOf(*form->eTaskList(), text::HexHandle(child.pid())), 0);
     }
 
     form->eButton(1)->click();
     for (const ChildProcess& child : children) {
-        EXPECT_EQ(rowOf(*form->eTaskList(), resources::HexHandle(child.pid())), -1);
+        EXPECT_EQ(rowOf(*form->eTaskList(), text::HexHandle(child.pid())), -1);
     }
-    EXPECT_GE(rowOf(*form->eTaskList(), resources::HexHandle(bystander.pid())), 0);
+    EXPECT_GE(rowOf(*form->eTaskList(), text::HexHandle(bystander.pid())), 0);
 }
 
 TEST(FrmMainCommands, KillWithAnEmptyListDoesNothing) {

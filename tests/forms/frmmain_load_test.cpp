@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "about/aboutbox.h"
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "resources/pictures.h"
 #include "tests/forms/formtesting.h"
@@ -125,7 +126,7 @@ TEST(FrmMainLoad, TheTaskListShowsRealProcessesBeforeTheFirstShow) {
     frmMain form(*platform);
     form.Form_Load();
     ASSERT_FALSE(form.isVisible());
-    const int row = rowOf(*form.eTaskList(), resources::HexHandle(child.pid()));
+    const int row = rowOf(*form.eTaskList(), text::HexHandle(child.pid()));
     ASSERT_GE(row, 0);
     const QTreeWidgetItem* item = form.eTaskList()->topLevelItem(row);
     EXPECT_EQ(item->text(0).toStdString(), "sleep");

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "tests/forms/formtesting.h"
 #include "tests/support/xserver.h"
@@ -82,7 +83,7 @@ TEST(FrmMainWindowManager, WindowCommandsLeaveTheMainWindowActiveWithItsFocus) {
     const bool opened = waitUntil(
         [&] {
             form->eButton(1)->click();
-            const int row = rowOf(*list, resources::HexHandle(client.pid()));
+            const int row = rowOf(*list, text::HexHandle(client.pid()));
             if (row < 0)
                 return false;
             list->setCurrentItem(list->topLevelItem(row));

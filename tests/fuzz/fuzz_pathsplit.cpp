@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/utf8.h"
-#include "tasks/pathtext.h"
+#include "platform/text/pathtext.h"
+#include "platform/text/utf8.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 using namespace pelorus;
@@ -25,12 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
     for (const auto& convention : {platform::kLinuxPaths, platform::kWindowsPaths}) {
         for (const bool trim : {true, false}) {
-            const std::string text = tasks::pathText(raw, convention, trim);
-            FUZZ_CHECK(platform::isValidUtf8(text));
+            const std::string text = text::pathText(raw, convention, trim);
+            FUZZ_CHECK(text::isValidUtf8(text));
             FUZZ_CHECK(text.find('\0') == std::string::npos);
             if (trim)
                 FUZZ_CHECK(text.empty() || text.front() != ' ');
-            const tasks::PathParts parts = tasks::splitPath(text, convention);
+            const text::PathParts parts = text::splitPath(text, convention);
             FUZZ_CHECK(parts.file.find(convention.separator) == std::string::npos ||
                        parts.location.empty());
             if (parts.location.empty() && parts.file == text)

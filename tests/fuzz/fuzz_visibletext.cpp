@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/utf8.h"
+#include "platform/text/escaping.h"
+#include "platform/text/utf8.h"
 #include "resources/formatting.h"
 #include "tests/fuzz/fuzzcheck.h"
 
@@ -16,29 +17,29 @@ using namespace pelorus;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
-    const std::string shown = resources::visibleText(raw);
-    FUZZ_CHECK(platform::isValidUtf8(shown));
+    const std::string shown = text::visibleText(raw);
+    FUZZ_CHECK(text::isValidUtf8(shown));
     bool escaped = false;
     for (std::size_t pos = 0; pos < shown.size();) {
-        const char32_t cp = platform::decodeUtf8(shown, pos);
-        FUZZ_CHECK(!resources::isHiddenCharacter(cp));
+        const char32_t cp = text::decodeUtf8(shown, pos);
+        FUZZ_CHECK(!text::isHiddenCharacter(cp));
         escaped = escaped || cp == '<';
     }
     // Valid text that needed no escape is shown as it is.
-    if (platform::isValidUtf8(raw) && !escaped)
+    if (text::isValidUtf8(raw) && !escaped)
         FUZZ_CHECK(shown == raw);
     // Shown again, it stays the same: the escape is made of visible characters only.
-    FUZZ_CHECK(resources::visibleText(shown) == shown);
+    FUZZ_CHECK(text::visibleText(shown) == shown);
 
     // Held to a length: never longer, the whole when it fits, else a start of the whole
     // that is cut at a character or escape and ends with the marker.
     const std::string marker = "\xE2\x80\xA6";
     for (const std::size_t limit : {0UL, 1UL, 9UL, 254UL}) {
         const std::string held = resources::shownText(raw, limit);
-        FUZZ_CHECK(platform::isValidUtf8(held));
+        FUZZ_CHECK(text::isValidUtf8(held));
         std::size_t characters = 0;
         for (std::size_t pos = 0; pos < held.size(); ++characters)
-            platform::decodeUtf8(held, pos);
+            text::decodeUtf8(held, pos);
         FUZZ_CHECK(characters <= limit);
         if (held != shown) {
             FUZZ_CHECK(limit == 0 ? held.empty() : held.ends_with(marker));

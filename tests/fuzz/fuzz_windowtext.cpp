@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/utf8.h"
-#include "platform/x11/windowtext.h"
+#include "platform/text/utf8.h"
+#include "platform/text/windowtext.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 using namespace pelorus::platform;
@@ -34,18 +34,18 @@ void checkShown(const std::string& text, std::size_t limit) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     // The first byte picks a cut, so that short limits are tried as well as 254.
-    const std::size_t limit = size == 0          ? x11::MaxTextLength
+    const std::size_t limit = size == 0          ? text::MaxTextLength
                               : data[0] % 8 == 0 ? data[0] / 8
-                                                 : x11::MaxTextLength;
-    checkShown(x11::utf8Text(bytes, limit), limit);
-    checkShown(x11::stringText(bytes, limit), limit);
-    const std::string_view className = x11::classPart(bytes);
+                                                 : text::MaxTextLength;
+    checkShown(text::utf8Text(bytes, limit), limit);
+    checkShown(text::stringText(bytes, limit), limit);
+    const std::string_view className = text::classPart(bytes);
     FUZZ_CHECK(className.find('\0') == std::string_view::npos);
     if (!className.empty()) {
         FUZZ_CHECK(className.data() > bytes.data());
         FUZZ_CHECK(className.data() + className.size() <= bytes.data() + bytes.size());
         FUZZ_CHECK(className.data()[-1] == '\0');
     }
-    checkShown(x11::stringText(className, limit), limit);
+    checkShown(text::stringText(className, limit), limit);
     return 0;
 }

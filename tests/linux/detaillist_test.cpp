@@ -18,6 +18,7 @@
 #include "details/taskdetails.h"
 #include "platform/linux/procfssource.h"
 #include "platform/platform.h"
+#include "platform/text/escaping.h"
 #include "resources/formatting.h"
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
@@ -42,7 +43,7 @@ std::string hex8(int value) {
 }
 
 std::string visible(const fs::path& path) {
-    return resources::visibleText(path.string());
+    return text::visibleText(path.string());
 }
 
 class DetailListThreadProgram : public testing::ThreadProgramTest {};

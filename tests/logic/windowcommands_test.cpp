@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakeprocesses.h"
@@ -33,8 +34,8 @@ protected:
     /// The node of `handle` under `parent`'s (the process's for 0), with the creator the
     /// walk would record: the window's owner now.
     void addNode(platform::WindowHandle handle, platform::WindowHandle parent) {
-        const std::string parentKey = parent == 0 ? "M7" : "S" + resources::keyHex(parent);
-        tree.nodes.push_back({parentKey, "S" + resources::keyHex(handle), "w", 2, true});
+        const std::string parentKey = parent == 0 ? "M7" : "S" + text::keyHex(parent);
+        tree.nodes.push_back({parentKey, "S" + text::keyHex(handle), "w", 2, true});
         opened.add(handle, parent, windows.exists(handle) ? windows.windows[handle].owner : 0);
     }
     void SetUp() override {

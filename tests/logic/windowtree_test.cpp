@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
@@ -166,7 +167,7 @@ TEST(WindowTreeQueue, StopsAddingNodesWhenTheQueueIsFull) {
     EXPECT_LE(windows.largestAsk, kWalkChunk);
     // Two top-levels, then the first WindowQueueSize - 2 children of "first".
     EXPECT_EQ(tree.key(tree.nodeCount() - 1),
-              "S" + resources::keyHex(kFirstChild + WindowQueueSize - 3));
+              "S" + text::keyHex(kFirstChild + WindowQueueSize - 3));
     EXPECT_EQ(tree.nodes.back().key, "N:count");
     EXPECT_EQ(tree.nodes.back().parentKey, "M4D2");
     EXPECT_EQ(tree.nodes.back().text, "(the windows after the first 65536 are not shown)");
@@ -195,7 +196,7 @@ TEST(WindowTreeDepth, ShowsTheLevelsUpToTheBoundAndANoteForTheRest) {
         EXPECT_EQ(opened.nodes.size(), static_cast<std::size_t>(chain.shown));
         // Each node one level below the one before: the deepest shown is `shown` down.
         EXPECT_EQ(tree.nodes.at(static_cast<std::size_t>(chain.shown)).key,
-                  "S" + resources::keyHex(100 + static_cast<std::uint32_t>(chain.shown)));
+                  "S" + text::keyHex(100 + static_cast<std::uint32_t>(chain.shown)));
         ASSERT_EQ(tree.nodes.size(), 1u + static_cast<std::size_t>(chain.shown) + chain.note);
         if (chain.note) {
             EXPECT_EQ(tree.nodes.back().key, "N:depth");

@@ -22,6 +22,7 @@
 
 #include "app/frmmain.h"
 #include "platform/platform.h"
+#include "platform/text/hex.h"
 #include "resources/formatting.h"
 #include "tests/forms/formtesting.h"
 #include "tests/wayland/swayfixture.h"
@@ -64,7 +65,7 @@ TEST(ViewerOnSway, OpensANativeProgramAndHidesAndShowsItsWindow) {
     ASSERT_TRUE(waitForSway([] { return viewerWindows().size() == 1; }));
 
     const int row =
-        pelorus::testing::rowOf(*form->eTaskList(), pelorus::resources::HexHandle(client.pid()));
+        pelorus::testing::rowOf(*form->eTaskList(), pelorus::text::HexHandle(client.pid()));
     ASSERT_GE(row, 0);
     form->eTaskList()->setCurrentItem(form->eTaskList()->topLevelItem(row));
     form->ShowTaskDetails();

@@ -11,7 +11,8 @@
 
 #include "about/win32/infoform.h"
 #include "app/win32/frmmain.h"
-#include "platform/win32/ansitext.h"
+#include "platform/text/hex.h"
+#include "platform/text/wide.h"
 #include "resources/formatting.h"
 #include "resources/strings.h"
 #include "resources/win32/formmetrics.h"
@@ -27,12 +28,12 @@ namespace pelorus::testing::win32 {
 namespace {
 
 using platform::ButtonIndex;
-using platform::win32::WideToUtf8;
+using text::wideToUtf8;
 
 std::string textOf(HWND window) {
     wchar_t buffer[512] = {};
     GetWindowTextW(window, buffer, 512);
-    return WideToUtf8(buffer);
+    return wideToUtf8(buffer);
 }
 
 std::string columnText(HWND list, int column) {
@@ -43,7 +44,7 @@ std::string columnText(HWND list, int column) {
     header.cchTextMax = 256;
     SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column - 1),
                  reinterpret_cast<LPARAM>(&header));
-    return WideToUtf8(buffer);
+    return wideToUtf8(buffer);
 }
 
 // Drives the main window by messages, as the user's clicks and keys reach it.
@@ -163,8 +164,8 @@ TEST_F(Win32FrmMain, EnterOpensTheRowAndTheTreeShowsAndHidesItsWindow) {
     const auto& tree = m_form->TFRM();
     int node = 0;
     for (int i = 2; i <= tree.nodeCount(); ++i) {
-        if (tree.key(i) == "S" + resources::keyHex(static_cast<std::uint32_t>(
-                                     reinterpret_cast<UINT_PTR>(childWindow))))
+        if (tree.key(i) ==
+            "S" + text::keyHex(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(childWindow))))
             node = i;
     }
     ASSERT_NE(node, 0);
@@ -422,7 +423,7 @@ TEST(Win32Resources, StringTableAndVersionBlockCarryTheDesignValues) {
         const int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id),
                                        reinterpret_cast<LPWSTR>(&text), 0);
         const std::string resource =
-            length > 0 ? WideToUtf8(std::wstring_view(text, static_cast<std::size_t>(length))) : "";
+            length > 0 ? wideToUtf8(std::wstring_view(text, static_cast<std::size_t>(length))) : "";
         EXPECT_EQ(resource, resources::LoadString(static_cast<resources::StringId>(id))) << id;
     }
     const HRSRC block =

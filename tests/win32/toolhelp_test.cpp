@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "details/taskdetails.h"
+#include "platform/text/hex.h"
 #include "platform/win32/toolhelpsource.h"
 #include "platform/win32/user32windowsystem.h"
 #include "platform/win32/win32processcontrol.h"
@@ -79,7 +80,7 @@ TEST(ToolHelpSource, TaskListShowsTheChildLowerCasedWithItsCreationTime) {
     // The location is what the snapshot tells (Windows gives the file name alone); when
     // it is there, it is lower case and without a trailing backslash.
     EXPECT_EQ(tables.TaskLocation[slot], lower(tables.TaskLocation[slot]));
-    EXPECT_EQ(eTaskList.rows[slot].column2, resources::HexHandle(child.pid()));
+    EXPECT_EQ(eTaskList.rows[slot].column2, text::HexHandle(child.pid()));
     EXPECT_NE(tables.TaskStartTime[slot], 0u);
     EXPECT_EQ(source.startTime(child.pid()), tables.TaskStartTime[slot]);
     EXPECT_EQ(eTaskList.fittedColumns, (std::vector<int>{0, 1, 2}));
@@ -143,7 +144,7 @@ TEST(ToolHelpSource, DetailListOfTheChildHasItsThreadsAndModulesSplitAtBackslash
 
     // The tree: the root, then the child's top-level window with its one child window
     // (the system may add a window of its own to the process, an input-method window).
-    EXPECT_EQ(TFRM.nodes[0].key, "M" + resources::keyHex(static_cast<std::uint32_t>(child.pid())));
+    EXPECT_EQ(TFRM.nodes[0].key, "M" + text::keyHex(static_cast<std::uint32_t>(child.pid())));
     const auto top = std::find_if(TFRM.nodes.begin(), TFRM.nodes.end(), [](const auto& node) {
         return node.text.starts_with("pelorus child (PelorusChild)   (");
     });

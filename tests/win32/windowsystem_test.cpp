@@ -9,6 +9,7 @@
 
 #include "details/windowcommands.h"
 #include "details/windowtree.h"
+#include "platform/text/hex.h"
 #include "platform/win32/toolhelpsource.h"
 #include "platform/win32/user32windowsystem.h"
 #include "resources/formatting.h"
@@ -22,7 +23,7 @@ using platform::WindowHandle;
 using platform::win32::User32WindowSystem;
 
 std::string keyOf(const TestWindow& window) {
-    return "S" + resources::keyHex(window.handle());
+    return "S" + text::keyHex(window.handle());
 }
 
 // windows.h names the show states as macros: SW_HIDE and SW_SHOW are those here.
@@ -67,7 +68,7 @@ TEST_F(Win32Windows, TreeIsBreadthFirstInZOrderWithKeysAndCaptions) {
         if (std::find(ours.begin(), ours.end(), key) != ours.end())
             keys.push_back(key);
     }
-    EXPECT_EQ(tree.nodes[0].key, "M" + resources::keyHex(static_cast<std::uint32_t>(ownPid())));
+    EXPECT_EQ(tree.nodes[0].key, "M" + text::keyHex(static_cast<std::uint32_t>(ownPid())));
     EXPECT_EQ(keys, ours);
     const auto node = [&](const TestWindow& window) {
         return tree.nodes[tree.find(keyOf(window)) - 1];

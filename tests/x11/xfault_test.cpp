@@ -18,6 +18,7 @@
 
 #include "details/windowcommands.h"
 #include "details/windowtree.h"
+#include "platform/text/hex.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
@@ -37,7 +38,7 @@ using testing::procfs;
 using testing::XFixture;
 
 std::string Key(WindowHandle window) {
-    return "S" + resources::keyHex(window);
+    return "S" + text::keyHex(window);
 }
 
 /// Whether the process has stopped (state T in /proc/PID/stat).
@@ -276,7 +277,7 @@ TEST(XWindowStorm, WalksAndCommandsKeepUpWithWindowsComingAndGoing) {
     platform::XcbWindowSystem real(x.display());
     ObservedWindows windows(real);
     testing::FakeForm form;
-    const std::string rootKey = "M" + resources::keyHex(static_cast<std::uint32_t>(pid));
+    const std::string rootKey = "M" + text::keyHex(static_cast<std::uint32_t>(pid));
     std::size_t nodes = 0;
     for (int walk = 0; walk < 500; ++walk) {
         SCOPED_TRACE("walk " + std::to_string(walk));

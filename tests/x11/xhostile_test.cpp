@@ -13,6 +13,7 @@
 
 #include "details/windowcommands.h"
 #include "details/windowtree.h"
+#include "platform/text/hex.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
@@ -28,11 +29,11 @@ using testing::WindowManager;
 using testing::XFixture;
 
 std::string key(platform::WindowHandle window) {
-    return "S" + resources::keyHex(window);
+    return "S" + text::keyHex(window);
 }
 
 std::string rootKey(platform::Pid pid) {
-    return "M" + resources::keyHex(static_cast<std::uint32_t>(pid));
+    return "M" + text::keyHex(static_cast<std::uint32_t>(pid));
 }
 
 // A top-level whose 200 children each carry WM_STATE, as a manager writes it on a client:

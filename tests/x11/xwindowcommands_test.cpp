@@ -12,6 +12,7 @@
 #include "details/windowcommands.h"
 #include "details/windowtree.h"
 #include "platform/linux/procfssource.h"
+#include "platform/text/hex.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
@@ -62,7 +63,7 @@ protected:
     }
     /// Runs the command on the node of `name` selected.
     void command(platform::ButtonIndex button, const char* name) {
-        tree.selectedIndex = tree.find("S" + resources::keyHex(id(name)));
+        tree.selectedIndex = tree.find("S" + text::keyHex(id(name)));
         runWindowCommand(button, tree, *windows, form, procfs(), opened);
     }
     bool shownOnTop(xcb_window_t window) {
@@ -229,7 +230,7 @@ TEST_P(XWindowCommands, ShowAndHideOfOneWindowTakeOneRoundTrip) {
     ASSERT_NE(inside, nullptr);
     const xcb_window_t child = inside->ids["F"];
     opened = openTree(*windows, tree, client->process.pid());
-    ASSERT_NE(tree.find("S" + resources::keyHex(child)), 0);
+    ASSERT_NE(tree.find("S" + text::keyHex(child)), 0);
     if (x.withManager()) {
         x.sendToRoot(id("T2"), "WM_CHANGE_STATE", {kIconicState});
         ASSERT_TRUE(XFixture::waitFor([&] { return x.iconic(id("T2")); }));
@@ -251,7 +252,7 @@ TEST_P(XWindowCommands, ShowAndHideOfOneWindowTakeOneRoundTrip) {
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.what);
-        tree.selectedIndex = tree.find("S" + resources::keyHex(each.window));
+        tree.selectedIndex = tree.find("S" + text::keyHex(each.window));
         const std::size_t trips = windows->roundTrips();
         const std::size_t waits = windows->withdrawalWaits();
         runWindowCommand(each.command, tree, *windows, form, procfs(), opened);
@@ -343,8 +344,8 @@ TEST(XServerGone, TheNextOpeningReachesANewServer) {
     buildWindowTree(windows, tree, client->process.pid(), "client");
     EXPECT_EQ(tree.keys(),
               (std::vector<std::string>{
-                  "M" + resources::keyHex(static_cast<std::uint32_t>(client->process.pid())),
-                  "S" + resources::keyHex(client->ids["T1"])}));
+                  "M" + text::keyHex(static_cast<std::uint32_t>(client->process.pid())),
+                  "S" + text::keyHex(client->ids["T1"])}));
 }
 
 TEST(XServerGone, NoServerMeansNoDesktopAndNoAnswers) {

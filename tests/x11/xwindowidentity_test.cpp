@@ -12,6 +12,7 @@
 #include <climits>
 
 #include "details/windowcommands.h"
+#include "platform/text/hex.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
 #include "tests/x11/xfixture.h"
@@ -23,7 +24,7 @@ using testing::WindowManager;
 using testing::XFixture;
 
 std::string key(xcb_window_t window) {
-    return "S" + resources::keyHex(window);
+    return "S" + text::keyHex(window);
 }
 
 class XWindowIdentity : public ::testing::TestWithParam<WindowManager> {

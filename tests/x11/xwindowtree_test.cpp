@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "details/windowtree.h"
+#include "platform/text/hex.h"
 #include "platform/x11/xcbwindowsystem.h"
 #include "resources/formatting.h"
 #include "tests/fakes/fakelists.h"
@@ -18,7 +19,7 @@ using platform::WindowHandle;
 using testing::XFixture;
 
 std::string Key(xcb_window_t window) {
-    return "S" + resources::keyHex(window);
+    return "S" + text::keyHex(window);
 }
 
 /// The known hierarchy of one client, a second client's child inside its window A and
@@ -54,7 +55,7 @@ TEST_P(XWindowTree, HoldsTheProcessWindowsInBreadthFirstZOrder) {
     // A is topmost; the hidden B is there; the other client's F is A's lowest child and
     // its own top-level O is not in the tree.
     EXPECT_EQ(tree.keys(),
-              (std::vector<std::string>{"M" + resources::keyHex(static_cast<std::uint32_t>(pid)),
+              (std::vector<std::string>{"M" + text::keyHex(static_cast<std::uint32_t>(pid)),
                                         Key(ids["A"]), Key(ids["B"]), Key(ids["A1"]),
                                         Key(ids["A2"]), Key(other->ids["F"]), Key(ids["A1a"])}));
     ASSERT_EQ(tree.nodes.size(), 7u);

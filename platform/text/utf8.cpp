@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
-namespace pelorus::platform {
+namespace pelorus::text {
 
 namespace {
 
@@ -99,4 +99,4 @@ std::string sanitizeUtf8(std::string_view bytes, std::size_t limit) {
     return out;
 }
 
-}  // namespace pelorus::platform
+}  // namespace pelorus::text

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/utf8.h"
+#include "platform/text/escaping.h"
+#include "platform/text/utf8.h"
 #include "resources/formatting.h"
 
 namespace pelorus::resources {
 namespace {
+
+using text::visibleText;
 
 const std::string kCut = "\xE2\x80\xA6";  // the cut marker, an ellipsis
 
@@ -51,8 +54,8 @@ TEST(VisibleText, WindowCaptionsShowTitleAndClassEscapedAfterTheCut) {
                             "b",
                             "X\x1b", 5),
               "a<U+202E>b (X<U+001B>)   (5)");
-    // Cut to 254 characters as read, and held to 254 once escaped: the escape of the
-    // last one read does not fit, so the cut is marked where it stood.
+    // Held to 254 characters once escaped: the escapes of the last two do not fit, so
+    // the cut is marked where it stood.
     const std::string title = std::string(253, 't') + "\x1b\x1b";
     EXPECT_EQ(WindowCaption(title, "", 6), std::string(253, 't') + kCut + " ()   (6)");
 }
@@ -93,7 +96,7 @@ TEST(VisibleText, EscapesEveryFormatAndDefaultIgnorableCharacter) {
     for (const auto& c : cases) {
         for (char32_t cp = c.first; cp <= c.last; ++cp) {
             std::string text;
-            platform::appendUtf8(text, cp);
+            text::appendUtf8(text, cp);
             char digits[16];
             std::snprintf(digits, sizeof digits, "<U+%04X>", static_cast<unsigned>(cp));
             EXPECT_EQ(visibleText(text), c.hidden ? std::string(digits) : text)

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "tasks/pathtext.h"
+#include "platform/text/pathtext.h"
 
 #include <cstddef>
 #include <cwctype>
 #include <limits>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
-namespace pelorus::tasks {
+namespace pelorus::text {
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string lowerCase(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size())
-        platform::appendUtf8(out, lowerCodePoint(platform::decodeUtf8(utf8, pos)));
+        appendUtf8(out, lowerCodePoint(decodeUtf8(utf8, pos)));
     return out;
 }
 
@@ -58,7 +58,7 @@ std::string pathText(std::string_view raw, const platform::PathConvention& conve
         const std::size_t first = text.find_first_not_of(' ');
         text = first == std::string_view::npos ? std::string_view{} : text.substr(first);
     }
-    return convention.lowerCase ? lowerCase(text) : platform::sanitizeUtf8(text);
+    return convention.lowerCase ? lowerCase(text) : sanitizeUtf8(text);
 }
 
-}  // namespace pelorus::tasks
+}  // namespace pelorus::text

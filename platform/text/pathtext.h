@@ -5,14 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/utf8.h"
 #include "platform/types.h"
-#include "platform/utf8.h"
 
-namespace pelorus::tasks {
-
-/// `bytes` as valid UTF-8: every byte that is not part of a valid sequence becomes
-/// U+FFFD, so nothing is dropped silently.
-using platform::sanitizeUtf8;
+namespace pelorus::text {
 
 /// Lower case of a UTF-8 text, character by character, by the rules of the user's
 /// locale (the C library's towlower). Invalid sequences become U+FFFD.
@@ -36,4 +32,4 @@ PathParts splitPath(std::string_view text, const platform::PathConvention& conve
 std::string pathText(std::string_view raw, const platform::PathConvention& convention,
                      bool trimLeadingBlanks);
 
-}  // namespace pelorus::tasks
+}  // namespace pelorus::text

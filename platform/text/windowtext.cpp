@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "platform/x11/windowtext.h"
+#include "platform/text/windowtext.h"
 
 #include <cstdint>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
-namespace pelorus::platform::x11 {
+namespace pelorus::text {
 namespace {
 
 std::string_view upToNul(std::string_view bytes) {
@@ -37,4 +37,4 @@ std::string_view classPart(std::string_view wmClass) {
     return upToNul(wmClass.substr(separator + 1));
 }
 
-}  // namespace pelorus::platform::x11
+}  // namespace pelorus::text

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "platform/x11/windowtext.h"
+#include "platform/text/windowtext.h"
 
 #include <gtest/gtest.h>
 
-namespace pelorus::platform::x11 {
+namespace pelorus::text {
 namespace {
 
 using namespace std::string_literals;
@@ -57,4 +57,4 @@ TEST(WindowText, ClassIsTheSecondStringWithOrWithoutItsNul) {
 }
 
 }  // namespace
-}  // namespace pelorus::platform::x11
+}  // namespace pelorus::text

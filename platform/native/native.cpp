@@ -10,6 +10,8 @@
 #include "platform/linux/procfssource.h"
 #include "platform/platform.h"
 #include "platform/sway/swaywindowsystem.h"
+#include "platform/sway/waylandprobe.h"
+#include "platform/x11/connectprobe.h"
 #include "platform/x11/xcbwindowsystem.h"
 
 namespace pelorus::platform {
@@ -58,6 +60,14 @@ private:
 
 std::unique_ptr<Platform> makeNativePlatform() {
     return std::make_unique<NativePlatform>();
+}
+
+bool xDisplayAnswers(const std::string& display) {
+    return xServerAnswers(display, kXConnectLimit);
+}
+
+bool waylandSocketAnswers(const std::string& path) {
+    return waylandCompositorAnswers(path);
 }
 
 }  // namespace pelorus::platform

@@ -9,7 +9,7 @@
 /// UTF-8 as the viewer shows it: texts from the system (paths, window titles) may hold
 /// any bytes, and every byte that is not part of a valid sequence is shown as U+FFFD,
 /// never dropped.
-namespace pelorus::platform {
+namespace pelorus::text {
 
 /// The character at `pos`, moving `pos` past it. A byte that does not start a complete,
 /// shortest-form sequence of a scalar value (overlong forms, surrogates and values above
@@ -26,4 +26,4 @@ bool isValidUtf8(std::string_view bytes);
 /// cut never falls inside a character.
 std::string sanitizeUtf8(std::string_view bytes, std::size_t limit = std::string_view::npos);
 
-}  // namespace pelorus::platform
+}  // namespace pelorus::text

@@ -9,10 +9,10 @@
 #include "platform/types.h"
 
 /// Turning the bytes of X text properties into the texts the viewer shows.
-namespace pelorus::platform::x11 {
+namespace pelorus::text {
 
 /// Titles and class names are cut to this many code points.
-inline constexpr std::size_t MaxTextLength = MaxWindowTextLength;
+inline constexpr std::size_t MaxTextLength = platform::MaxWindowTextLength;
 
 /// `bytes` up to its first NUL as valid UTF-8 of at most `limit` code points: every byte
 /// that is no part of a valid sequence (overlong forms, surrogates and values above
@@ -27,4 +27,4 @@ std::string stringText(std::string_view bytes, std::size_t limit = MaxTextLength
 /// or the end (clients do not always write the terminating NUL); empty without a NUL.
 std::string_view classPart(std::string_view wmClass);
 
-}  // namespace pelorus::platform::x11
+}  // namespace pelorus::text

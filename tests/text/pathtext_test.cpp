@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Pelorus Viewer authors
-#include "tasks/pathtext.h"
+#include "platform/text/pathtext.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <string>
 
-namespace pelorus::tasks {
+namespace pelorus::text {
 namespace {
 
 using platform::kLinuxPaths;
@@ -166,4 +166,4 @@ TEST_F(LowerCaseTest, FollowsTheLocaleBeyondAsciiAndReplacesInvalidBytes) {
 }
 
 }  // namespace
-}  // namespace pelorus::tasks
+}  // namespace pelorus::text

@@ -103,7 +103,7 @@ std::optional<StartTime> startTimeAt(DWORD pid, StartTime moment) {
     HANDLE process = openForQuery(pid, refused);
     if (!process)
         return std::nullopt;
-    std::optional<StartTime> created = HasEnded(process) ? std::nullopt : CreationTime(process);
+    std::optional<StartTime> created = hasEnded(process) ? std::nullopt : creationTime(process);
     if (created && *created > moment)
         created = std::nullopt;
     CloseHandle(process);
@@ -130,11 +130,11 @@ std::optional<std::string> listedName(DWORD pid) {
 
 }  // namespace
 
-bool HasEnded(void* process) {
+bool hasEnded(void* process) {
     return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 
-std::optional<StartTime> CreationTime(void* process) {
+std::optional<StartTime> creationTime(void* process) {
     FILETIME creation{}, exit{}, kernel{}, user{};
     if (!GetProcessTimes(process, &creation, &exit, &kernel, &user))
         return std::nullopt;
@@ -142,9 +142,9 @@ std::optional<StartTime> CreationTime(void* process) {
 }
 
 Identity identityOf(void* process, StartTime startTime) {
-    if (HasEnded(process))
+    if (hasEnded(process))
         return Identity::Ended;
-    return CreationTime(process) == startTime ? Identity::Same : Identity::Other;
+    return creationTime(process) == startTime ? Identity::Same : Identity::Other;
 }
 
 std::unique_ptr<Snapshot<ProcessEntry>> ToolHelpSource::processes() {

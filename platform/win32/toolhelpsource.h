@@ -43,11 +43,11 @@ public:
 
 /// Whether an open process has ended: its object lives on while any handle to it is open,
 /// so opening a PID does not tell that the process still runs.
-bool HasEnded(void* process);
+bool hasEnded(void* process);
 
 /// The creation time of an open process as one 64-bit number of 100 ns units; nullopt
 /// when the system does not tell it.
-std::optional<StartTime> CreationTime(void* process);
+std::optional<StartTime> creationTime(void* process);
 
 /// What an open process is, against the start time a row recorded: the check that the
 /// opening, its still-running check and Kill share.

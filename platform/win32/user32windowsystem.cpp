@@ -44,7 +44,7 @@ bool readPlacement(HWND window, WINDOWPLACEMENT& record) {
 bool holds(const WindowCheck& check) {
     DWORD pid = 0;
     if (check.creator == 0 ||
-        !GetWindowThreadProcessId(static_cast<HWND>(ToHwnd(check.window)), &pid) ||
+        !GetWindowThreadProcessId(static_cast<HWND>(toHwnd(check.window)), &pid) ||
         static_cast<Pid>(pid) != check.creator) {
         return false;
     }
@@ -83,26 +83,26 @@ void bringToTop(HWND window) {
 // A window handle carries 32 significant bits on 64-bit Windows too, so that 32-bit and
 // 64-bit programs can pass them to each other: the upper half is the sign extension of the
 // lower, which the way back restores.
-WindowHandle ToWindowHandle(void* hwnd) {
+WindowHandle toWindowHandle(void* hwnd) {
     return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd));
 }
 
-void* ToHwnd(WindowHandle handle) {
+void* toHwnd(WindowHandle handle) {
     const auto value = static_cast<std::intptr_t>(static_cast<std::int32_t>(handle));
     return reinterpret_cast<void*>(value);
 }
 
 WindowHandle User32WindowSystem::desktop() {
-    return ToWindowHandle(GetDesktopWindow());
+    return toWindowHandle(GetDesktopWindow());
 }
 
 std::vector<std::vector<WindowHandle>> User32WindowSystem::children(
     std::span<const WindowHandle> parents) {
     std::vector<std::vector<WindowHandle>> result(parents.size());
     for (std::size_t i = 0; i < parents.size(); ++i) {
-        HWND child = GetWindow(static_cast<HWND>(ToHwnd(parents[i])), GW_CHILD);
+        HWND child = GetWindow(static_cast<HWND>(toHwnd(parents[i])), GW_CHILD);
         while (child && result[i].size() < kMostChildren) {
-            result[i].push_back(ToWindowHandle(child));
+            result[i].push_back(toWindowHandle(child));
             child = GetWindow(child, GW_HWNDNEXT);
         }
     }
@@ -114,7 +114,7 @@ std::vector<Pid> User32WindowSystem::owners(std::span<const WindowHandle> window
     result.reserve(windows.size());
     for (const WindowHandle window : windows) {
         DWORD pid = 0;
-        if (!GetWindowThreadProcessId(static_cast<HWND>(ToHwnd(window)), &pid))
+        if (!GetWindowThreadProcessId(static_cast<HWND>(toHwnd(window)), &pid))
             pid = 0;
         result.push_back(static_cast<Pid>(pid));
     }
@@ -125,14 +125,14 @@ std::vector<WindowText> User32WindowSystem::texts(std::span<const WindowHandle> 
     std::vector<WindowText> result;
     result.reserve(windows.size());
     for (const WindowHandle window : windows) {
-        const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+        const HWND hwnd = static_cast<HWND>(toHwnd(window));
         result.push_back({readText(GetWindowTextA, hwnd), readText(GetClassNameA, hwnd)});
     }
     return result;
 }
 
 bool User32WindowSystem::show(WindowHandle window, const WindowCheck& check) {
-    const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+    const HWND hwnd = static_cast<HWND>(toHwnd(window));
     if (!IsWindow(hwnd) || !holds(check))
         return false;
     if (setShowState(hwnd, SW_SHOW).showCmd == SW_SHOWMINIMIZED)
@@ -142,7 +142,7 @@ bool User32WindowSystem::show(WindowHandle window, const WindowCheck& check) {
 }
 
 bool User32WindowSystem::hide(WindowHandle window, const WindowCheck& check) {
-    const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+    const HWND hwnd = static_cast<HWND>(toHwnd(window));
     if (!IsWindow(hwnd) || !holds(check))
         return false;
     setShowState(hwnd, SW_HIDE);
@@ -150,7 +150,7 @@ bool User32WindowSystem::hide(WindowHandle window, const WindowCheck& check) {
 }
 
 bool User32WindowSystem::raise(WindowHandle window, const WindowCheck& check) {
-    const HWND hwnd = static_cast<HWND>(ToHwnd(window));
+    const HWND hwnd = static_cast<HWND>(toHwnd(window));
     if (!IsWindow(hwnd) || !holds(check))
         return false;
     bringToTop(hwnd);

@@ -31,7 +31,7 @@ public:
 };
 
 /// A window handle as the viewer's 32-bit value, and back.
-WindowHandle ToWindowHandle(void* hwnd);
-void* ToHwnd(WindowHandle handle);
+WindowHandle toWindowHandle(void* hwnd);
+void* toHwnd(WindowHandle handle);
 
 }  // namespace pelorus::platform::win32

@@ -194,7 +194,7 @@ TEST(Win32HungProgram, ShowHideAndRaiseOfItsWindowDoNotWaitForIt) {
     platform::win32::ToolHelpSource processes;
     const auto opened = processes.open(child.pid(), processes.startTime(child.pid()).value_or(0));
     ASSERT_NE(opened, nullptr);
-    platform::WindowCheck check{platform::win32::ToWindowHandle(window), child.pid(), opened.get()};
+    platform::WindowCheck check{platform::win32::toWindowHandle(window), child.pid(), opened.get()};
     // On a thread of its own, so that a call that waits for the child fails the test
     // instead of holding the suite.
     const HANDLE thread = CreateThread(nullptr, 0, showHideAndRaise, &check, 0, nullptr);

@@ -33,23 +33,13 @@
 
 #include "platform/linux/pidfdprocesscontrol.h"
 #include "platform/linux/procfssource.h"
+#include "tests/linux/helpers/pidnamespace.h"
 
 using namespace pelorus::platform;
 
 namespace {
 
-[[noreturn]] void fail(const char* what) {
-    std::printf("error %s: %s\n", what, std::strerror(errno));
-    std::fflush(stdout);
-    std::_Exit(2);
-}
-
-int reap(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
+using namespace pelorus::testing::helpers;
 
 /// The row of `pid` as the /proc tree lists it.
 std::optional<ProcessEntry> rowOf(Pid pid) {
@@ -81,17 +71,6 @@ Pid outerPidOf(pid_t inner) {
     return 0;
 }
 
-pid_t startSleeper() {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        for (;;)
-            ::pause();
-    }
-    if (pid < 0)
-        fail("fork");
-    return pid;
-}
-
 /// Makes the next process of this namespace get `pid`.
 pid_t startSleeperAs(pid_t pid) {
     pid_t started = -1;
@@ -100,12 +79,7 @@ pid_t startSleeperAs(pid_t pid) {
             ::kill(started, SIGKILL);
             reap(started);
         }
-        const int fd = ::open("/proc/sys/kernel/ns_last_pid", O_WRONLY | O_CLOEXEC);
-        const std::string text = std::to_string(pid - 1);
-        if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-            fail("ns_last_pid");
-        }
-        ::close(fd);
+        setLastPid(pid - 1);
         started = startSleeper();
     }
     return started;
@@ -141,23 +115,7 @@ int runInNamespace(pid_t outside) {
 }  // namespace
 
 int main() {
-    if (::geteuid() != 0) {
-        std::printf("skip not root\n");
-        return 0;
-    }
     const pid_t outside = ::getpid();
-    if (::unshare(CLONE_NEWPID) != 0) {
-        std::printf("skip unshare: %s\n", std::strerror(errno));
-        return 0;
-    }
-    std::fflush(stdout);
-    const pid_t init = ::fork();
-    if (init < 0)
-        fail("fork");
-    // Both leave without the exit handlers: the leak checker cannot start its tracer from
-    // the first process of a PID namespace, nor from its parent once that namespace died.
-    if (init == 0)
-        std::_Exit(runInNamespace(outside));
-    const int status = reap(init);
-    std::_Exit(WIFEXITED(status) ? WEXITSTATUS(status) : 3);
+    runInPidNamespace("the case kills by PID in a PID namespace",
+                      [outside] { return runInNamespace(outside); });
 }

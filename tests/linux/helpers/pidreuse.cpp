@@ -42,35 +42,14 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
+#include "tests/linux/helpers/pidnamespace.h"
 
 using namespace pelorus::platform;
 using namespace pelorus::testing;
 
 namespace {
 
-[[noreturn]] void fail(const char* what) {
-    std::printf("error %s: %s\n", what, std::strerror(errno));
-    std::fflush(stdout);
-    std::_Exit(2);
-}
-
-pid_t startSleeper() {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        for (;;)
-            ::pause();
-    }
-    if (pid < 0)
-        fail("fork");
-    return pid;
-}
-
-int reap(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
+using namespace pelorus::testing::helpers;
 
 std::optional<StartTime> startTimeOf(pid_t pid) {
     ProcessEntry entry;
@@ -79,17 +58,6 @@ std::optional<StartTime> startTimeOf(pid_t pid) {
             return entry.startTime;
     }
     return std::nullopt;
-}
-
-void setLastPid(pid_t pid) {
-    const int fd = ::open("/proc/sys/kernel/ns_last_pid", O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        fail("open ns_last_pid");
-    const std::string text = std::to_string(pid);
-    if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-        fail("write ns_last_pid");
-    }
-    ::close(fd);
 }
 
 // The task list as a refresh left it, and the lists that an opening fills.
@@ -125,14 +93,7 @@ void printDetails(Viewer& viewer, ProcfsSource& source, pid_t pid) {
 
 // The first process of the namespace.
 int runInNamespace(bool showDetails) {
-    // A mount namespace of its own, so that the parent keeps the system's /proc.
-    if (::unshare(CLONE_NEWNS) != 0)
-        fail("unshare mount namespace");
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        fail("private /");
-    if (::mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) {
-        fail("mount proc");
-    }
+    mountOwnProc();
     ProcfsSource source("/proc");
     PidfdProcessControl control("/proc");
 
@@ -202,22 +163,6 @@ int runInNamespace(bool showDetails) {
 
 int main(int argc, char** argv) {
     const bool showDetails = argc > 1 && std::strcmp(argv[1], "details") == 0;
-    if (::geteuid() != 0) {
-        std::printf("skip needs root: the case gives a PID to a new process in a PID namespace\n");
-        return 0;
-    }
-    if (::unshare(CLONE_NEWPID) != 0) {
-        std::printf("skip cannot make a PID namespace here (unshare: %s)\n", std::strerror(errno));
-        return 0;
-    }
-    std::fflush(stdout);
-    const pid_t init = ::fork();
-    if (init < 0)
-        fail("fork");
-    // Both leave without the exit handlers: the leak checker cannot start its tracer from
-    // the first process of a PID namespace, nor from its parent once that namespace died.
-    if (init == 0)
-        std::_Exit(runInNamespace(showDetails));
-    const int status = reap(init);
-    std::_Exit(WIFEXITED(status) ? WEXITSTATUS(status) : 3);
+    runInPidNamespace("the case gives a PID to a new process in a PID namespace",
+                      [showDetails] { return runInNamespace(showDetails); });
 }

@@ -40,43 +40,14 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
+#include "tests/linux/helpers/pidnamespace.h"
 
 using namespace pelorus::platform;
 using namespace pelorus::testing;
 
 namespace {
 
-[[noreturn]] void fail(const char* what) {
-    std::printf("error %s: %s\n", what, std::strerror(errno));
-    std::fflush(stdout);
-    std::_Exit(2);
-}
-
-int reap(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
-
-pid_t startSleeper() {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        for (;;)
-            ::pause();
-    }
-    if (pid < 0)
-        fail("fork");
-    return pid;
-}
-
-void setLastPid(pid_t pid) {
-    const int fd = ::open("/proc/sys/kernel/ns_last_pid", O_WRONLY | O_CLOEXEC);
-    const std::string text = std::to_string(pid);
-    if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-        fail("ns_last_pid");
-    ::close(fd);
-}
+using namespace pelorus::testing::helpers;
 
 /// The start time that /proc/ID/stat gives now: a thread's own under its TID.
 std::optional<StartTime> startTimeOf(pid_t id) {
@@ -125,13 +96,7 @@ pid_t startThreadHost(int commands, int answers) {
 }
 
 int runInNamespace() {
-    // A mount namespace of its own, so that the parent keeps the system's /proc.
-    if (::unshare(CLONE_NEWNS) != 0)
-        fail("unshare mount namespace");
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        fail("private /");
-    if (::mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0)
-        fail("mount proc");
+    mountOwnProc();
     int commands[2];
     int answers[2];
     if (::pipe(commands) != 0 || ::pipe(answers) != 0)
@@ -202,22 +167,6 @@ int runInNamespace() {
 }  // namespace
 
 int main() {
-    if (::geteuid() != 0) {
-        std::printf("skip needs root: the case gives a PID to a new thread in a PID namespace\n");
-        return 0;
-    }
-    if (::unshare(CLONE_NEWPID) != 0) {
-        std::printf("skip cannot make a PID namespace here (unshare: %s)\n", std::strerror(errno));
-        return 0;
-    }
-    std::fflush(stdout);
-    const pid_t init = ::fork();
-    if (init < 0)
-        fail("fork");
-    // Both leave without the exit handlers: the leak checker cannot start its tracer from
-    // the first process of a PID namespace, nor from its parent once that namespace died.
-    if (init == 0)
-        std::_Exit(runInNamespace());
-    const int status = reap(init);
-    std::_Exit(WIFEXITED(status) ? WEXITSTATUS(status) : 3);
+    runInPidNamespace("the case gives a PID to a new thread in a PID namespace",
+                      [] { return runInNamespace(); });
 }

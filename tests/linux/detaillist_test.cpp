@@ -23,6 +23,7 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/linux/procfstestsupport.h"
+#include "tests/linux/refreshedlists.h"
 #include "tests/linux/threadprogram.h"
 #include "tests/support/xserver.h"
 
@@ -50,21 +51,12 @@ class DetailListThreadProgram : public testing::ThreadProgramTest {};
 
 TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     platform::ProcfsSource source;
-    auto tables = std::make_unique<tasks::TaskTables>();
-    FakeReportList eTaskList;
-    FakeReportList TINF;
-    FakeWindowTree TFRM;
-    FakeForm form;
-    tasks::RefreshTaskList(*tables, source, eTaskList, form);
-    const auto listed = tables->TaskPid.begin() + tables->TaskCount;
-    const auto slot = std::find(tables->TaskPid.begin(), listed, m_program.pid());
-    ASSERT_NE(slot, listed);
-    const int row = static_cast<int>(slot - tables->TaskPid.begin()) + 1;
-    eTaskList.selected = {row};
-    eTaskList.current = row;
+    testing::RefreshedLists lists(source);
+    const int row = lists.select(m_program.pid());
+    ASSERT_NE(row, 0);
     const auto noDesktop = platform::makeNullPlatform();
-    TaskDetails details(source, noDesktop->windowSystem(), form);
-    details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+    TaskDetails details(source, noDesktop->windowSystem(), lists.form);
+    details.ShowTaskDetails(*lists.tables, lists.eTaskList, lists.TINF, lists.TFRM);
 
     const std::map<std::int32_t, std::string> texts = {
         {4, "4 (idle)"},     {6, "6 (\?\?\?)"}, {8, "8 (normal)"},
@@ -85,14 +77,14 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     // kernel's map_files), split here by the standard library.
     // The lists show them with their control characters escaped (the folder with a
     // newline).
-    auto modules = source.open(m_program.pid(), tables->TaskStartTime[row - 1])->modules();
+    auto modules = source.open(m_program.pid(), lists.tables->TaskStartTime[row - 1])->modules();
     for (platform::ModuleEntry module; modules->next(module);) {
         const fs::path path = module.path;
         expected.push_back({"Modul:", visible(path.filename()), visible(path.parent_path())});
     }
 
     Rows shown;
-    for (const auto& shownRow : TINF.rows)
+    for (const auto& shownRow : lists.TINF.rows)
         shown.push_back({shownRow.text, shownRow.column2, shownRow.column3});
     ASSERT_EQ(shown.size(), expected.size());
     EXPECT_EQ(shown, expected);
@@ -106,7 +98,7 @@ TEST_F(DetailListThreadProgram, ShowsTheProgramItsThreadsAndItsModulesInOrder) {
     const Rows::value_type deleted{"Modul:", "libb.so (deleted)", visible(m_deleted.parent_path())};
     EXPECT_EQ(std::count(moduleRows.begin(), moduleRows.end(), spaced), 1);
     EXPECT_EQ(std::count(moduleRows.begin(), moduleRows.end(), deleted), 1);
-    EXPECT_EQ(TFRM.nodeCount(), 1) << "no desktop: the root alone";
+    EXPECT_EQ(lists.TFRM.nodeCount(), 1) << "no desktop: the root alone";
 
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root: only root can give threads the priorities 10, 13 and 24";

@@ -18,6 +18,7 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/linux/procfstestsupport.h"
+#include "tests/linux/refreshedlists.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::details {
@@ -47,34 +48,26 @@ TEST(DetailListNames, HiddenCharactersAreShownEscapedAndKeptAsRead) {
         30000));
 
     platform::ProcfsSource source;
-    auto tables = std::make_unique<tasks::TaskTables>();
-    testing::FakeReportList eTaskList;
-    testing::FakeReportList TINF;
-    testing::FakeWindowTree TFRM;
-    testing::FakeForm form;
-    tasks::RefreshTaskList(*tables, source, eTaskList, form);
-    const auto listed = tables->TaskPid.begin() + tables->TaskCount;
-    const auto slot = std::find(tables->TaskPid.begin(), listed, child.pid());
-    ASSERT_NE(slot, listed);
-    const auto row = static_cast<std::size_t>(slot - tables->TaskPid.begin());
+    testing::RefreshedLists lists(source);
+    const int listRow = lists.select(child.pid());
+    ASSERT_NE(listRow, 0);
+    const auto row = static_cast<std::size_t>(listRow - 1);
     // The table keeps the name as read (the stray byte as U+FFFD); the lists escape it.
-    EXPECT_EQ(tables->TaskFile[row],
+    EXPECT_EQ(lists.tables->TaskFile[row],
               "a\xE2\x80\xAE"
               "b\x1b[31mc\x01\xEF\xBF\xBD");
     const std::string shown = "a<U+202E>b<U+001B>[31mc<U+0001>\xEF\xBF\xBD";
-    EXPECT_EQ(eTaskList.rows[row].text, shown);
+    EXPECT_EQ(lists.eTaskList.rows[row].text, shown);
 
-    eTaskList.selected = {static_cast<int>(row) + 1};
-    eTaskList.current = static_cast<int>(row) + 1;
     const auto noDesktop = platform::makeNullPlatform();
-    TaskDetails details(source, noDesktop->windowSystem(), form);
-    details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
-    ASSERT_FALSE(TINF.rows.empty());
-    EXPECT_EQ(TINF.rows[0].column2, shown);
+    TaskDetails details(source, noDesktop->windowSystem(), lists.form);
+    details.ShowTaskDetails(*lists.tables, lists.eTaskList, lists.TINF, lists.TFRM);
+    ASSERT_FALSE(lists.TINF.rows.empty());
+    EXPECT_EQ(lists.TINF.rows[0].column2, shown);
     // The module list names the program first, escaped the same way.
-    const auto modulesStart = std::find_if(TINF.rows.begin() + 3, TINF.rows.end(),
+    const auto modulesStart = std::find_if(lists.TINF.rows.begin() + 3, lists.TINF.rows.end(),
                                            [](const auto& r) { return r.text == "Modul:"; });
-    ASSERT_NE(modulesStart, TINF.rows.end());
+    ASSERT_NE(modulesStart, lists.TINF.rows.end());
     EXPECT_EQ(modulesStart->column2, shown);
 }
 

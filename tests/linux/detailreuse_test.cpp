@@ -16,6 +16,7 @@
 #include "tests/fakes/fakelists.h"
 #include "tests/fakes/fakewindowsystem.h"
 #include "tests/linux/procfstestsupport.h"
+#include "tests/linux/refreshedlists.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::details {
@@ -40,22 +41,17 @@ TEST(DetailListReuse, APidTakenDuringTheThreadWalkShowsNoModulesOrWindowsOfTheNe
         },
         30000));
     platform::ProcfsSource source(root.path().string());
-    auto tables = std::make_unique<tasks::TaskTables>();
-    testing::FakeReportList eTaskList;
-    testing::FakeReportList TINF;
-    testing::FakeWindowTree TFRM;
-    testing::FakeForm form;
-    tasks::RefreshTaskList(*tables, source, eTaskList, form);
-    ASSERT_EQ(tables->TaskCount, 1);
-    eTaskList.selected = {1};
-    eTaskList.current = 1;
+    testing::RefreshedLists lists(source);
+    ASSERT_EQ(lists.tables->TaskCount, 1);
+    lists.eTaskList.selected = {1};
+    lists.eTaskList.current = 1;
     // A window of PID 4242: after the switch it would be the second sleeper's.
     testing::FakeWindowSystem windows;
     windows.add(0x500, windows.desktopHandle, 4242);
 
     // While the thread walk lets events run, the first ends and 4242 names the second.
     bool switched = false;
-    form.onProcessEvents = [&] {
+    lists.form.onProcessEvents = [&] {
         if (switched)
             return;
         switched = true;
@@ -63,14 +59,14 @@ TEST(DetailListReuse, APidTakenDuringTheThreadWalkShowsNoModulesOrWindowsOfTheNe
         fs::remove(entry);
         fs::create_directory_symlink("/proc/" + std::to_string(second.pid()), entry);
     };
-    TaskDetails details(source, windows, form);
-    details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+    TaskDetails details(source, windows, lists.form);
+    details.ShowTaskDetails(*lists.tables, lists.eTaskList, lists.TINF, lists.TFRM);
 
     std::vector<std::string> column1;
-    for (const auto& row : TINF.rows)
+    for (const auto& row : lists.TINF.rows)
         column1.push_back(row.text);
     EXPECT_EQ(column1, (std::vector<std::string>{"Exefile", "ProcessID", "", "Thread:", ""}));
-    EXPECT_EQ(TFRM.keys(), std::vector<std::string>{"M1092"});
+    EXPECT_EQ(lists.TFRM.keys(), std::vector<std::string>{"M1092"});
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "tasks/refresh.h"
 #include "tests/fakes/fakelists.h"
 #include "tests/linux/procfstestsupport.h"
+#include "tests/linux/refreshedlists.h"
 #include "tests/support/xserver.h"
 
 namespace pelorus::details {
@@ -140,36 +141,26 @@ TEST(HostileProcesses, AHugeMapsFileIsReadInPiecesAndItsModuleRowsCapped) {
     ASSERT_GT(mapsBytes, 30'000'000L);
 
     platform::ProcfsSource source;
-    auto tables = std::make_unique<tasks::TaskTables>();
-    testing::FakeReportList eTaskList;
-    testing::FakeReportList TINF;
-    testing::FakeWindowTree TFRM;
-    testing::FakeForm form;
-    tasks::RefreshTaskList(*tables, source, eTaskList, form);
-    const auto listed = tables->TaskPid.begin() + tables->TaskCount;
-    const auto slot = std::find(tables->TaskPid.begin(), listed, program.pid());
-    ASSERT_NE(slot, listed);
-    const int row = static_cast<int>(slot - tables->TaskPid.begin()) + 1;
-    eTaskList.selected = {row};
-    eTaskList.current = row;
+    testing::RefreshedLists lists(source);
+    ASSERT_NE(lists.select(program.pid()), 0);
 
     const auto noDesktop = platform::makeNullPlatform();
     // The walks' deadline is another test's: a clock that stands still keeps it out of this
     // one, however slow the build.
-    TaskDetails details(source, noDesktop->windowSystem(), form,
+    TaskDetails details(source, noDesktop->windowSystem(), lists.form,
                         [] { return std::chrono::steady_clock::time_point(); });
     const long before = statusKib("VmRSS");
     // Writing 5 to clear_refs sets the peak of the resident set back to what is resident.
     std::ofstream("/proc/self/clear_refs") << "5";
-    details.ShowTaskDetails(*tables, eTaskList, TINF, TFRM);
+    details.ShowTaskDetails(*lists.tables, lists.eTaskList, lists.TINF, lists.TFRM);
     const long peak = statusKib("VmHWM");
 
-    const auto modules = std::count_if(TINF.rows.begin(), TINF.rows.end(),
+    const auto modules = std::count_if(lists.TINF.rows.begin(), lists.TINF.rows.end(),
                                        [](const auto& r) { return r.text == "Modul:"; });
     EXPECT_EQ(modules, MaxModuleRows);
-    EXPECT_EQ(TINF.rows.back().text, "(more modules not listed: at most 2048 are shown)");
+    EXPECT_EQ(lists.TINF.rows.back().text, "(more modules not listed: at most 2048 are shown)");
     // Every shown folder is held to its length and says that it was cut.
-    for (const auto& shown : TINF.rows) {
+    for (const auto& shown : lists.TINF.rows) {
         if (shown.text == "Modul:" && shown.column2.starts_with("link-")) {
             ASSERT_EQ(characters(shown.column3), resources::MaxProcessTextLength);
             ASSERT_TRUE(shown.column3.ends_with(kCut));

@@ -47,28 +47,12 @@ double secondsSince(Clock::time_point start) {
 }
 
 /// A test client started on `display`, with the ids it published.
-struct Client {
-    ChildProcess process;
-    std::map<std::string, unsigned long> ids;
-};
+using Client = pelorus::testing::WindowClient;
 
 Client startClient(const std::string& display, const std::vector<std::string>& arguments) {
-    static int files = 0;
-    const std::string file =
-        std::filesystem::temp_directory_path() /
-        ("pelorus-hostile-" + std::to_string(getpid()) + "-" + std::to_string(++files));
-    std::vector<std::string> argv{PELORUS_X11_TESTCLIENT, arguments.front(), file};
-    argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
-    Client client;
-    client.process = ChildProcess::start(argv, {"DISPLAY=" + display});
-    pelorus::testing::PollUntil([&] { return std::filesystem::exists(file); }, 600000);
-    std::ifstream in(file);
-    std::string name;
-    std::string id;
-    while (in >> name >> id)
-        client.ids[name] = std::stoul(id, nullptr, 16);
-    std::filesystem::remove(file);
-    return client;
+    return pelorus::testing::startWindowClient(PELORUS_X11_TESTCLIENT, arguments.front(),
+                                               {arguments.begin() + 1, arguments.end()}, display,
+                                               600000);
 }
 
 /// Waits until a window manager has framed `window`: its parent is no longer the root.

@@ -38,27 +38,12 @@ constexpr int kTopLevels = 3;
 constexpr int kChildren = 2;
 
 /// The test client's "tree" on `display`, with the ids of its top-levels.
-struct Client {
-    ChildProcess process;
-    std::map<std::string, unsigned long> ids;
-};
+using Client = pelorus::testing::WindowClient;
 
 bool startClient(const std::string& display, Client& client) {
-    const std::string file =
-        std::filesystem::temp_directory_path() / ("pelorus-commands-" + std::to_string(getpid()));
-    client.process = ChildProcess::start({PELORUS_X11_TESTCLIENT, "tree", file,
-                                          std::to_string(kTopLevels), std::to_string(kChildren)},
-                                         {"DISPLAY=" + display});
-    if (client.process.pid() <= 0 ||
-        !pelorus::testing::PollUntil([&] { return std::filesystem::exists(file); }, 60000)) {
-        return false;
-    }
-    std::ifstream in(file);
-    std::string name;
-    std::string id;
-    while (in >> name >> id)
-        client.ids[name] = std::stoul(id, nullptr, 16);
-    std::filesystem::remove(file);
+    client = pelorus::testing::startWindowClient(
+        PELORUS_X11_TESTCLIENT, "tree", {std::to_string(kTopLevels), std::to_string(kChildren)},
+        display);
     return client.ids.size() == kTopLevels;
 }
 

@@ -143,27 +143,11 @@ TEST(FrmMainX11, TheProgramEndsWhenItsMainWindowCloses) {
 }
 
 /// A test client on the test's server and the ids it published.
-struct Client {
-    ChildProcess process;
-    std::map<std::string, unsigned long> ids;
-};
+using Client = WindowClient;
 
 Client startClient(const std::vector<std::string>& arguments) {
-    const std::string file = std::filesystem::temp_directory_path() /
-                             ("pelorus-forms-x11-" + std::to_string(getpid()) + "-" +
-                              std::to_string(arguments.size()) + arguments.front());
-    std::vector<std::string> argv{PELORUS_X11_TESTCLIENT, arguments.front(), file};
-    argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
-    Client client{ChildProcess::start(argv), {}};
-    if (!PollUntil([&] { return std::filesystem::exists(file); }, 60000))
-        return client;
-    std::ifstream in(file);
-    std::string name;
-    std::string id;
-    while (in >> name >> id)
-        client.ids[name] = std::stoul(id, nullptr, 16);
-    std::filesystem::remove(file);
-    return client;
+    return startWindowClient(PELORUS_X11_TESTCLIENT, arguments.front(),
+                             {arguments.begin() + 1, arguments.end()});
 }
 
 // Another client hangs a chain of 30,000 windows nested one in the other under a

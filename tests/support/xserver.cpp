@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -490,6 +491,32 @@ XServer::~XServer() {
         close(m_reservation);
     if (!m_lockFile.empty())
         unlink(m_lockFile.c_str());
+}
+
+WindowClient startWindowClient(const std::string& program, const std::string& mode,
+                               const std::vector<std::string>& arguments,
+                               const std::string& display, int milliseconds) {
+    static int files = 0;
+    const std::string file =
+        std::filesystem::temp_directory_path() /
+        ("pelorus-windowclient-" + std::to_string(::getpid()) + "-" + std::to_string(++files));
+    std::vector<std::string> argv{program, mode, file};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    WindowClient client;
+    client.process = display.empty() ? ChildProcess::start(argv)
+                                     : ChildProcess::start(argv, {"DISPLAY=" + display});
+    if (client.process.pid() <= 0 ||
+        !PollUntil([&] { return std::filesystem::exists(file); }, milliseconds)) {
+        return client;
+    }
+    std::ifstream in(file);
+    std::string name;
+    std::string id;
+    while (in >> name >> id)
+        client.ids[name] = std::stoul(id, nullptr, 16);
+    std::filesystem::remove(file);
+    client.named = true;
+    return client;
 }
 
 }  // namespace pelorus::testing

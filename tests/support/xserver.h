@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,5 +123,19 @@ private:
     /// The lock file that kill() wrote, empty when it wrote none.
     std::string m_lockFile;
 };
+
+/// A run of the X test client (tests/x11/testclient.cpp) and the windows it made.
+struct WindowClient {
+    ChildProcess process;
+    std::map<std::string, unsigned long> ids;  ///< each window's id by the client's name for it
+    bool named = false;                        ///< whether the client named its windows in time
+};
+
+/// Starts the X test client `program` as `program MODE FILE ARGUMENTS...` on `display`
+/// (the inherited one when empty) and waits up to `milliseconds` for FILE, in which the
+/// client names each window it made ("NAME HEXID"). No ids when it named none in time.
+WindowClient startWindowClient(const std::string& program, const std::string& mode,
+                               const std::vector<std::string>& arguments,
+                               const std::string& display = {}, int milliseconds = 60000);
 
 }  // namespace pelorus::testing

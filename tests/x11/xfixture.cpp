@@ -38,10 +38,6 @@ bool XFixture::startServer(WindowManager manager, bool listenTcp) {
     if (xcb_connection_has_error(m_x) != 0)
         return false;
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelorus-x11-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        return false;
-    m_directory = pattern;
     return true;
 }
 
@@ -51,29 +47,20 @@ void XFixture::stopAll() {
         xcb_disconnect(m_x);
     m_x = nullptr;
     m_server.reset();
-    if (!m_directory.empty())
-        std::filesystem::remove_all(m_directory);
-    m_directory.clear();
 }
 
 XFixture::Client* XFixture::startClient(const std::string& mode,
                                         const std::vector<std::string>& arguments,
                                         const std::string& display) {
-    const std::string file = m_directory + "/ids" + std::to_string(++m_files);
-    std::vector<std::string> argv{PELORUS_X11_TESTCLIENT, mode, file};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    WindowClient started =
+        startWindowClient(PELORUS_X11_TESTCLIENT, mode, arguments,
+                          display.empty() ? m_server->display() : display, 10000);
+    if (!started.named)
+        return nullptr;
     auto client = std::make_unique<Client>();
-    client->process =
-        ChildProcess::start(argv, {"DISPLAY=" + (display.empty() ? m_server->display() : display)});
-    if (client->process.pid() <= 0)
-        return nullptr;
-    if (!waitFor([&] { return std::filesystem::exists(file); }))
-        return nullptr;
-    std::ifstream in(file);
-    std::string name;
-    std::string id;
-    while (in >> name >> id)
-        client->ids[name] = static_cast<xcb_window_t>(std::stoul(id, nullptr, 16));
+    client->process = std::move(started.process);
+    for (const auto& [name, id] : started.ids)
+        client->ids[name] = static_cast<xcb_window_t>(id);
     m_clients.push_back(std::move(client));
     return m_clients.back().get();
 }

@@ -160,8 +160,6 @@ private:
     xcb_connection_t* m_x = nullptr;
     xcb_window_t m_root = 0;
     WindowManager m_manager = WindowManager::None;
-    std::string m_directory;
-    int m_files = 0;
 };
 
 }  // namespace pelorus::testing

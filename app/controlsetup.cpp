@@ -86,9 +86,8 @@ void setupHeaderLabel(QLabel& label) {
     label.setPalette(palette);
 }
 
-/// What a screen reader says for the panels: each list and the tree take the name of the
-/// header label above them (the labels are not their buddies, which would make the "&" of
-/// a label an access key). The tree's hidden header names its one column the same way.
+// The labels are not the panels' buddies, which would make the "&" of a label an access
+// key. The tree's hidden header names its one column the same way.
 void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tasks,
                           QTreeWidget& details, QTreeWidget& tree) {
     tasks.setAccessibleName(labels[0]->text());
@@ -97,8 +96,6 @@ void nameForScreenReaders(const std::array<QLabel*, 3>& labels, QTreeWidget& tas
     tree.setHeaderLabel(labels[2]->text());
 }
 
-/// Fits the captions of the buttons and the header labels to the controls' sizes, in the
-/// window's font (bold for the labels) or a smaller size of it.
 void fitCaptions(const QWidget& window, const std::array<QPushButton*, 9>& buttons,
                  const std::array<QLabel*, 3>& labels) {
     for (QPushButton* button : buttons)

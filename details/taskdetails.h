@@ -20,39 +20,25 @@ namespace pelorus::details {
 inline constexpr int MaxModuleRows = 2048;
 
 /// Opens the process of the task list's selected row: the detail list (executable,
-/// PID and priority, threads, modules) and then the window tree.
+/// PID and priority, threads, modules) and then the window tree. The process is opened
+/// once, checked by its start time, and read through that opening, never by PID again;
+/// its start time is checked again just before the tree. Texts reach the lists escaped.
 ///
-/// One process per opening: the row's process is opened once, when its start time is
-/// checked, and its threads and modules are read from that opened process, never by PID
-/// number again. Just before the window tree is built the start time is checked again
-/// through it; a process that has ended by then gets a tree with only its root. Texts
-/// reach the lists with their control and invisible format characters escaped.
-///
-/// Re-entry: the thread walk handles the waiting events after every entry, so commands
-/// can run in the middle of an opening. The run copies its slot (PID, file, folder,
-/// priority, start time) before it first yields and holds no pointer into the task
-/// tables or the task list across a yield: a refresh, a kill or a cleared task list
-/// meanwhile changes nothing of what it shows. A second opening meanwhile is ignored, so TINF and
-/// TFRM always describe one process. The lists themselves must outlive the run: the form defers
-/// closing and quitting while isRunning() is true.
-///
-/// Bounds: the thread walk and the module walk each end once tasks::kActionLimit has
-/// passed since they began, at most MaxModuleRows modules are shown, and a walk that its
-/// source cut short (at its own bound on threads or on bytes read) ends there too. Each
-/// walk that ended early leaves a note row after its last row, in place of the rows it
-/// left out; the note's text says which bound it was and carries no cells.
+/// Bounds: the thread and module walks each end after tasks::kActionLimit, at most
+/// MaxModuleRows modules show, and a walk its source cut short ends there; each walk that
+/// ended early leaves a note row (no cells) saying which bound it met.
 class TaskDetails {
 public:
     /// `clock` gives the walks their time (tests give their own).
     TaskDetails(platform::ProcessSource& processes, platform::WindowSystem& windows,
                 platform::Form& frmMain, tasks::ActionClock clock = tasks::steadyClock());
 
-    /// Fills TINF and rebuilds TFRM for the selected row of `eTaskList`. Nothing
-    /// selected: nothing changes. Events are handled after every thread entry; an
-    /// opening that arrives meanwhile is ignored, and the run works from a copy of its
-    /// slot, so a refresh in the middle cannot change what it shows. A row whose
-    /// process has ended or whose PID a newer process has taken shows the four rows of
-    /// an ended process and a tree with only its root.
+    /// Fills TINF and rebuilds TFRM for the selected row of `eTaskList`; nothing selected,
+    /// nothing changes. Events are handled after every thread entry: the run works from a
+    /// copy of its slot, so a refresh or kill meanwhile changes nothing it shows, and an
+    /// opening meanwhile is ignored. The lists must outlive the run (MainForm defers its
+    /// closing). A row whose process has ended, or whose PID another process has taken,
+    /// shows the four rows of an ended process and a tree of its root alone.
     void ShowTaskDetails(const tasks::TaskTables& tables, const platform::ReportList& eTaskList,
                          platform::ReportList& TINF, platform::WindowTree& TFRM);
 

@@ -181,9 +181,10 @@ void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std:
 }
 
 // The walk asks the window system one tree level at a time (the children of every queued
-// window of a level, then the texts of all of them), in chunks, yet adds the nodes in
-// exactly the order of a walk that takes one queued window after the other: queue order,
-// and under each parent its children topmost first.
+// window of a level, then the texts of all of them), in chunks of kWalkChunk and never for
+// more windows than the queue has room for, yet adds the nodes in exactly the order of a
+// walk that takes one queued window after the other: queue order, and under each parent
+// its children topmost first.
 OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
                               platform::Pid pid, const std::string& file, bool processGone,
                               std::chrono::milliseconds timeLimit) {

@@ -93,20 +93,11 @@ private:
 void addWindowNote(platform::WindowTree& TFRM, std::string_view name, const std::string& text);
 
 /// Rebuilds the window tree for process `pid`: the root ("M" + hex pid, text `file`,
-/// image 1), every top-level window of the process in z-order, then their children
-/// breadth-first down to kMaxWindowDepth levels (keys "S" + hex handle, WindowCaption
-/// texts, image 2), every node expanded as it is added. No desktop: the tree holds only
-/// its root. `processGone`: the process has ended, so the tree holds only its root.
-/// Returns what the tree stands for (its start time left 0 for the caller to fill in).
-///
-/// Bounds: at most WindowQueueSize windows, kMaxWindowDepth levels, and kWalkTimeLimit
-/// (`timeLimit`) for the whole walk; what any of them leaves out is named by a note at the
-/// end of the tree. Where the window system's owners are not this system's processes (it
-/// counts them in another PID namespace) no window can be told to be the process's: the
-/// tree holds the root and a note that says why.
-///
-/// The walk asks one tree level at a time, in chunks of kWalkChunk windows, and never
-/// asks for the texts of more windows than the queue has room for.
+/// image 1), the process's top-levels in z-order, then their children breadth-first (keys
+/// "S" + hex handle, WindowCaption texts, image 2), every node expanded. `processGone` or no
+/// desktop: the root alone (and the time note when `timeLimit` passed seeking the desktop).
+/// Notes under the root name any bound that cut the walk short (WindowQueueSize,
+/// kMaxWindowDepth, `timeLimit`) or owners of another PID namespace. Start time left 0.
 OpenedWindows buildWindowTree(platform::WindowSystem& windows, platform::WindowTree& TFRM,
                               platform::Pid pid, const std::string& file, bool processGone = false,
                               std::chrono::milliseconds timeLimit = kWalkTimeLimit);

@@ -21,9 +21,9 @@ public:
     virtual WindowSystem& windowSystem() = 0;
 };
 
-/// The backend of this system: on Linux /proc for processes, pidfd for ending them, X11
-/// for windows (its display connection opened on first use); on Windows Tool Help,
-/// process handles and user32.
+/// The backends of this system, as platform/native picks them: on Linux /proc and pidfd,
+/// with X11, a sway compositor or both for windows (platform/README.md); on Windows Tool
+/// Help, process handles and user32. No window system connects before its first question.
 std::unique_ptr<Platform> makeNativePlatform();
 
 /// A backend that knows no process and no window: runs anywhere, ends nothing.

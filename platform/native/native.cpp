@@ -22,15 +22,8 @@ std::string_view environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-/// Which window systems answer, read from the session's environment once:
-/// - X, for the X windows (Xwayland's too), wherever DISPLAY names a server: the X
-///   window system connects on first use and finds no desktop without one;
-/// - a compositor that speaks sway's IPC, for the native Wayland windows, where SWAYSOCK
-///   names its socket (sway sets it for every program it starts);
-/// - both joined where both answer: a Wayland session with Xwayland.
-/// A Wayland session (WAYLAND_DISPLAY set, or XDG_SESSION_TYPE=wayland) without such a
-/// compositor (GNOME's, or KDE Plasma's, which the viewer does not speak) has native
-/// windows that no program can see: the tree says so.
+/// The compositor whose native windows the tree shows, read from the session's
+/// environment once; which window systems answer in which session: platform/README.md.
 std::unique_ptr<WindowSystem> compositorOfSession() {
     const std::string_view socket = environment("SWAYSOCK");
     if (socket.empty())

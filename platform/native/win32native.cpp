@@ -22,8 +22,6 @@ private:
 
 }  // namespace
 
-/// The backend of this system: Tool Help for processes, threads and modules, process
-/// handles for ending them, user32 for windows.
 std::unique_ptr<Platform> makeNativePlatform() {
     return std::make_unique<NativePlatform>();
 }

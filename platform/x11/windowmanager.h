@@ -12,23 +12,8 @@
 
 /// The window manager's side of the X server, as the window system needs it: which
 /// windows a manager holds, how it is asked to activate, withdraw and place them, and
-/// where the client windows sit inside its frames.
-///
-/// Managers differ, and these were tried (Debian 12): openbox, icewm, fluxbox, xfwm4.
-/// - Withdrawal (unmap + the ICCCM synthetic UnmapNotify): every one of them reparents
-///   the window back to the root, openbox at the client's own position, icewm, fluxbox
-///   and xfwm4 at their frame's; xfwm4 leaves WM_STATE in place with state Withdrawn,
-///   the others delete it.
-/// - A withdrawn window mapped again is placed anew by the manager's own policy: openbox
-///   and xfwm4 place it somewhere free, icewm and fluxbox in the top-left corner.
-/// - `_NET_MOVERESIZE_WINDOW` with NorthWest gravity, the frame's outer position and
-///   the client's size puts the window back exactly under all four, whatever gravity
-///   the client's own hints say; with Static gravity and the client's position openbox
-///   misplaces a client whose hints say user position and NorthWest gravity.
-/// - Mapping an iconic window and asking for its activation restores it in place.
-/// - Each writes `_NET_FRAME_EXTENTS`, and the client's place on the root less the left and
-///   top extents is exactly its frame's outer corner (openbox and fluxbox count the frame's
-///   border in, icewm its nested frame windows).
+/// where the client windows sit inside its frames. How the managers that were tried
+/// differ: platform/README.md.
 namespace pelorus::platform::x11 {
 
 /// Where a managed top-level stands: its frame's outer top-left corner on the root and
@@ -95,8 +80,7 @@ void watchStructure(const Connection& connection, xcb_window_t window, bool watc
 /// Waits (a quarter of a second at most, and no longer than the action may take) until
 /// the manager has let the withdrawn window go: the event that puts it under the root, or
 /// the one that says it has gone, as watchStructure asked. A map sent while the manager
-/// still holds the window in its frame can be lost (icewm unmaps it as it lets it go), so
-/// the next Show would find it hidden.
+/// still holds the window in its frame can be lost, so the next Show would find it hidden.
 void awaitWithdrawal(const Connection& connection, xcb_window_t window);
 
 /// The questions of a top-level's frame place, sent with the facts of a hide: the client's

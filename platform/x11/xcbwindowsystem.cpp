@@ -296,11 +296,9 @@ std::vector<WindowText> XcbWindowSystem::texts(std::span<const WindowHandle> win
     return result;
 }
 
-// Show: the map makes a withdrawn window managed again and an iconic one Normal (ICCCM);
-// the activation raises a managed top-level under most managers and de-iconifies it under
-// EWMH ones; the restack request reaches the manager of a managed top-level too (icewm
-// activates without raising, and honours it), and restacks any other window among its
-// siblings.
+// The map makes a withdrawn window managed again and an iconic one Normal (ICCCM); the
+// activation de-iconifies a managed top-level and raises it where the manager does so;
+// the restack request raises it under the others and any other window among its siblings.
 bool XcbWindowSystem::show(WindowHandle window, const WindowCheck& check) {
     const CallScope scope(m_connection, deadline());
     const Connection* connection = scope.connection();

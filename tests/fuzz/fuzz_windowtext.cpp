@@ -12,19 +12,19 @@
 #include "platform/text/windowtext.h"
 #include "tests/fuzz/fuzzcheck.h"
 
-using namespace pelorus::platform;
+using namespace pelorus;
 
 namespace {
 
 std::size_t codePoints(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); ++count)
-        decodeUtf8(text, pos);
+        text::decodeUtf8(text, pos);
     return count;
 }
 
 void checkShown(const std::string& text, std::size_t limit) {
-    FUZZ_CHECK(isValidUtf8(text));
+    FUZZ_CHECK(text::isValidUtf8(text));
     FUZZ_CHECK(codePoints(text) <= limit);
     FUZZ_CHECK(text.find('\0') == std::string::npos);
 }

@@ -10,8 +10,8 @@
 namespace pelorus::tasks {
 
 /// Rebuilds the task list and the task tables from a fresh process snapshot, the main form
-/// locked meanwhile (a timed-out walk too): rows appended one at a time in snapshot order,
-/// at most MaxTasks; columns fitted when a row was appended. The tables keep the texts as
+/// locked until it ends, however it ends: rows appended one at a time in snapshot order, at
+/// most MaxTasks; columns fitted when a row was appended. The tables keep the texts as
 /// read; the list shows them escaped, each held to MaxProcessTextLength characters. Past
 /// kActionLimit on `clock` the walk ends with the rows it has and one more: a note that not
 /// all processes are listed, which belongs to no slot (TaskCount counts the processes only).

@@ -71,6 +71,7 @@ CaptionLabel::CaptionLabel(QWidget* parent, const QFont& designFont)
 
 void CaptionLabel::setCaption(const QString& caption) {
     m_caption = caption;
+    // Qt draws a lone CR as a blank, so every line end becomes an LF in the shown text.
     QString shown = caption;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -94,6 +95,7 @@ void CaptionLabel::fitFont() {
         }
         return true;
     };
+    // Lines that do not fit would be cut off at the label's edges: step the size down.
     QFont font = m_designFont;
     // A font given in pixels has no point size to step down; it stays as designed.
     while (font.pointSizeF() > kSmallestPointSize && !fits(font)) {

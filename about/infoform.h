@@ -14,14 +14,10 @@ class QCloseEvent;
 
 namespace pelorus::about {
 
-/// A label whose caption may hold carriage returns. The caption keeps them as they are;
-/// the label draws each line end (a CR, an LF or a CR LF) as a line break, since Qt
-/// draws a lone CR as a blank.
-///
-/// The label is drawn in its design font. A caption line wider than the label in that
-/// font, or lines taller together than the label, would be cut off at its edges, so the
-/// label then takes the largest smaller size of the same font (down to
-/// `kSmallestPointSize`) in which every line fits across and all lines fit down.
+/// A label whose caption may hold carriage returns, kept as they are; it draws each line
+/// end (a CR, an LF or a CR LF) as a line break. It is drawn in its design font or, where a
+/// line would not fit across or the lines not fit down, in the largest smaller size of that
+/// font (down to `kSmallestPointSize`) in which every line fits across and all fit down.
 class CaptionLabel final : public QLabel {
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)
@@ -43,14 +39,12 @@ private:
     QString m_caption;
 };
 
-/// The window of the about box with its controls: the labels `lLabel` 0, 1, 2 and 4, the
-/// pictures `ePic` 0 and 1 and the button `eButton`, placed at their design geometry
-/// when the window is built and filled by `Form_Load`.
-///
-/// The button is the default and the cancel button: a click, Enter, Esc, Alt+C or Space
-/// on it unloads the box. Every route that closes the window (the button, the close box,
-/// Alt+F4, close()) runs `Form_Unload` once, which gives the main form its input back,
-/// and then the window goes; `unloaded` tells the owner of the window that it has.
+/// The about box: the labels `lLabel` 0, 1, 2 and 4, the pictures `ePic` 0 and 1 and the
+/// button `eButton`, placed at their design geometry when built and filled by `Form_Load`.
+/// The button is the default and the cancel button (a click, Enter, Esc, Alt+C or Space on
+/// it unloads the box). Every route that closes the window (the button, the close box,
+/// Alt+F4, close()) runs `Form_Unload` once, which gives the main form its input back, and
+/// then the window goes; `unloaded` tells the window's owner that it has.
 class InfoForm final : public QDialog {
     Q_OBJECT
 

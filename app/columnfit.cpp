@@ -19,8 +19,8 @@ constexpr char16_t kLatinEnd = 0x250;
 /// How much wider than the sum of its advances kerning may lay out a Latin text: a few
 /// per cent at most, so this bound is generous.
 constexpr qreal kLatinWidening = 1.1;
-/// The same for every other text: no bound, a rank that lets texts of other scripts that
-/// come near the widest be laid out.
+/// The same for every other text: no bound (joined forms, marks set apart), a rank that
+/// lets texts of other scripts that come near the widest be laid out.
 constexpr qreal kOtherWidening = 2.0;
 
 bool isLatin(char32_t code) {
@@ -95,6 +95,10 @@ WidestText widestText(const QStringList& texts, const QFont& font) {
         const QString& text = texts[row];
         auto found = laidOut.constFind(text);
         if (found == laidOut.cend()) {
+            // Laying out (itemising, shaping) costs far more than adding up advances, and
+            // stacked combining marks cost milliseconds per text (see MaxProcessTextLength):
+            // with texts held to that length, this bound keeps one fit to a few tens of
+            // milliseconds at worst.
             if (widest.layouts == kMaxFitLayouts)
                 break;
             found = laidOut.insert(text, metrics.horizontalAdvance(text));

@@ -29,10 +29,8 @@ class TaskListView;
 /// The main window in Qt widgets: the task list with its four commands on the left, below
 /// it the detail list of the opened process, on the right that process's window tree with
 /// its five window commands. A view of MainForm, which decides; this class builds the
-/// controls, places them, and passes their events on.
-///
-/// Form_Load must run before the window is first shown. Closing it ends the program when
-/// it is the last window.
+/// controls, places them, and passes their events on. Form_Load must run before the
+/// window is first shown; closing it ends the program when it is the last window.
 class frmMain final : public QWidget {
     Q_OBJECT
 public:

@@ -165,11 +165,11 @@ private:
     int m_column;
 };
 
-/// What a list answers for a place that holds no cell. Qt's bridge asks the table for a
-/// cell at a row and column a reader names and reads that cell's place and selection
-/// without looking whether there is one: a reader naming a row past the last would crash
-/// the viewer. Asked there, a list answers with this: no row, no column, not selected.
-/// One per list.
+/// What a list answers for a place that holds no cell, where Qt's answer was none. Qt's
+/// bridge asks the table for a cell at a row and column a reader names and reads that
+/// cell's place and selection without looking whether there is one: any program on the
+/// accessibility bus naming a row past the last (row 1000) would crash the viewer. Asked
+/// there, a list answers with this: no row, no column, not selected. One per list.
 class NoCell final : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
     explicit NoCell(QTreeView* view) : m_view(view) {}
@@ -215,6 +215,12 @@ private:
 /// A list as a screen reader meets it: a tree whose children are its column headers, then
 /// the cells of its shown rows, row by row (the numbering Qt's views use in their focus
 /// and selection events). Rows under a collapsed node are not shown, so not children.
+/// Qt 6.4 makes a new object for a tree view's cell or column header each time one is asked
+/// for and keeps every one until the program ends, so a reader reading the task list after
+/// each refresh would grow the viewer without end. Here a cell's object goes when its row
+/// goes (a refresh clears the list, and with it all of them): a reader makes the viewer hold
+/// no more than the list it reads, however long it reads; the rows themselves are bounded
+/// where the lists are filled.
 class ListAccessible final : public QAccessibleObject, public QAccessibleTableInterface {
 public:
     explicit ListAccessible(QTreeView* view);

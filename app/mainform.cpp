@@ -126,8 +126,9 @@ bool MainForm::closeRequested() {
 }
 
 void MainForm::closeIfDeferred() {
-    // Still opening, or locked by the about box: the close stays pending. It is carried
-    // out after the event that ended the wait, whose handler may still use the controls.
+    // Still opening, or locked by the about box: the close stays pending, since the user
+    // asked for it and never took it back. It is carried out after the event that ended the wait,
+    // whose handler may still use the controls.
     if (!m_closeDeferred || m_closePosted || m_details.isRunning() || !m_view.isEnabled())
         return;
     m_closePosted = true;

@@ -106,11 +106,9 @@ public:
 
 /// The main form `frmMain` without its widgets: it owns the task tables and the opening,
 /// maps the form's events to the commands, and decides where the keyboard goes. It is the
-/// form the logic locks, hides and yields through.
-///
-/// Closing: a request while an opening runs (which yields to events, see TaskDetails) is
-/// deferred to the opening's end; a request while the window is locked is refused, but a
-/// deferred one waits for the unlock, since the user asked for it and never took it back.
+/// form the logic locks, hides and yields through. A close request while an opening runs
+/// (it yields to events, see TaskDetails) is deferred to the opening's end; one while the
+/// window is locked is refused, but a deferred one waits for the unlock.
 class MainForm final : public platform::Form {
 public:
     /// `platform` and `view` must outlive the form.

@@ -76,7 +76,7 @@ void layoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, st
     const std::int32_t lh = measures.LabelHeight;
     const std::int32_t bh = measures.ButtonHeight;
 
-    // The column width.
+    // The column width. All in 32-bit arithmetic, division truncating toward zero.
     std::int32_t x = (width - 3 * m) / 2;
     if (x < 0)
         x = 0;

@@ -69,11 +69,10 @@ LayoutMeasures measuresFromDesign(const DesignGeometry& design);
 
 /// Lays the controls out for a client area of `width` x `height` twips: two columns of
 /// equal width with a margin at the left, between them and at the right, the left one
-/// split in two halves. Writes only the lefts, tops, widths and heights that the
-/// arrangement governs; everything else in `boxes` keeps its value, so `boxes` starts as
-/// the rounded design. Widths and list heights are clamped at 0; lefts and tops may be
-/// negative at small sizes. 32-bit arithmetic, division truncating toward zero. The
-/// result depends only on the size and the measures, never on an earlier run.
+/// split in two halves. Writes only the lefts, tops, widths and heights the arrangement
+/// governs (the rest of `boxes` keeps its value, so `boxes` starts as the rounded design),
+/// and depends only on the size and the measures, never on an earlier run. Widths and list
+/// heights are clamped at 0; lefts and tops may be negative at small sizes.
 void layoutMainWindow(ControlGeometry& boxes, const LayoutMeasures& measures, std::int32_t width,
                       std::int32_t height);
 

@@ -55,7 +55,11 @@ void TreeWidgetReportList::publish() {
     m_sincePublished.start();
     if (m_waiting.isEmpty())
         return;
-    // One insertion for the whole batch: one layout and one repaint of the view.
+    // One insertion for the whole batch: one layout and one repaint of the view. A view told
+    // of each row on its own lays out all its rows and repaints on every pass of the event
+    // loop, so a list filled row by row with a pass after each (the detail list during its
+    // thread walk) would cost time growing with the square of its length. Waiting rows
+    // stay in the adapter, where setCell still writes them.
     m_list.addTopLevelItems(m_waiting);
     m_waiting.clear();
 }

@@ -17,17 +17,11 @@
 namespace pelorus::app {
 
 /// The task list and the detail list as the logic sees them: a QTreeWidget without root
-/// decoration whose top-level items are the rows, in order of appending.
-///
-/// Rows reach the widget in batches. A view told of each row on its own lays out all its
-/// rows and repaints on every pass of the event loop, so a list filled row by row with a
-/// pass after each (the detail list during its thread walk) would cost time growing with
-/// the square of its length. Appended rows wait in the adapter, where setCell still
-/// writes them, and go to the widget together: the first row at once, then at most one
-/// batch per frame (16 ms), and every waiting row when a column is fitted or a frame has
-/// passed without another row. After a clear the first row shows at once again. The logic sees
-/// every row the moment it is appended: the count, the cells and the order are the adapter's; only
-/// the widget is told later. A waiting row is not selected.
+/// decoration whose top-level items are the rows, in order of appending. The logic sees
+/// each row (the count, the cells, the order) the moment it is appended; the widget gets
+/// them in batches: the first row (again after a clear) at once, then at most one batch per
+/// frame (16 ms), and every waiting row when a column is fitted or a frame has passed
+/// without another row. A waiting row is not selected.
 class TreeWidgetReportList final : public platform::ReportList {
 public:
     /// `list` must outlive the adapter; only the adapter adds or removes its rows.

@@ -19,14 +19,12 @@ namespace pelorus::details {
 /// viewer's memory to whatever the process chose.
 inline constexpr int MaxModuleRows = 2048;
 
-/// Opens the process of the task list's selected row: the detail list (executable,
-/// PID and priority, threads, modules) and then the window tree. The process is opened
-/// once, checked by its start time, and read through that opening, never by PID again;
-/// its start time is checked again just before the tree. Texts reach the lists escaped.
-///
-/// Bounds: the thread and module walks each end after tasks::kActionLimit, at most
-/// MaxModuleRows modules show, and a walk its source cut short ends there; each walk that
-/// ended early leaves a note row (no cells) saying which bound it met.
+/// Opens the process of the task list's selected row: the detail list (executable, PID and
+/// priority, threads, modules) and then the window tree. The process is opened once, checked
+/// by its start time, read through that opening (never by PID again) and checked again just
+/// before the tree; texts reach the lists escaped. The thread and module walks each end after
+/// tasks::kActionLimit, at MaxModuleRows modules, or where their source cut them short, each
+/// then leaving a note row (no cells) that says which bound it met.
 class TaskDetails {
 public:
     /// `clock` gives the walks their time (tests give their own).

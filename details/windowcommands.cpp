@@ -15,7 +15,8 @@ namespace pelorus::details {
 namespace {
 
 /// The windows a command acts on, in the order of acting, as positions in `opened.nodes`:
-/// node 1 is the process, never a window, and the notes come after the windows.
+/// node 1 is the process, never a window, and the notes come after the windows. The window
+/// travels as a position, never read back from a key.
 std::vector<std::size_t> commandNodes(platform::ButtonIndex command,
                                       const platform::WindowTree& TFRM,
                                       const OpenedWindows& opened) {
@@ -61,7 +62,9 @@ std::optional<platform::WindowCheck> windowCheck(platform::WindowSystem& windows
                                                  platform::OpenedProcess& process,
                                                  const OpenedWindows& opened, std::size_t node) {
     // Up from the window through the parents of unknown creator, to one whose creator
-    // the walk knew; a top-level window's is always known.
+    // the walk knew; a top-level window's is always known. So a client that took over a
+    // departed client's ids, whether the opened process's or another's, or an id that no
+    // longer names a window, is never reached.
     for (int level = 0; node < opened.nodes.size() && level <= kMaxWindowDepth; ++level) {
         const OpenedWindows::Node& at = opened.nodes[node];
         if (at.creator != 0)
@@ -98,13 +101,18 @@ void runWindowCommand(platform::ButtonIndex command, platform::WindowTree& TFRM,
         return;
     }
     frmMain.setVisible(false);
+    // kCommandTimeLimit, 30 s: Hide all and Show all on the largest tree (WindowQueueSize
+    // windows) take about 13 s on a local server without a manager, a usual program's
+    // windows a fraction of a second; but a hide waits (a quarter of a second at most) for
+    // the manager to let each managed window go, and a server that another client holds
+    // grabbed answers each question only after seconds.
     const ActionDeadline deadline(windows, timeLimit);
     const std::vector<std::size_t> nodes = commandNodes(command, TFRM, opened);
-    // A node acts only on the window it stands for, checked right before the act; any
-    // other is passed over silently, as Kill passes over a stale row. The process is opened
-    // once: a newer one that takes its PID meanwhile is never the one asked about. One
-    // whose start time the system does not tell cannot be told from a newer process under
-    // its PID, so none of its windows is acted on.
+    // A node acts only on the window it stands for, checked right before the act, so no
+    // check goes stale however long the command runs; any other is passed over silently, as Kill
+    // passes over a stale row. The process is opened once: a newer one that takes its PID meanwhile
+    // is never the one asked about. One whose start time the system does not tell cannot be told
+    // from a newer process under its PID, so none of its windows is acted on.
     auto process =
         nodes.empty() || opened.pid <= 0 ? nullptr : processes.open(opened.pid, opened.startTime);
     if (process != nullptr && !process->identityChecked())

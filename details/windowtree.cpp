@@ -151,6 +151,11 @@ Step walk(platform::WindowSystem& windows, platform::WindowTree& TFRM, OpenedWin
                 for (const platform::WindowHandle handle : kids[p])
                     found.push_back({parents[p], handle});
             }
+            // Toolkits nest their windows a few levels deep, some tens at most, but any
+            // client may hang a chain of its own windows of any depth under any window, and
+            // the tree control's layout, expansion and clean-up go through each level
+            // recursively (tens of thousands end the program for want of stack). 64 levels
+            // hold every tree a toolkit builds and cost a few kilobytes of stack at most.
             if (depth == kMaxWindowDepth) {
                 if (!found.empty())
                     return Step::TooDeep;

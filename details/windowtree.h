@@ -23,12 +23,7 @@ namespace pelorus::details {
 inline constexpr int WindowQueueSize = 65536;
 
 /// How many levels of windows the tree shows below the process node (the top-level windows
-/// are its first level). Toolkits nest their windows a few levels deep, some tens at most,
-/// but any client may hang a chain of its own windows of any depth under any window; every
-/// level costs the tree control a level of nesting that its layout, expansion and clean-up
-/// go through recursively (tens of thousands end the program for want of stack). 64 levels
-/// hold every tree a toolkit builds and cost those a few kilobytes of stack at most. The
-/// windows below are left out, and a note says so.
+/// are its first level). The windows below are left out, and a note says so.
 inline constexpr int kMaxWindowDepth = 64;
 
 /// How long one walk may take. The largest tree (WindowQueueSize windows with maximal
@@ -44,14 +39,12 @@ inline constexpr std::chrono::seconds kWalkTimeLimit{10};
 /// bounded, however wide a level of the desktop is.
 inline constexpr std::size_t kWalkChunk = 4096;
 
-/// What the tree of one opening stands for, so that the window commands can tell a
-/// node's window from a newer one that took its id: the opened process (its PID and
-/// the start time the opening checked) and, for each window node in the order of
-/// adding, the window of the node it hangs under (0 for a top-level window) and the
-/// process that created the window when the walk met it (0 when the window system did
-/// not know; a top-level window's is the opened process). The tree's node i (from 2) stands
-/// for `nodes[i - 2]`: the windows' nodes come right after the process node, in the same
-/// order, and the notes after them.
+/// What the tree of one opening stands for, so that the window commands can tell a node's
+/// window from a newer one that took its id: the opened process (its PID and the start time
+/// the opening checked) and, per window node in the order of adding, the window of the node
+/// it hangs under (0 for a top-level) and the process that created it when the walk met it
+/// (0 when unknown; a top-level window's is the opened process). The tree's node i (from 2)
+/// stands for `nodes[i - 2]`: the windows' nodes follow the process node, then the notes.
 struct OpenedWindows {
     struct Node {
         platform::WindowHandle window = 0;

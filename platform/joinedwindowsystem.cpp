@@ -66,7 +66,8 @@ std::vector<std::vector<WindowHandle>> JoinedWindowSystem::children(
         parents, m_x, m_compositor, [](WindowSystem& side, std::span<const WindowHandle> asked) {
             return side.children(asked);
         });
-    // Under X's root, the compositor's native top-levels follow X's.
+    // Under X's root, the compositor's native top-levels (in its tree's order) follow X's
+    // (topmost first).
     if (m_xDesktop == 0 || m_compositorDesktop == 0 || m_compositor == nullptr)
         return result;
     for (std::size_t i = 0; i < parents.size(); ++i) {
@@ -92,6 +93,7 @@ std::vector<WindowText> JoinedWindowSystem::texts(std::span<const WindowHandle> 
         [](WindowSystem& side, std::span<const WindowHandle> asked) { return side.texts(asked); });
 }
 
+// No window of one side hangs under a window of the other, so a check across fails.
 WindowSystem* JoinedWindowSystem::sideOf(WindowHandle window, const WindowCheck& check) const {
     return sideOf(check.window) == sideOf(window) ? sideOf(window) : nullptr;
 }

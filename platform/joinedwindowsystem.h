@@ -6,19 +6,12 @@
 
 namespace pelorus::platform {
 
-/// The X windows and a Wayland compositor's native windows as one desktop: what a
-/// Wayland session with Xwayland shows. A handle with the kCompositorWindow bit goes to
-/// the compositor, any other to X, so each question reaches the side that knows the
-/// window, and questions about many windows cost one call to each side.
-///
-/// desktop() is X's root when an X server answers, else the compositor's root; the
-/// top-level windows under it are X's (topmost first), then the compositor's native ones
-/// (in its tree's order). The compositor lists no Xwayland window, so none comes twice.
-/// A command goes to the side of its window; a check naming a window of the other side
-/// fails (no window of one side hangs under a window of the other).
-///
-/// unseenWindows(): the compositor's reasons; without a compositor in a Wayland session,
-/// that native windows cannot be seen at all; then X's own.
+/// The X windows and a Wayland compositor's native windows as one desktop, what a Wayland
+/// session with Xwayland shows: a handle with the kCompositorWindow bit goes to the
+/// compositor, any other to X; questions about many windows cost one call to each side.
+/// desktop() is X's root when an X server answers, else the compositor's root. A command
+/// whose check names a window of the other side fails. unseenWindows(): the compositor's
+/// reasons (without one in a Wayland session, that native windows cannot be seen), then X's.
 class JoinedWindowSystem final : public WindowSystem {
 public:
     /// `compositor` null: no compositor interface to ask. `waylandSession`: the viewer runs

@@ -37,18 +37,12 @@ enum class UnseenWindows {
     CompositorPidsForeign,
 };
 
-/// The desktop's windows. Every question may be asked about many windows at once, so
-/// that an implementation over a display server can send all the requests of one tree
-/// level before it reads any reply. Answers come back in the order of the questions.
-///
-/// A window that has gone, or any error of the window system, is an answer of 0, empty
-/// or no-op: never an exception, never the end of the program. The window commands speak
-/// intentions (show, hide, raise), and each window system does what its platform needs
-/// for them.
-///
-/// One user action (a walk, a window command) runs under a deadline: past it, every
-/// question answers at once as if the windows had gone, and no wait for the window system
-/// outlasts it, so the action ends with what it has whatever other clients do meanwhile.
+/// The desktop's windows. Every question may be asked about many windows at once (a display
+/// server's backend sends one tree level's requests before it reads a reply); answers come
+/// in the order of the questions. A window that has gone, or any error, is an answer of 0,
+/// empty or no-op, never an exception. The commands speak intentions (show, hide, raise).
+/// One user action (a walk, a command) runs under a deadline: past it every question answers
+/// at once as if the windows had gone, so the action ends with what it has.
 class WindowSystem {
 public:
     using Clock = std::chrono::steady_clock;

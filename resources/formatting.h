@@ -23,11 +23,10 @@ std::string WindowCaption(std::string_view title, std::string_view className, st
 
 /// The most characters a text of a process is shown with (its file name, its folder, the
 /// names and folders of its modules), escapes included; the task tables keep the whole
-/// text. Every real file name fits (a name holds at most 255 bytes), and so does any folder
-/// of up to 512 characters, longer than the install paths seen in practice. What another
-/// user's process writes into its command line is held to it too: 512 stacked combining
-/// marks lay out in about 2 ms, where the 2,000 of a whole command line took 20 ms per row
-/// every time a list was fitted or painted.
+/// text. Every real file name (255 bytes at most) fits, and any folder of up to 512
+/// characters, longer than install paths seen in practice. Another user's command line is
+/// held to it too: 512 stacked combining marks lay out in about 2 ms, where the 2,000 of a
+/// whole command line took 20 ms per row every time a list was fitted or painted.
 inline constexpr std::size_t MaxProcessTextLength = 512;
 
 /// `text` as the lists show it (text::shownText), held to `limit` characters and cut with

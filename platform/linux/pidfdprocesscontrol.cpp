@@ -20,6 +20,7 @@ namespace {
 constexpr long SYS_pidfd_send_signal = 424;
 #endif
 
+// It takes a /proc directory's descriptor as a pidfd: the one the process was pinned by.
 int pidfdSendSignal(int pidfd, int signal) {
     return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0U));
 }
@@ -59,6 +60,15 @@ TerminateResult PidfdProcessControl::terminate(Pid pid, StartTime startTime) {
     if (pid <= 0)
         return TerminateResult::InvalidPid;
 
+    // The rows come from a /proc tree, whose PIDs are those of the PID namespace it was
+    // mounted for; the viewer may run in another (under `unshare -pf` without a /proc of
+    // its own), where the number names another process or none. So the process is pinned in
+    // that same tree and signalled through its descriptor: that ends exactly the rows the
+    // viewer can reach (its own namespace's and those below it, which a /proc from further up
+    // lists under other numbers) and refuses the others, where their numbers would reach
+    // whatever process they name here. Comparing the viewer's namespace with /proc's and
+    // refusing every row where they differ would refuse more, and its second look-up could
+    // itself race with the PID being taken again.
     const auto process = procfs::PinnedProcess::pin(m_procRoot, pid, startTime);
     if (!process)
         return unpinned(process.error());

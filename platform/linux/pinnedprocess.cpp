@@ -49,13 +49,17 @@ Result<PinnedProcess, PinFailure> PinnedProcess::pin(const std::string& procRoot
             return ended();
         return Failed{PinFailure{PinFailure::Refused, error}};
     }
+    // Read through the descriptor opened first: a process that takes the PID after this
+    // check is never reached.
     const auto statText = readRecordAt(directory->get(), "stat");
     if (!statText)
         return unreadable(statText.error());
     const auto stat = parseStat(*statText);
     if (!stat || stat->startTime != startTime)
         return replaced();
-    // A signal through a thread's directory would end the whole process it belongs to.
+    // A thread's directory opens under its TID too, though the root does not list it: a PID
+    // that a thread of another process has taken opens as that thread. A signal through it
+    // would end the whole process it belongs to.
     const auto leader = isThreadGroupLeader(directory->get());
     if (!leader)
         return unreadable(leader.error());

@@ -23,19 +23,11 @@ struct PinFailure {
     int error = 0;
 };
 
-/// One process pinned by the descriptor of its /proc directory and checked through it:
-/// the opening, its still-running check and Kill all ask this one place. The descriptor
-/// stays bound to the process it was opened for: once that process has ended, reads
-/// through it fail (ESRCH) even if a newer process has taken the PID, so what passed the
-/// check is what every later read and the signal reach. Kill hands the same descriptor
-/// to pidfd_send_signal, which takes a /proc directory descriptor as a pidfd.
-///
-/// Two processes that take one PID within the same clock tick have equal start times and
-/// cannot be told apart, but the descriptor is opened before the start time is read, so a
-/// process that takes the PID after the check is never reached. A thread of another
-/// process that takes the PID is told apart all the same: its directory opens under its
-/// TID, but its status, read through the same descriptor, names its own process as the
-/// thread group.
+/// One process pinned by the descriptor of its /proc directory and checked through it: the
+/// opening, its still-running check and Kill all ask this one place. Once that process has
+/// ended, reads through the descriptor fail (ESRCH) even if a newer process has taken the
+/// PID, so what passed the check is what every later read and the signal reach. Two
+/// processes that take one PID within the same clock tick (equal start times) are one.
 class PinnedProcess {
 public:
     /// Opens directory `pid` of the /proc tree at `procRoot`, reads stat through it and

@@ -94,12 +94,10 @@ Result<std::string> readRecordAt(int dirFd, const char* name);
 Result<std::string> readLinkAt(int dirFd, const char* name);
 
 /// Whether the /proc directory open as `pidDirFd` stands for a process rather than a
-/// thread: its status names the same number on its Pid and Tgid lines. A thread's
-/// directory is found under its TID too, though the root does not list it: a PID that a
-/// thread of another process has taken opens as that thread, whose thread group is its
-/// process. Read through the descriptor, so the answer is about the directory opened,
-/// whatever number the root gave it. False when the status names another thread group or
-/// no numbers; failed when it cannot be read.
+/// thread: its status names the same number on its Pid and Tgid lines. Read through the
+/// descriptor, so the answer is about the directory opened, whatever number the root gave
+/// it. False when the status names another thread group or no numbers; failed when it
+/// cannot be read.
 Result<bool> isThreadGroupLeader(int pidDirFd);
 
 }  // namespace pelorus::platform::procfs

@@ -206,6 +206,7 @@ std::string fallbackPathText(int exeError, std::string_view cmdline, std::string
     const auto first = cmdline.substr(0, end);
     if (complete && first.starts_with('/'))
         return std::string(first);
+    // A rewritten title such as "sshd: alice@pts/0" is not a path.
     if (!cmdline.empty())
         return std::string(comm);
     std::string bracketed;

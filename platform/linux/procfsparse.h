@@ -87,12 +87,11 @@ inline constexpr std::size_t kCmdlineReadLimit = 4096;
 bool exeLinkMayFallBack(int error);
 
 /// The path text of a process whose exe link could not be read, having failed with
-/// `exeError`. When the failure allows a fallback (exeLinkMayFallBack): the first
-/// NUL-ended string of `cmdline` if it begins with '/'; else comm when cmdline is not empty
-/// (a rewritten title such as "sshd: alice@pts/0" is not a path); else "[comm]" (kernel
-/// threads and zombies). On any other failure comm. `cmdline` is at most the first
-/// kCmdlineReadLimit bytes of the file: a first string that does not end within them is
-/// incomplete and is not taken as a path. Nothing is cut.
+/// `exeError`. When the failure allows a fallback (exeLinkMayFallBack): the first NUL-ended
+/// string of `cmdline` if it begins with '/'; else comm when cmdline is not empty; else
+/// "[comm]" (kernel threads and zombies). On any other failure comm. `cmdline` is at most
+/// the first kCmdlineReadLimit bytes of the file: a first string that does not end within
+/// them is incomplete and not taken as a path. Nothing is cut.
 std::string fallbackPathText(int exeError, std::string_view cmdline, std::string_view comm);
 
 /// The number on line `name` ("Pid", "Tgid") of a status file; nullopt when the text has

@@ -17,13 +17,11 @@ namespace pelorus::platform {
 /// this much at most, never of the hundreds of megabytes it could make the file.
 inline constexpr std::size_t MaxMapsBytes = 32 * 1024 * 1024;
 
-/// Processes read from a /proc tree. The root is a parameter so that tests can point it
-/// at a tree of their own; every read is relative to it.
-///
-/// Each process is read through one descriptor of its own directory, opened once, so
-/// that the fields of one entry cannot come from two processes that shared a PID. An
-/// entry whose stat file cannot be read or parsed (the process ended, the entry is not a
-/// process) is left out; that is the one way an entry is dropped.
+/// Processes read from a /proc tree (a parameter, so that tests can point it at a tree of
+/// their own; every read is relative to it). Each process is read through one descriptor of
+/// its own directory, opened once, so the fields of one entry cannot come from two processes
+/// that shared a PID. An entry whose stat file cannot be read or parsed (the process ended,
+/// the entry is not a process) is left out; that is the one way an entry is dropped.
 class ProcfsSource final : public ProcessSource {
 public:
     explicit ProcfsSource(std::string procRoot = "/proc");

@@ -31,13 +31,11 @@ enum class MessageType : std::uint32_t {
     GetTree = 4,
 };
 
-/// One connection to the compositor's IPC socket (sway-ipc(7): the magic "i3-ipc", a
-/// 32-bit length and a 32-bit type in native byte order, then the JSON payload).
-///
-/// Every request is bounded by kReplyLimit as a whole. A compositor that lets it pass, or
-/// that has gone, or that answers with something other than the reply asked for, breaks
-/// the connection for good: every later request fails at once, and the window system
-/// opens a new connection when it next looks for the desktop. No write raises SIGPIPE.
+/// One connection to the compositor's IPC socket (sway-ipc(7): the magic "i3-ipc", a 32-bit
+/// length and a 32-bit type in native byte order, then the JSON payload). Every request is
+/// bounded by kReplyLimit as a whole. A compositor that lets it pass, or has gone, or answers
+/// with something other than the reply asked for, breaks the connection for good: every
+/// later request fails at once (see platform/README.md). No write raises SIGPIPE.
 class IpcConnection {
 public:
     /// Connects to the socket at `path`; null when nothing accepts a connection there.

@@ -17,6 +17,8 @@ struct HiddenRange {
     char32_t last;
 };
 
+/// Made from the Unicode data by scripts/hidden-characters.py, which says what it takes
+/// and why.
 constexpr HiddenRange kHiddenRanges[] = {
 #include "platform/text/hiddencharacters.inc"
 };

@@ -15,8 +15,7 @@ namespace pelorus::text {
 /// marks and overrides, prepended number signs such as U+0600-0605, tags...), the line and
 /// paragraph separators, and every default-ignorable code point (fillers, U+FFF0-FFF8,
 /// the unassigned tags up to U+E0FFF). The joiners U+200C/D and the variation selectors
-/// are not: scripts and emoji need them. The table comes from the Unicode data
-/// (platform/text/hiddencharacters.inc, made by scripts/hidden-characters.py).
+/// are not.
 bool isHiddenCharacter(char32_t character);
 
 /// `text` as valid UTF-8 (each invalid byte as U+FFFD), with every hidden character

@@ -194,8 +194,9 @@ private:
     Pid m_pid;
 };
 
-/// A process held by a query handle for the length of an opening. The idle process
-/// (PID 0) cannot be opened and never ends: it is held without a handle.
+/// A process held by a query handle for the length of an opening: the system never gives
+/// a PID to a new process while a handle to the old one is open. The idle process (PID 0)
+/// cannot be opened and never ends: it is held without a handle.
 class ToolHelpProcess final : public SnapshotProcess {
 public:
     ToolHelpProcess(HANDLE process, Pid pid, StartTime startTime)

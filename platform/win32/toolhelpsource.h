@@ -8,14 +8,11 @@
 
 namespace pelorus::platform::win32 {
 
-/// Processes, threads and modules from Tool Help snapshots. Every snapshot handle is
-/// closed when its walk is destroyed. Paths come in the system's 8-bit code page and are
-/// handed on as UTF-8.
-///
-/// An opened process holds a handle to the process for the length of the opening. The
-/// system never gives a PID to a new process while a handle to the old one is open, so
-/// the thread and module snapshots, which are taken by PID, describe the opened process
-/// or one that has ended, never a newer one under its number.
+/// Processes, threads and modules from Tool Help snapshots, each snapshot handle closed when
+/// its walk is destroyed; paths come in the system's 8-bit code page and are handed on as
+/// UTF-8. An opened process holds a handle to the process for the length of the opening, so
+/// the thread and module snapshots, taken by PID, describe the opened process or one that
+/// has ended, never a newer one under its number.
 class ToolHelpSource final : public ProcessSource {
 public:
     /// CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), PROCESSENTRY32 of 296 bytes (304

@@ -54,13 +54,10 @@ struct FactQuestions {
 FactQuestions askFacts(const Connection& connection, xcb_window_t window);
 
 /// The answers to askFacts. While a manager runs, a managed top-level is a child of the
-/// root that carries WM_STATE or is not override-redirect (the manager has its map
-/// request, and marks it a moment later), or a window that the manager's client (the one
-/// that created its _NET_SUPPORTING_WM_CHECK window) has framed: it created the window's
-/// parent but not the window. Any client may write WM_STATE on windows of its own, so
-/// WM_STATE anywhere else counts for nothing; under a manager that names no window of its
-/// own, only a WM_STATE right inside a child of the root (a frame) counts, which costs
-/// one more round trip.
+/// root that carries WM_STATE or is not override-redirect, or a window that the manager's
+/// client (the creator of its _NET_SUPPORTING_WM_CHECK window) has framed: it created the
+/// window's parent but not the window. Under a manager that names no window of its own,
+/// only a WM_STATE right inside a child of the root (a frame) counts, at one more round trip.
 WindowFacts readFacts(const Connection& connection, xcb_window_t window,
                       const FactQuestions& questions);
 

@@ -164,8 +164,8 @@ void* Connection::awaitReply(unsigned int sequence) const {
         ++m_roundTrips;
     }
     for (;;) {
-        // Reads what has come without blocking; a connection that has broken answers at
-        // once, with no reply.
+        // Reads what has come without blocking; a connection that has broken (a stall, or
+        // xcb read the end of a server that has gone) answers at once, with no reply.
         void* reply = nullptr;
         if (xcb_poll_for_reply(m_xcb, sequence, &reply, nullptr) != 0)
             return reply;

@@ -75,24 +75,11 @@ bool hasProperty(const xcb_get_property_reply_t* reply);
 std::uint32_t firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type);
 
 /// One xcb connection to the X server: the root window of its screen, its atoms, whether
-/// the X-Resource extension names client PIDs, and the replies of its requests.
-///
-/// Every reply is awaited for kXReplyLimit at most. A server that lets that pass has
-/// stalled the connection: from then on it is broken(), every reply comes back null at
-/// once (the call ends as far as it got) and the window system opens a new connection
-/// on its next call to desktop(). A server that has gone breaks it too (xcb reads the end
-/// of the connection).
-///
-/// The user action that the connection serves (a walk, a command) may bound the waits
-/// further (setActionDeadline): past its deadline the connection is overdue() and every
-/// reply comes back null at once, but it is not broken: a server that answers slowly
-/// while another client grabs it in pulses, each pulse shorter than kXReplyLimit, holds
-/// one action until its deadline and no longer, and the next action goes on with it.
-///
-/// Every request is unchecked, so the server's error for one (BadWindow for a window that
-/// has gone, the usual case) lands in the connection's event queue, which nothing else
-/// reads: each call of the window system empties it when it ends (see CallScope), or it
-/// would grow with every walk and every command for as long as the program runs.
+/// the X-Resource extension names client PIDs, and the replies of its requests, each awaited
+/// for kXReplyLimit at most. A server that lets that pass, or has gone, breaks the connection
+/// (broken()): every reply then comes back null at once. Past the action's deadline
+/// (setActionDeadline) it is overdue(): replies come back null at once, but it is not broken.
+/// Requests are unchecked: their errors land in the event queue, which CallScope empties.
 class Connection {
 public:
     using Clock = std::chrono::steady_clock;
@@ -237,6 +224,9 @@ public:
                        std::optional<Connection::Clock::time_point> deadline = {})
         : m_connection(usableWithin(connection, deadline)) {}
     ~CallScope() {
+        // Nothing else reads the queue, where the errors of unchecked requests land (BadWindow
+        // for a window that has gone, the usual case): it would grow with every walk and
+        // every command for as long as the program runs.
         if (m_connection != nullptr)
             m_connection->discardEvents();
     }

@@ -72,12 +72,15 @@ inline void mountOwnProc() {
 /// says why the case needs root.
 template <class Body>
 [[noreturn]] void runInPidNamespace(const char* needs, Body body) {
+    // Each way out flushes first: _Exit runs no exit handlers, the stream's among them.
     if (::geteuid() != 0) {
         std::printf("skip needs root: %s\n", needs);
+        std::fflush(stdout);
         std::_Exit(0);
     }
     if (::unshare(CLONE_NEWPID) != 0) {
         std::printf("skip cannot make a PID namespace here (unshare: %s)\n", std::strerror(errno));
+        std::fflush(stdout);
         std::_Exit(0);
     }
     std::fflush(stdout);

@@ -127,6 +127,15 @@ std::optional<x11::WindowFacts> checkedFacts(const Connection& connection, Windo
     return facts;
 }
 
+/// The facts of the window for a Show or a Raise, asked and read in one batch; nullopt
+/// when the check fails or the window has gone.
+std::optional<x11::WindowFacts> factsToShow(const Connection& connection, WindowHandle window,
+                                            const WindowCheck& check) {
+    const OwnerSource source = ownerSource(connection);
+    return checkedFacts(connection, window, check,
+                        askCommand(connection, window, check, source, false), source);
+}
+
 /// Lets the replies to questions that turned out not to be needed go.
 void discardPlace(const Connection& connection, const x11::PlaceQuestions& asked) {
     xcb_discard_reply(connection.xcb(), asked.geometry.sequence);
@@ -304,9 +313,7 @@ bool XcbWindowSystem::show(WindowHandle window, const WindowCheck& check) {
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return false;
-    const OwnerSource source = ownerSource(*connection);
-    const auto facts = checkedFacts(*connection, window, check,
-                                    askCommand(*connection, window, check, source, false), source);
+    const auto facts = factsToShow(*connection, window, check);
     if (!facts)
         return false;
     xcb_connection_t* xcb = connection->xcb();
@@ -362,9 +369,7 @@ bool XcbWindowSystem::raise(WindowHandle window, const WindowCheck& check) {
     const Connection* connection = scope.connection();
     if (connection == nullptr || window == XCB_WINDOW_NONE)
         return false;
-    const OwnerSource source = ownerSource(*connection);
-    const auto facts = checkedFacts(*connection, window, check,
-                                    askCommand(*connection, window, check, source, false), source);
+    const auto facts = factsToShow(*connection, window, check);
     if (!facts)
         return false;
     if (facts->managed)
